@@ -1,0 +1,60 @@
+#pragma once
+// The archive handler: one polymorphic object per archive kind. The base class keeps the
+// archive path, the view the entries go to and the message log, and implements the
+// user-level commands once for every kind; the zip and arj handlers fill in the rest.
+
+#include <string>
+
+#include "ArchiveView.h"
+
+class CArchiveHandler {
+public:
+    explicit CArchiveHandler(IArchiveView* view);
+    CArchiveHandler(const CArchiveHandler&) = delete;
+    CArchiveHandler& operator=(const CArchiveHandler&) = delete;
+
+    // Virtual operations, in their slot order. Non-zero is success; an operation that fails
+    // has shown its own message. A cancelled dialog counts as success.
+    virtual int ExtractCommand();
+    virtual int Extract(const std::string& targetFolder, int overwrite, int junkPaths, int extractAll) = 0;
+    virtual int AddFile(const std::string& name, int storePath, int recurse, int level) = 0;
+    virtual int DeleteCommand();
+    virtual int DeleteEntries(const NameList& names) = 0;
+    virtual int MakeExeCommand();
+    virtual int MakeExe(const std::string& targetPath);
+    virtual int MakeWin95ExeCommand();
+    virtual int MakeWin95Exe(const std::string& targetPath);
+    // Runs commandLine with its output redirected into a list file and returns the text.
+    virtual int RunCaptured(const std::string& commandLine, std::string& output);
+    virtual int IsArchiveEmpty();
+    virtual int Init();
+    virtual int Open(const std::string& archivePath);
+    virtual int Close();
+    // The base part every concrete Refresh runs first: empties the log, clears the view,
+    // and returns 1 when there is an archive to list, 0 when it is missing or empty.
+    virtual int Refresh();
+    virtual int AddFiles(NameList names);
+    virtual int AddCommand();
+    virtual int ViewCommand();
+    virtual std::string& GetErrorLog();
+    virtual ~CArchiveHandler();
+
+    const std::string& GetArchivePath() const { return archivePath; }
+    int IsOpened() const { return opened; }
+
+protected:
+    // Library print callbacks append to the current log; an operation that calls a library
+    // makes its own handler's log current first.
+    void MakeLogCurrent() { SetCurrentLog(&messageLog); }
+    static void SetCurrentLog(std::string* log);
+
+    IArchiveView* view;          // not owned; null in Zipper
+    std::string archivePath;     // short, upper-cased form as the document passes it
+    int opened = 0;
+    std::string messageLog;
+
+    friend void AppendToCurrentLog(const char* text, std::size_t length);
+};
+
+// Appends library output to the message log of the handler whose operation is running.
+void AppendToCurrentLog(const char* text, std::size_t length);

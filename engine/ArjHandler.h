@@ -1,0 +1,22 @@
+#pragma once
+// The handler for arj archives: every operation runs the outside ARJ.EXE whose path the
+// user sets ("Locations"/"ARJ.EXE"); the listing is read from its captured output.
+
+#include "ArchiveHandler.h"
+
+class CArjHandler : public CArchiveHandler {
+public:
+    explicit CArjHandler(IArchiveView* view);
+
+    int Refresh() override;
+    int Extract(const std::string& targetFolder, int overwrite, int junkPaths, int extractAll) override;
+    int AddFile(const std::string& name, int storePath, int recurse, int level) override;
+    int DeleteEntries(const NameList& names) override;
+    int MakeExe(const std::string& targetPath) override;
+    int MakeWin95Exe(const std::string& targetPath) override;
+
+    // Removes everything up to and including the first newline.
+    static void DropFirstLine(std::string& text);
+    // Word `index` (from 0) of the first line; word is left unchanged when the line is shorter.
+    static void GetField(const std::string& text, std::string& word, int index);
+};

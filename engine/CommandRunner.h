@@ -1,0 +1,12 @@
+#pragma once
+// Running outside programs through the command interpreter, and the program's sound.
+
+#include <string>
+
+// Runs "<interpreter> /C <commandLine>" in the current directory, shown or hidden, and
+// waits for it to end. Shows the wait cursor meanwhile.
+void RunCommand(const std::string& commandLine, int showWindow);
+
+// Plays the program's WAVE resource asynchronously. 1 when sounds are switched off,
+// 0 when the resource is missing, else the sound call's result.
+int PlayWaveResource(const char* resourceName);

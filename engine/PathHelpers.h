@@ -1,0 +1,23 @@
+#pragma once
+// Path and file helpers shared by the engine and the window. Paths are ANSI strings.
+
+#include <string>
+
+// Replaces path with its upper-cased short (8.3) form; a path without a short form
+// (missing, or a name inside an archive) keeps its text, upper-cased.
+void ToShortPath(std::string& path);
+
+// The program's own folder, short and upper-cased, without a trailing backslash.
+void GetProgramDir(std::string& dir);
+
+// C:\DIR\FILE.ZIP becomes C:\DIR.
+void CutLastComponent(std::string& path);
+
+// The upper-cased text after the last dot; extension is left as it was when there is no dot.
+void GetExtension(const std::string& name, std::string& extension);
+
+// C:\DIR\NAME becomes \NAME.
+void LastComponent(std::string& path);
+
+// 1 when the file is missing, cannot be examined, or is zero bytes long; else 0.
+int IsFileEmptyOrMissing(const std::string& path);

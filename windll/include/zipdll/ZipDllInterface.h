@@ -1,0 +1,134 @@
+#pragma once
+// The records, callbacks and entry points shared by the engine and the two zip DLLs,
+// UnZip32.dll (windll_unzip) and Zip32.dll (DllZipUpFiles). Both sides include this header;
+// the 32-bit layout is fixed and checked below.
+
+#include <windows.h>
+#include <cstddef>
+
+extern "C" {
+
+// ---- UnZip32.dll -------------------------------------------------------------------------
+
+// Command record: 17 words, 16 integers and the archive path. Words the engine never sets
+// must stay 0; the DLL refuses a record that sets one it does not support.
+struct UnzipCommand {
+    int onlyNewer;          // 0: not supported, must be 0
+    int overwriteAll;       // 1: replace existing files without asking
+    int convertLineEnds;    // 0: not supported, must be 0
+    int promptOverwrite;    // 1: ask through the replace callback about each existing file
+    int listOnly;           // 1: list the entries, extract nothing
+    int binaryMode;         // 1: write bytes exactly as stored (the only mode there is)
+    int testOnly;           // 1: check every entry's data and CRC, write nothing
+    int commentOnly;        // 0: not supported, must be 0
+    int reportEntries;      // 1: call the entry callback once per entry while listing
+    int quietLevel;         // 0: every message through print; 1: problems only; 2: none
+    int upperCaseNames;     // 0: not supported, must be 0
+    int keepFolderNames;    // 1: recreate stored folders; 0: junk paths
+    int replaceReadOnly;    // 1: also replace existing files that are read-only
+    int reserved13;         // must be 0
+    int reserved14;         // must be 0
+    int reserved15;         // must be 0
+    const char* archivePath;
+};
+
+typedef int (WINAPI* UnzipPrintCallback)(const char* text, unsigned long length);
+typedef void (WINAPI* UnzipSoundCallback)(void);
+typedef int (WINAPI* UnzipReplaceCallback)(const char* fileName);   // UNZIP_REPLACE / UNZIP_KEEP
+typedef int (WINAPI* UnzipPasswordCallback)(char* buffer, int size, const char* prompt, const char* entryName);
+typedef void (WINAPI* UnzipEntryCallback)(unsigned long uncompressedSize, unsigned long compressedSize,
+                                          unsigned short factor, unsigned short month, unsigned short day,
+                                          unsigned short year, unsigned short hour, unsigned short minute,
+                                          char flag, const char* name, const char* method,
+                                          unsigned long crc, char encrypted);
+
+enum { UNZIP_KEEP = 100, UNZIP_REPLACE = 102 };
+
+// Callback block: five callbacks, a 16-bit word, then the totals of the last listing,
+// which the DLL writes back.
+struct UnzipCallbacks {
+    UnzipPrintCallback print;
+    UnzipSoundCallback sound;
+    UnzipReplaceCallback replace;
+    UnzipPasswordCallback password;
+    UnzipEntryCallback entry;
+    WORD reserved;                      // 0
+    unsigned long totalCompressed;      // bytes, summed over the listed entries
+    unsigned long totalUncompressed;
+    unsigned long compressionFactor;    // percent saved over all entries
+    unsigned long entryCount;
+};
+
+// Results of windll_unzip.
+enum { UNZIP_OK = 0, UNZIP_WARNING = 1, UNZIP_ERROR = 2, UNZIP_BAD_ARCHIVE = 3, UNZIP_BAD_ARGUMENT = 10 };
+
+// count 0 and names null: every entry; otherwise a null-terminated array of count entry names.
+typedef int (WINAPI* WindllUnzipFunction)(int count, char** names, UnzipCommand* command, UnzipCallbacks* callbacks);
+
+// ---- Zip32.dll ---------------------------------------------------------------------------
+
+typedef int (WINAPI* ZipPrintCallback)(void* stream, unsigned long length, const char* text);
+typedef char* (WINAPI* ZipCommentCallback)(char* comment);
+
+// Request record: 32 words. Words the engine never sets must stay 0.
+struct ZipRequest {
+    ZipPrintCallback print;         // 0
+    ZipCommentCallback comment;     // 1: never called
+    void* outputStream;             // 2: the caller's stdout; unused, all text goes through print
+    int encrypt;                    // 3: must be 0
+    int systemFiles;                // 4: must be 0
+    int volumeLabel;                // 5: must be 0
+    int extraAttributes;            // 6: must be 0
+    int noDirEntries;               // 7: 1: do not add entries for folders
+    int excludeBeforeDate;          // 8: must be 0
+    int includeAfterDate;           // 9: must be 0
+    int verbose;                    // 10: 1: a line through print for every entry written
+    int quiet;                      // 11: 1: only problems through print
+    int convertCrLf;                // 12: must be 0
+    int convertLf;                  // 13: must be 0
+    char level[4];                  // 14: first byte the level digit '0'..'9'
+    int compress8bit;               // 15: must be 0
+    int junkSfxPrefix;              // 16: must be 0
+    int dropFolderNames;            // 17: 1: entries carry only the file name
+    int recurse;                    // 18: must be 0 (the caller walks the folders)
+    int grow;                       // 19: must be 0
+    int forceDos;                   // 20: must be 0
+    int moveFiles;                  // 21: must be 0
+    int deleteEntries;              // 22: 1: delete the named entries instead of adding
+    int update;                     // 23: must be 0
+    int freshen;                    // 24: must be 0
+    int junkComment;                // 25: must be 0
+    int offsetsToZero;              // 26: must be 0
+    int privileges;                 // 27: must be 0
+    int reserved28;                 // 28: must be 0
+    int nameCount;                  // 29
+    const char* archivePath;        // 30
+    char** names;                   // 31: null-terminated array of nameCount names
+};
+
+// Results of DllZipUpFiles.
+enum {
+    ZIP_OK = 0,
+    ZIP_NOTHING_TO_DO = 12,   // the names or patterns matched no file; the archive is unchanged
+    ZIP_ERROR = 2,            // anything else failed; the archive is unchanged
+    ZIP_BAD_ARGUMENT = 10,
+};
+
+typedef int (WINAPI* DllZipUpFilesFunction)(ZipRequest* request);
+
+}  // extern "C"
+
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(UnzipCommand) == 17 * 4, "unzip command record is 17 words");
+static_assert(offsetof(UnzipCommand, archivePath) == 64, "archive path is word 16");
+static_assert(offsetof(UnzipCallbacks, reserved) == 20, "five callbacks, then the 16-bit word");
+static_assert(offsetof(UnzipCallbacks, totalCompressed) == 24, "totals follow the 16-bit word");
+static_assert(offsetof(UnzipCallbacks, entryCount) == 36, "four 32-bit totals");
+static_assert(sizeof(ZipRequest) == 32 * 4, "zip request record is 32 words");
+static_assert(offsetof(ZipRequest, level) == 56, "level digit at byte 56");
+static_assert(offsetof(ZipRequest, dropFolderNames) == 68, "drop folder names at byte 68");
+static_assert(offsetof(ZipRequest, deleteEntries) == 88, "delete at byte 88");
+static_assert(offsetof(ZipRequest, nameCount) == 116, "name count at byte 116");
+static_assert(offsetof(ZipRequest, archivePath) == 120, "archive path at byte 120");
+static_assert(offsetof(ZipRequest, names) == 124, "names at byte 124");
+#endif

@@ -1,0 +1,136 @@
+#pragma once
+// Portable zip container library: reading, extracting, writing and offset adjustment.
+// Standard C++ and zlib only; no Win32. Paths are narrow strings in the platform's
+// own encoding (the ANSI code page on Windows), with either slash accepted on Windows.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zipcore {
+
+enum class Status {
+    Ok = 0,
+    NotZip,             // no end-of-central-directory record
+    Truncated,          // the file ends inside a record or inside entry data
+    BadOffsets,         // an offset or size points outside the file or the directory
+    UnsupportedMethod,  // neither stored (0) nor deflated (8)
+    Encrypted,          // an encrypted entry: we have no passwords
+    CrcMismatch,        // data does not match its stored CRC-32
+    UnsafeName,         // a device name or a character Windows forbids
+    Overlapping,        // two entries claim the same bytes of the file
+    SizeMismatch,       // an entry inflates past, or short of, its declared size
+    IoError,            // reading or writing a file on disk failed
+    NotFound,           // a named file or entry does not exist
+    NothingToDo,        // a pattern or name list matched nothing: ordinary, not damage
+    Skipped,            // an existing file was kept (overwrite never, or the answer no)
+};
+
+// A short fixed English phrase for each status, e.g. "not a zip archive".
+const char* StatusText(Status status);
+
+struct Error {
+    Status status = Status::Ok;
+    std::string message;  // one line a person can read, naming the file or entry
+    explicit operator bool() const { return status != Status::Ok; }
+};
+
+struct Entry {
+    std::string name;              // as stored, '/' separated
+    uint64_t compressedSize = 0;
+    uint64_t uncompressedSize = 0;
+    uint32_t crc32 = 0;
+    uint16_t method = 0;           // 0 stored, 8 deflated
+    uint16_t flags = 0;            // general purpose bit flag
+    uint16_t dosTime = 0;          // MS-DOS packed time and date
+    uint16_t dosDate = 0;
+    uint16_t versionMadeBy = 0;
+    uint32_t externalAttributes = 0;
+    uint64_t localHeaderOffset = 0;  // absolute position in the file, prefix included
+
+    bool isDirectory() const { return !name.empty() && (name.back() == '/' || name.back() == '\\'); }
+    bool isEncrypted() const { return (flags & 1) != 0; }
+};
+
+// Read-only view of one archive. Holds the central directory in memory (metadata only);
+// entry data is streamed in bounded chunks, never loaded whole.
+class Reader {
+public:
+    static std::unique_ptr<Reader> Open(const std::string& path, Error& error);
+    virtual ~Reader() = default;
+
+    virtual const std::vector<Entry>& entries() const = 0;
+    virtual const std::string& comment() const = 0;
+    // Bytes in front of the archive (a self-extractor stub), whether or not its offsets were adjusted.
+    virtual uint64_t prefixLength() const = 0;
+
+    // Streams the entry's uncompressed bytes to the sink in chunks; checks the local header
+    // against the central entry, the declared size and the CRC-32. The sink returns false to stop
+    // (the result is then IoError). Bytes already handed over stay handed over on a later error.
+    virtual Error ReadEntry(std::size_t index,
+                            const std::function<bool(const uint8_t* data, std::size_t size)>& sink) = 0;
+};
+
+enum class Overwrite { Always, Never, Ask };
+
+struct ExtractOptions {
+    std::string targetDir;                 // empty: the current directory
+    bool junkPaths = false;                // true: every file straight into targetDir
+    Overwrite overwrite = Overwrite::Ask;
+    std::vector<std::string> names;        // empty: every entry; else entry names ('/' or '\' alike)
+    std::function<bool(const std::string& path)> askOverwrite;  // Ask: true replaces the file
+    std::function<void(const std::string& line)> message;       // one readable line per event
+};
+
+struct ExtractResult {
+    Status status = Status::Ok;   // the worst problem met, Ok when there was none
+    int extracted = 0;            // files written (folders not counted)
+    int skipped = 0;              // existing files kept
+    int failed = 0;               // entries refused or damaged
+    std::vector<std::string> namesNotFound;
+};
+
+// Extracts into the target folder. Nothing is ever written outside it: drive letters,
+// leading slashes and ".." components are removed from stored names; device names and
+// names with characters Windows forbids are refused with a message. Folders are made for
+// directory entries; the stored date and time are restored. A damaged entry leaves no
+// partial file behind.
+ExtractResult Extract(const std::string& archivePath, const ExtractOptions& options);
+
+struct UpdateOptions {
+    // Files or wildcard patterns ('*' and '?' in the last component), relative to baseDir
+    // unless absolute. A name that is a directory adds a directory entry.
+    std::vector<std::string> add;
+    std::string baseDir;                   // empty: the current directory
+    bool storePaths = true;                // false: entries carry only the file name
+    int level = 6;                         // 0 stored .. 9 best
+    std::vector<std::string> remove;       // entry names to delete
+    unsigned threads = 0;                  // compression threads; 0: every core
+    std::function<void(const std::string& line)> message;
+};
+
+struct UpdateResult {
+    Status status = Status::Ok;   // Ok, or the first failure (then the old archive is untouched)
+    int added = 0;                // new entries
+    int replaced = 0;             // entries replaced by a file of the same name
+    int deleted = 0;
+    int copied = 0;               // unchanged entries copied as they are
+};
+
+// Creates or updates an archive. A new entry replaces one of the same name; unchanged
+// entries are copied without recompression. Everything is written to a temporary file
+// beside the archive, verified, and only then put in the archive's place; any failure
+// leaves the old archive as it was. Zip64 records are written when needed.
+UpdateResult Update(const std::string& archivePath, const UpdateOptions& options);
+
+// A file that is a stub followed by an archive is rewritten in place so that every offset
+// counts from the start of the file; it stays a valid zip archive.
+Error AdjustOffsets(const std::string& path);
+
+// MS-DOS date/time helpers (local time).
+void DosDateTimeFromUnix(int64_t unixTime, uint16_t& dosDate, uint16_t& dosTime);
+int64_t UnixFromDosDateTime(uint16_t dosDate, uint16_t dosTime);
+
+}  // namespace zipcore
