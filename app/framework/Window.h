@@ -1,0 +1,58 @@
+#pragma once
+// A thin owner of one window handle. The window procedure finds the object through
+// GWLP_USERDATA (set at WM_NCCREATE for windows we create, at Subclass for controls made
+// by someone else) and hands every message to HandleMessage, so derived classes keep their
+// handling in one plain switch. No exception ever leaves the procedure: it is reported
+// through ShowMessage and the message gets its default handling.
+
+#include <windows.h>
+
+#include <string>
+
+class CWindow {
+public:
+    CWindow() = default;
+    virtual ~CWindow();
+    CWindow(const CWindow&) = delete;
+    CWindow& operator=(const CWindow&) = delete;
+
+    HWND GetHandle() const { return handle; }
+
+    // Registers a window class whose procedure is ours; registering twice is harmless
+    // (tests start the program's windows many times in one process).
+    static bool RegisterWindowClass(const char* className, UINT classStyle, HICON icon, HCURSOR cursor,
+                                    HBRUSH background);
+
+    // Creates a window of a class registered with RegisterWindowClass; false on failure.
+    bool CreateWindowOfClass(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
+                             int width, int height, HWND parent, HMENU menuOrId);
+
+    // Takes over a control created elsewhere (a list view, a toolbar): its messages reach
+    // HandleMessage first and DefaultHandling calls the control's own procedure.
+    bool Subclass(HWND control);
+
+    // The object attached to a window, or nullptr.
+    static CWindow* FromHandle(HWND window);
+
+protected:
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // DefWindowProc, or the subclassed control's own procedure.
+    LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called after WM_NCDESTROY, when the handle is already gone.
+    virtual void OnWindowGone() {}
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND handle = nullptr;
+    WNDPROC controlProcedure = nullptr;   // set for subclassed controls only
+};
+
+// The first line of string resource id (the status-bar prompt of a command), or "".
+std::string LoadPromptText(UINT id);
+// The text after the first "\n" of string resource id (a command's tooltip), or "".
+std::string LoadTooltipText(UINT id);
+// The whole string resource, or "".
+std::string LoadResourceString(UINT id);
