@@ -1,0 +1,329 @@
+// UnZip32.dll: windll_unzip lists, tests or extracts one zip archive for the engine, which
+// talks to it only through the command record and the callback block. Every problem becomes
+// one readable line through the print callback and a result code; no exception leaves here.
+
+#include "zipdll/ZipDllInterface.h"
+#include "zipcore/ZipArchive.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Lines go to the caller's print callback, filtered by the quiet level:
+// 0 every line, 1 only problems, 2 nothing at all.
+class Printer {
+public:
+    Printer(UnzipPrintCallback print, int quietLevel) : print(print), quietLevel(quietLevel) {}
+    void Info(const std::string& line) const {
+        if (quietLevel == 0) Emit(line);
+    }
+    void Problem(const std::string& line) const {
+        if (quietLevel < 2) Emit(line);
+    }
+
+private:
+    void Emit(const std::string& line) const {
+        if (!print) return;
+        std::string text = line + "\n";
+        print(text.c_str(), static_cast<unsigned long>(text.size()));
+    }
+    UnzipPrintCallback print;
+    int quietLevel;
+};
+
+std::string Describe(const zipcore::Error& error) {
+    return error.message.empty() ? std::string(zipcore::StatusText(error.status)) : error.message;
+}
+
+// The records carry 32-bit counters; anything larger is reported as the largest value they hold.
+unsigned long Clamp32(uint64_t value) {
+    return value > 0xFFFFFFFFull ? 0xFFFFFFFFul : static_cast<unsigned long>(value);
+}
+
+// Percent saved, truncated toward zero so that an entry that still takes space never shows 100%.
+// An entry that grew gets the magnitude of its growth: the caller adds the sign by comparing
+// the two sizes, which it has anyway.
+unsigned long FactorPercent(uint64_t uncompressed, uint64_t compressed) {
+    if (uncompressed == 0) return 0;
+    const uint64_t difference = compressed <= uncompressed ? uncompressed - compressed : compressed - uncompressed;
+    const double percent = std::floor(100.0 * static_cast<double>(difference) / static_cast<double>(uncompressed));
+    return percent > 65535.0 ? 65535ul : static_cast<unsigned long>(percent);
+}
+
+// Method texts in the customary short form: "Stored", "Defl:N" with the speed the writer
+// recorded in flag bits 1-2 (N normal, X maximum, F fast, S super fast), else "Unk:NNN".
+std::string MethodText(const zipcore::Entry& entry) {
+    if (entry.method == 0) return "Stored";
+    if (entry.method == 8) {
+        static const char speeds[] = {'N', 'X', 'F', 'S'};
+        return std::string("Defl:") + speeds[(entry.flags >> 1) & 3];
+    }
+    char text[16];
+    wsprintfA(text, "Unk:%03u", static_cast<unsigned>(entry.method));
+    return text;
+}
+
+std::string NormalizedName(std::string name) {
+    for (char& c : name)
+        if (c == '\\') c = '/';
+    return name;
+}
+
+// The names the caller asked for, read up to the count or the first null, whichever is first.
+std::vector<std::string> RequestedNames(int count, char** names) {
+    std::vector<std::string> requested;
+    for (int i = 0; i < count && names[i]; ++i) requested.emplace_back(names[i]);
+    return requested;
+}
+
+// Entry indexes selected by the requested names (all when none were asked for); names that
+// match nothing are collected so that they can be reported.
+std::vector<std::size_t> SelectEntries(const std::vector<zipcore::Entry>& entries,
+                                       const std::vector<std::string>& requested,
+                                       std::vector<std::string>& notFound) {
+    std::vector<std::size_t> selected;
+    if (requested.empty()) {
+        for (std::size_t i = 0; i < entries.size(); ++i) selected.push_back(i);
+        return selected;
+    }
+    std::vector<std::string> wanted;
+    for (const std::string& name : requested) wanted.push_back(NormalizedName(name));
+    std::vector<bool> matched(wanted.size(), false);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string name = NormalizedName(entries[i].name);
+        bool take = false;
+        for (std::size_t w = 0; w < wanted.size(); ++w)
+            if (wanted[w] == name) matched[w] = take = true;
+        if (take) selected.push_back(i);
+    }
+    for (std::size_t w = 0; w < wanted.size(); ++w)
+        if (!matched[w]) notFound.push_back(requested[w]);
+    return selected;
+}
+
+int ResultForOpenFailure(zipcore::Status status) {
+    return status == zipcore::Status::IoError || status == zipcore::Status::NotFound ? UNZIP_ERROR
+                                                                                      : UNZIP_BAD_ARCHIVE;
+}
+
+std::string CheckArguments(int count, char** names, const UnzipCommand* command, const UnzipCallbacks* callbacks) {
+    if (!command) return "no command record";
+    if (!callbacks) return "no callback block";
+    if (!command->archivePath || !*command->archivePath) return "no archive path";
+    if (count < 0) return "negative name count";
+    if (count > 0 && !names) return "a name count without a name array";
+    if (command->onlyNewer) return "onlyNewer is not supported";
+    if (command->convertLineEnds) return "convertLineEnds is not supported";
+    if (command->commentOnly) return "commentOnly is not supported";
+    if (command->upperCaseNames) return "upperCaseNames is not supported";
+    if (command->reserved13 || command->reserved14 || command->reserved15) return "a reserved word is set";
+    if (command->quietLevel < 0 || command->quietLevel > 2) return "quietLevel must be 0, 1 or 2";
+    if (command->listOnly && command->testOnly) return "listOnly and testOnly together";
+    if (command->listOnly && command->reportEntries && !callbacks->entry) return "no entry callback for the listing";
+    const bool willAsk = !command->listOnly && !command->testOnly && command->promptOverwrite &&
+                         !command->overwriteAll && !command->replaceReadOnly;
+    if (willAsk && !callbacks->replace) return "no replace callback to ask with";
+    return {};
+}
+
+int List(const std::vector<std::string>& requested, const UnzipCommand& command, UnzipCallbacks& callbacks,
+         const Printer& printer) {
+    zipcore::Error error;
+    std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(command.archivePath, error);
+    if (!reader) {
+        printer.Problem("error: cannot list " + std::string(command.archivePath) + ": " + Describe(error));
+        return ResultForOpenFailure(error.status);
+    }
+    const std::vector<zipcore::Entry>& entries = reader->entries();
+    std::vector<std::string> notFound;
+    uint64_t totalCompressed = 0, totalUncompressed = 0;
+    unsigned long count = 0;
+    for (std::size_t index : SelectEntries(entries, requested, notFound)) {
+        const zipcore::Entry& entry = entries[index];
+        totalCompressed += entry.compressedSize;
+        totalUncompressed += entry.uncompressedSize;
+        ++count;
+        if (!command.reportEntries) continue;
+        const unsigned short month = static_cast<unsigned short>((entry.dosDate >> 5) & 15);
+        const unsigned short day = static_cast<unsigned short>(entry.dosDate & 31);
+        const unsigned short year = static_cast<unsigned short>((1980 + (entry.dosDate >> 9)) % 100);
+        const unsigned short hour = static_cast<unsigned short>(entry.dosTime >> 11);
+        const unsigned short minute = static_cast<unsigned short>((entry.dosTime >> 5) & 63);
+        const std::string method = MethodText(entry);
+        callbacks.entry(Clamp32(entry.uncompressedSize), Clamp32(entry.compressedSize),
+                        static_cast<unsigned short>(FactorPercent(entry.uncompressedSize, entry.compressedSize)),
+                        month, day, year, hour, minute, entry.isEncrypted() ? 'E' : ' ', entry.name.c_str(),
+                        method.c_str(), entry.crc32, entry.isEncrypted() ? 1 : 0);
+    }
+    callbacks.totalCompressed = Clamp32(totalCompressed);
+    callbacks.totalUncompressed = Clamp32(totalUncompressed);
+    callbacks.compressionFactor = FactorPercent(totalUncompressed, totalCompressed);
+    callbacks.entryCount = count;
+    for (const std::string& name : notFound) printer.Problem("warning: " + name + " not found in the archive");
+    return notFound.empty() ? UNZIP_OK : UNZIP_WARNING;
+}
+
+int Test(const std::vector<std::string>& requested, const UnzipCommand& command, const Printer& printer) {
+    zipcore::Error error;
+    std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(command.archivePath, error);
+    if (!reader) {
+        printer.Problem("error: cannot test " + std::string(command.archivePath) + ": " + Describe(error));
+        return ResultForOpenFailure(error.status);
+    }
+    std::vector<std::string> notFound;
+    int damaged = 0, skipped = 0;
+    const std::vector<std::size_t> selected = SelectEntries(reader->entries(), requested, notFound);
+    for (std::size_t index : selected) {
+        const std::string& name = reader->entries()[index].name;
+        const zipcore::Error result = reader->ReadEntry(index, [](const uint8_t*, std::size_t) { return true; });
+        if (!result) {
+            printer.Info("    testing: " + name + "   OK");
+        } else if (result.status == zipcore::Status::Encrypted) {
+            ++skipped;
+            printer.Problem("warning: skipped encrypted entry " + name);
+        } else {
+            ++damaged;
+            printer.Problem("error: " + Describe(result));
+        }
+    }
+    for (const std::string& name : notFound) printer.Problem("warning: " + name + " not found in the archive");
+    if (damaged) {
+        printer.Problem("error: " + std::to_string(damaged) + " of " + std::to_string(selected.size()) +
+                        " entries failed the test in " + command.archivePath);
+        return UNZIP_ERROR;
+    }
+    printer.Info("No errors detected in compressed data of " + std::string(command.archivePath) + ".");
+    return notFound.empty() && skipped == 0 ? UNZIP_OK : UNZIP_WARNING;
+}
+
+// Lines that report something going wrong pass at quiet level 1 too; progress lines do not.
+bool IsProblemLine(const std::string& line) {
+    std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos) return false;
+    static const char* const problemStarts[] = {"warning", "error", "caution", "skipp", "refus", "cannot", "kept"};
+    for (const char* word : problemStarts)
+        if (line.compare(start, std::char_traits<char>::length(word), word) == 0) return true;
+    return false;
+}
+
+// Decides about one existing file: the overwrite words replace without asking (read-only files
+// only when replaceReadOnly is set), promptOverwrite asks the caller, and anything but an explicit
+// "replace" answer keeps the file, because a lost file cannot be brought back.
+bool DecideReplace(const std::string& path, const UnzipCommand& command, const UnzipCallbacks& callbacks,
+                   const Printer& printer) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    bool replace;
+    if (command.overwriteAll || command.replaceReadOnly)
+        replace = !readOnly || command.replaceReadOnly;
+    else if (command.promptOverwrite)
+        replace = callbacks.replace(path.c_str()) == UNZIP_REPLACE;
+    else
+        replace = false;
+    if (replace && readOnly && !SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        printer.Problem("warning: cannot make read-only " + path + " writable; kept it");
+        return false;
+    }
+    if (!replace && readOnly && (command.overwriteAll || command.replaceReadOnly))
+        printer.Problem("warning: kept read-only " + path);
+    return replace;
+}
+
+int ResultForExtraction(const zipcore::ExtractResult& result) {
+    using zipcore::Status;
+    switch (result.status) {
+    case Status::Ok:
+        return result.namesNotFound.empty() ? UNZIP_OK : UNZIP_WARNING;
+    case Status::Skipped:
+    case Status::NotFound:
+    case Status::NothingToDo:
+        return UNZIP_WARNING;
+    // A refused entry spoils nothing else: a warning while other files came out, an error
+    // when the archive gave nothing at all.
+    case Status::UnsafeName:
+    case Status::Encrypted:
+        return result.extracted > 0 ? UNZIP_WARNING : UNZIP_ERROR;
+    case Status::NotZip:
+        return UNZIP_BAD_ARCHIVE;
+    default:
+        return UNZIP_ERROR;
+    }
+}
+
+int Extract(const std::vector<std::string>& requested, const UnzipCommand& command, const UnzipCallbacks& callbacks,
+            const Printer& printer) {
+    zipcore::ExtractOptions options;
+    options.junkPaths = !command.keepFolderNames;
+    options.names = requested;
+    const bool mayReplace = command.overwriteAll || command.replaceReadOnly || command.promptOverwrite;
+    options.overwrite = mayReplace ? zipcore::Overwrite::Ask : zipcore::Overwrite::Never;
+    options.askOverwrite = [&](const std::string& path) { return DecideReplace(path, command, callbacks, printer); };
+    options.message = [&](const std::string& line) {
+        if (IsProblemLine(line))
+            printer.Problem(line);
+        else
+            printer.Info(line);
+    };
+    const zipcore::ExtractResult result = zipcore::Extract(command.archivePath, options);
+    for (const std::string& name : result.namesNotFound) printer.Problem("warning: " + name + " not found in the archive");
+    const int code = ResultForExtraction(result);
+    std::string summary = std::to_string(result.extracted) + " file(s) extracted";
+    if (result.skipped) summary += ", " + std::to_string(result.skipped) + " kept";
+    if (result.failed) summary += ", " + std::to_string(result.failed) + " failed";
+    if (code > UNZIP_WARNING)
+        printer.Problem("error: " + std::string(command.archivePath) + ": " + zipcore::StatusText(result.status) +
+                        " (" + summary + ")");
+    else
+        printer.Info(summary);
+    return code;
+}
+
+int Run(int count, char** names, UnzipCommand* command, UnzipCallbacks* callbacks) {
+    const std::string problem = CheckArguments(count, names, command, callbacks);
+    if (!problem.empty()) {
+        if (callbacks && callbacks->print) Printer(callbacks->print, 0).Problem("error: bad request: " + problem);
+        return UNZIP_BAD_ARGUMENT;
+    }
+    const Printer printer(callbacks->print, command->quietLevel);
+    const std::vector<std::string> requested = count > 0 ? RequestedNames(count, names) : std::vector<std::string>();
+    if (command->listOnly) {
+        callbacks->totalCompressed = callbacks->totalUncompressed = 0;
+        callbacks->compressionFactor = callbacks->entryCount = 0;
+        return List(requested, *command, *callbacks, printer);
+    }
+    if (command->testOnly) return Test(requested, *command, printer);
+    return Extract(requested, *command, *callbacks, printer);
+}
+
+// Reports a failure without allocating: it may be running because memory ran out.
+void ReportFailure(UnzipPrintCallback print, const char* what) {
+    if (!print) return;
+    char line[256];
+    wsprintfA(line, "error: %.200s\n", what);
+    print(line, static_cast<unsigned long>(lstrlenA(line)));
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int WINAPI windll_unzip(int count, char** names, UnzipCommand* command,
+                                                         UnzipCallbacks* callbacks) {
+    const UnzipPrintCallback print = callbacks ? callbacks->print : nullptr;
+    try {
+        return Run(count, names, command, callbacks);
+    } catch (const std::bad_alloc&) {
+        ReportFailure(print, "out of memory");
+    } catch (const std::exception& failure) {
+        ReportFailure(print, failure.what());
+    } catch (...) {
+        ReportFailure(print, "unexpected failure");
+    }
+    return UNZIP_ERROR;
+}

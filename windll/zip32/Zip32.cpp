@@ -1,0 +1,292 @@
+// Zip32.dll: DllZipUpFiles adds files (names or wildcard patterns) to a zip archive or deletes
+// named entries from it, as the request record asks. The archive is only ever replaced by a
+// complete, verified new file (the library's update guarantees that); every problem becomes one
+// readable line through the print callback and a result code; no exception leaves here.
+
+#include "zipdll/ZipDllInterface.h"
+#include "zipcore/ZipArchive.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// quiet: only problems; verbose: also a closing line with the counts of what was written.
+class Printer {
+public:
+    Printer(ZipPrintCallback print, void* stream, bool quiet, bool verbose)
+        : print(print), stream(stream), quiet(quiet), verbose(verbose) {}
+    void Info(const std::string& line) const {
+        if (!quiet) Emit(line);
+    }
+    void Detail(const std::string& line) const {
+        if (verbose && !quiet) Emit(line);
+    }
+    void Problem(const std::string& line) const { Emit(line); }
+
+private:
+    void Emit(const std::string& line) const {
+        if (!print) return;
+        std::string text = line + "\n";
+        print(stream, static_cast<unsigned long>(text.size()), text.c_str());
+    }
+    ZipPrintCallback print;
+    void* stream;
+    bool quiet;
+    bool verbose;
+};
+
+std::string CheckRequest(const ZipRequest& request) {
+    if (!request.archivePath || !*request.archivePath) return "no archive path";
+    if (request.nameCount < 0) return "negative name count";
+    if (request.nameCount > 0 && !request.names) return "a name count without a name array";
+    struct Word {
+        int value;
+        const char* name;
+    };
+    const Word mustBeZero[] = {
+        {request.encrypt, "encrypt"},           {request.systemFiles, "systemFiles"},
+        {request.volumeLabel, "volumeLabel"},   {request.extraAttributes, "extraAttributes"},
+        {request.excludeBeforeDate, "excludeBeforeDate"}, {request.includeAfterDate, "includeAfterDate"},
+        {request.convertCrLf, "convertCrLf"},   {request.convertLf, "convertLf"},
+        {request.compress8bit, "compress8bit"}, {request.junkSfxPrefix, "junkSfxPrefix"},
+        {request.recurse, "recurse"},           {request.grow, "grow"},
+        {request.forceDos, "forceDos"},         {request.moveFiles, "moveFiles"},
+        {request.update, "update"},             {request.freshen, "freshen"},
+        {request.junkComment, "junkComment"},   {request.offsetsToZero, "offsetsToZero"},
+        {request.privileges, "privileges"},     {request.reserved28, "reserved28"},
+    };
+    for (const Word& word : mustBeZero)
+        if (word.value != 0) return std::string(word.name) + " is not supported and must be 0";
+    if (!request.deleteEntries && (request.level[0] < '0' || request.level[0] > '9'))
+        return "the level must start with a digit 0 to 9";
+    return {};
+}
+
+std::vector<std::string> RequestedNames(const ZipRequest& request) {
+    std::vector<std::string> names;
+    for (int i = 0; i < request.nameCount && request.names[i]; ++i)
+        if (*request.names[i]) names.emplace_back(request.names[i]);
+    return names;
+}
+
+bool IsProblemLine(const std::string& line) {
+    std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos) return false;
+    static const char* const problemStarts[] = {"warning", "error", "caution", "skipp", "refus", "cannot"};
+    for (const char* word : problemStarts)
+        if (line.compare(start, std::char_traits<char>::length(word), word) == 0) return true;
+    return false;
+}
+
+std::function<void(const std::string&)> Forwarder(const Printer& printer) {
+    return [&printer](const std::string& line) {
+        if (IsProblemLine(line))
+            printer.Problem(line);
+        else
+            printer.Info(line);
+    };
+}
+
+DWORD FileAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+bool IsExistingFolder(const std::string& path) {
+    const DWORD attributes = FileAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A zero-length file is what a freshly made "new archive" is; the library wants either a real
+// archive or no file, so the empty file stands aside during the update and comes back if the
+// update fails, leaving everything as it was.
+class EmptyArchiveStandIn {
+public:
+    explicit EmptyArchiveStandIn(const std::string& path) : path(path) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeLow == 0 &&
+            data.nFileSizeHigh == 0)
+            removed = DeleteFileA(path.c_str()) != 0;
+    }
+    bool WasEmpty() const { return removed; }
+    void Restore() {
+        if (!removed) return;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        removed = false;
+    }
+
+private:
+    std::string path;
+    bool removed = false;
+};
+
+int ResultForUpdate(const zipcore::UpdateResult& result) {
+    switch (result.status) {
+    case zipcore::Status::Ok:
+        return ZIP_OK;
+    case zipcore::Status::NothingToDo:
+    case zipcore::Status::NotFound:
+        return ZIP_NOTHING_TO_DO;
+    default:
+        return ZIP_ERROR;
+    }
+}
+
+void ReportCounts(const Printer& printer, const std::string& archive, const zipcore::UpdateResult& result) {
+    printer.Detail(archive + ": " + std::to_string(result.added) + " added, " + std::to_string(result.replaced) +
+                   " replaced, " + std::to_string(result.deleted) + " deleted, " + std::to_string(result.copied) +
+                   " unchanged");
+}
+
+int Add(const ZipRequest& request, const std::vector<std::string>& requested, const Printer& printer) {
+    const std::string archive = request.archivePath;
+    zipcore::UpdateOptions options;
+    for (const std::string& name : requested) {
+        if (request.noDirEntries && IsExistingFolder(name)) {
+            printer.Info("skipping folder " + name);
+            continue;
+        }
+        options.add.push_back(name);
+    }
+    if (options.add.empty()) {
+        printer.Problem("warning: nothing to do for " + archive);
+        return ZIP_NOTHING_TO_DO;
+    }
+    options.storePaths = !request.dropFolderNames;
+    options.level = request.level[0] - '0';
+    options.message = Forwarder(printer);
+
+    EmptyArchiveStandIn emptyArchive(archive);
+    const zipcore::UpdateResult result = zipcore::Update(archive, options);
+    const int code = ResultForUpdate(result);
+    if (code == ZIP_OK) {
+        ReportCounts(printer, archive, result);
+        return ZIP_OK;
+    }
+    emptyArchive.Restore();
+    if (code == ZIP_NOTHING_TO_DO) {
+        std::string names;
+        for (const std::string& name : options.add) names += (names.empty() ? "" : ", ") + name;
+        printer.Problem("warning: no file matched " + names + "; " + archive + " unchanged");
+    } else {
+        printer.Problem("error: cannot update " + archive + ": " + zipcore::StatusText(result.status) +
+                        "; the archive is unchanged");
+    }
+    return code;
+}
+
+std::string FoldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) {
+        if (c == '\\') c = '/';
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return folded;
+}
+
+// Entry names as stored for each requested name: the exact name when there is one, otherwise
+// entries equal up to slash direction and letter case, since the engine may hand names back
+// in another case than they were stored.
+std::vector<std::string> ResolveEntries(const std::vector<zipcore::Entry>& entries,
+                                        const std::vector<std::string>& requested, std::vector<std::string>& notFound) {
+    std::vector<std::string> resolved;
+    for (const std::string& name : requested) {
+        bool exact = false;
+        for (const zipcore::Entry& entry : entries)
+            if (entry.name == name) exact = true;
+        if (exact) {
+            resolved.push_back(name);
+            continue;
+        }
+        const std::string folded = FoldedName(name);
+        bool any = false;
+        for (const zipcore::Entry& entry : entries)
+            if (FoldedName(entry.name) == folded) {
+                resolved.push_back(entry.name);
+                any = true;
+            }
+        if (!any) notFound.push_back(name);
+    }
+    return resolved;
+}
+
+int Delete(const ZipRequest& request, const std::vector<std::string>& requested, const Printer& printer) {
+    const std::string archive = request.archivePath;
+    std::vector<std::string> notFound;
+    std::vector<std::string> resolved;
+    {
+        zipcore::Error error;
+        std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(archive, error);
+        if (!reader) {
+            printer.Problem("error: cannot delete from " + archive + ": " +
+                            (error.message.empty() ? zipcore::StatusText(error.status) : error.message));
+            return ZIP_ERROR;
+        }
+        resolved = ResolveEntries(reader->entries(), requested, notFound);
+    }   // the reader lets go of the archive before the update replaces it
+    for (const std::string& name : notFound) printer.Problem("warning: " + name + " not found in " + archive);
+    if (resolved.empty()) {
+        printer.Problem("warning: nothing to delete; " + archive + " unchanged");
+        return ZIP_NOTHING_TO_DO;
+    }
+    zipcore::UpdateOptions options;
+    options.remove = resolved;
+    options.message = Forwarder(printer);
+    const zipcore::UpdateResult result = zipcore::Update(archive, options);
+    const int code = ResultForUpdate(result);
+    if (code == ZIP_OK) {
+        for (const std::string& name : resolved) printer.Info("deleting: " + name);
+        ReportCounts(printer, archive, result);
+    } else {
+        printer.Problem("error: cannot delete from " + archive + ": " + zipcore::StatusText(result.status) +
+                        "; the archive is unchanged");
+    }
+    return code;
+}
+
+int Run(ZipRequest* request) {
+    if (!request) return ZIP_BAD_ARGUMENT;
+    const std::string problem = CheckRequest(*request);
+    if (!problem.empty()) {
+        Printer(request->print, request->outputStream, false, false).Problem("error: bad request: " + problem);
+        return ZIP_BAD_ARGUMENT;
+    }
+    const Printer printer(request->print, request->outputStream, request->quiet != 0, request->verbose != 0);
+    const std::vector<std::string> requested = RequestedNames(*request);
+    if (requested.empty()) {
+        printer.Problem("warning: no names given; " + std::string(request->archivePath) + " unchanged");
+        return ZIP_NOTHING_TO_DO;
+    }
+    return request->deleteEntries ? Delete(*request, requested, printer) : Add(*request, requested, printer);
+}
+
+// Reports a failure without allocating: it may be running because memory ran out.
+void ReportFailure(const ZipRequest* request, const char* what) {
+    if (!request || !request->print) return;
+    char line[256];
+    wsprintfA(line, "error: %.200s\n", what);
+    request->print(request->outputStream, static_cast<unsigned long>(lstrlenA(line)), line);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int WINAPI DllZipUpFiles(ZipRequest* request) {
+    try {
+        return Run(request);
+    } catch (const std::bad_alloc&) {
+        ReportFailure(request, "out of memory; the archive is unchanged");
+    } catch (const std::exception& failure) {
+        ReportFailure(request, failure.what());
+    } catch (...) {
+        ReportFailure(request, "unexpected failure; the archive is unchanged");
+    }
+    return ZIP_ERROR;
+}
