@@ -1,0 +1,424 @@
+#include "BrindleView.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+#include "BrindleDoc.h"
+#include "PathHelpers.h"
+#include "Settings.h"
+#include "UserMessages.h"
+#include "framework/Application.h"
+#include "framework/FrameWindow.h"
+#include "resource.h"
+
+namespace {
+
+struct ColumnLayout {
+    const char* title;
+    int format;
+    int defaultWidth;
+};
+
+// The titles are also the settings keys under which the widths are kept.
+const ColumnLayout kColumns[] = {
+    {"Name", LVCFMT_LEFT, 135}, {"Date", LVCFMT_RIGHT, 65},  {"Time", LVCFMT_RIGHT, 60},
+    {"Size", LVCFMT_RIGHT, 60}, {"Ratio", LVCFMT_RIGHT, 40}, {"Packed", LVCFMT_RIGHT, 60},
+};
+constexpr int kColumnCount = static_cast<int>(sizeof kColumns / sizeof kColumns[0]);
+
+struct FileTypeIcon {
+    const char* extension;   // nullptr: every other extension, or none
+    int iconId;
+};
+
+// Image index = position in this table.
+const FileTypeIcon kFileTypeIcons[] = {
+    {"BMP", IDI_FILE_PICTURE},  {"DLL", IDI_FILE_LIBRARY},  {"EXE", IDI_FILE_PROGRAM},
+    {"HLP", IDI_FILE_HELP},     {"INI", IDI_FILE_SETTINGS}, {"INF", IDI_FILE_SETTINGS},
+    {"TXT", IDI_FILE_TEXT},     {"ZIP", IDI_FILE_ARCHIVE},  {nullptr, IDI_FILE_OTHER},
+};
+constexpr int kIconCount = static_cast<int>(sizeof kFileTypeIcons / sizeof kFileTypeIcons[0]);
+
+// Sent to ourselves after a listing has added rows, so that the control learns the new
+// count once instead of once per row.
+constexpr UINT kSyncItemCountMessage = WM_APP + 0x31;
+
+// The whole number at the start of a "%dK" text; 0 when it does not start with one.
+int LeadingKilobytes(const std::string& text) {
+    return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+}
+
+const std::string& ColumnText(const EntryRow& row, int column) {
+    switch (column) {
+        case 0: return row.name;
+        case 1: return row.date;
+        case 2: return row.time;
+        case 3: return row.size;
+        case 4: return row.ratio;
+        default: return row.packed;
+    }
+}
+
+std::string FormatTotals(const char* format, int count, int sizeK, int packedK) {
+    char text[200];
+    wsprintfA(text, format, count, sizeK, packedK);
+    return text;
+}
+
+const CommandEntry<CBrindleView> kViewCommands[] = {
+    {ID_ACTIONS_ADD, &CBrindleView::OnAdd, &CBrindleView::UpdateOpenArchiveState},
+    {ID_ACTIONS_EXTRACT, &CBrindleView::OnExtract, &CBrindleView::UpdateOpenArchiveState},
+    {ID_ACTIONS_VIEW, &CBrindleView::OnViewEntries, &CBrindleView::UpdateSelectionState},
+    {ID_ACTIONS_DELETE, &CBrindleView::OnDelete, &CBrindleView::UpdateSelectionState},
+    {ID_HELP_TOPICS, &CBrindleView::OnHelpTopics, nullptr},
+    // The document runs these; the view only decides when they make sense.
+    {ID_ACTIONS_VIEW_ERROR_LOG, nullptr, &CBrindleView::UpdateOpenArchiveState},
+    {ID_FILE_COPY_ARCHIVE, nullptr, &CBrindleView::UpdateOpenArchiveState},
+    {ID_FILE_MOVE_ARCHIVE, nullptr, &CBrindleView::UpdateOpenArchiveState},
+    {ID_ACTIONS_MAKE_EXE, nullptr, &CBrindleView::UpdateOpenArchiveState},
+    {ID_ACTIONS_MAKE_WIN95_EXE, nullptr, &CBrindleView::UpdateOpenArchiveState},
+};
+
+}  // namespace
+
+CBrindleView::CBrindleView() = default;
+CBrindleView::~CBrindleView() = default;
+
+DWORD CBrindleView::GetListStyle() const {
+    // The image list is ours (iconList), so the control must not destroy it.
+    return LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_SHAREIMAGELISTS;
+}
+
+bool CBrindleView::OnViewCreated() {
+    if (!CreateColumns()) return false;
+    // Read once: a changed setting shows at the next start.
+    if (ReadSettingInt("Settings", "DisplayIcons", 1) == 0) return true;
+    return CreateIcons();
+}
+
+bool CBrindleView::CreateColumns() {
+    for (int index = 0; index < kColumnCount; ++index) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = kColumns[index].format;
+        column.cx = ReadSettingInt("Window", kColumns[index].title, kColumns[index].defaultWidth);
+        column.pszText = const_cast<char*>(kColumns[index].title);
+        column.iSubItem = index;
+        if (SendMessageA(GetListControl(), LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)) != index)
+            return false;
+    }
+    return true;
+}
+
+bool CBrindleView::CreateIcons() {
+    ImageListHandle list(ImageList_Create(16, 16, ILC_COLOR8, kIconCount, 0));
+    if (!list) return false;
+    HINSTANCE instance = GetApplication() ? GetApplication()->GetInstance() : GetModuleHandleA(nullptr);
+    for (const FileTypeIcon& type : kFileTypeIcons) {
+        HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(type.iconId), IMAGE_ICON, 16, 16, 0));
+        if (icon == nullptr) return false;
+        int added = ImageList_AddIcon(list.get(), icon);
+        DestroyIcon(icon);
+        if (added < 0) return false;
+    }
+    iconList = std::move(list);
+    SendMessageA(GetListControl(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(iconList.get()));
+    return true;
+}
+
+int CBrindleView::IconIndexForName(const std::string& name) {
+    std::string extension;
+    GetExtension(name, extension);
+    for (int index = 0; index < kIconCount - 1; ++index)
+        if (extension == kFileTypeIcons[index].extension) return index;
+    return kIconCount - 1;
+}
+
+CBrindleDoc* CBrindleView::GetArchiveDocument() const {
+    return dynamic_cast<CBrindleDoc*>(GetDocument());
+}
+
+const EntryRow& CBrindleView::GetDisplayedRow(int displayIndex) const {
+    return rows[RowIndexForDisplay(displayIndex)].texts;
+}
+
+// ---- Entry operations -------------------------------------------------------------
+
+void CBrindleView::ClearEntries() {
+    rows.clear();
+    rowsKnownToControl = 0;
+    if (GetListControl() != nullptr) SendMessageA(GetListControl(), LVM_DELETEALLITEMS, 0, 0);
+}
+
+void CBrindleView::AddEntry(const EntryRow& row) {
+    Row stored;
+    stored.texts = row;
+    stored.sizeK = LeadingKilobytes(row.size);
+    stored.packedK = LeadingKilobytes(row.packed);
+    stored.image = IconIndexForName(row.name);
+    rows.push_back(std::move(stored));
+    // A listing adds rows without letting messages through; the control hears of them once,
+    // when the queue runs again or when someone reads the list.
+    if (!countUpdatePosted && GetListControl() != nullptr) {
+        countUpdatePosted = PostMessageA(GetListControl(), kSyncItemCountMessage, 0, 0) != FALSE;
+    }
+}
+
+void CBrindleView::SyncItemCount() {
+    HWND list = GetListControl();
+    if (list == nullptr || rowsKnownToControl == rows.size()) return;
+    const int added = static_cast<int>(rows.size() - rowsKnownToControl);
+
+    // New rows go on top, so rows that were selected move down by as many places.
+    std::vector<int> selected;
+    for (int index = -1; (index = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0;)
+        selected.push_back(index);
+
+    SendMessageA(list, LVM_SETITEMCOUNT, rows.size(), 0);
+    rowsKnownToControl = rows.size();
+
+    if (!selected.empty()) {
+        LVITEMA state{};
+        state.stateMask = LVIS_SELECTED;
+        state.state = 0;
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        state.state = LVIS_SELECTED;
+        for (int index : selected)
+            SendMessageA(list, LVM_SETITEMSTATE, index + added, reinterpret_cast<LPARAM>(&state));
+    }
+}
+
+int CBrindleView::GetSelectedNames(NameList& names) {
+    SyncItemCount();
+    names.clear();
+    try {
+        HWND list = GetListControl();
+        for (int index = -1;
+             (index = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0;)
+            names.push_back(GetDisplayedRow(index).name);
+    } catch (const std::bad_alloc&) {
+        names.clear();
+        return 0;
+    }
+    return 1;
+}
+
+int CBrindleView::GetAllNames(NameList& names) {
+    names.clear();
+    try {
+        names.reserve(rows.size());
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) names.push_back(row->texts.name);
+    } catch (const std::bad_alloc&) {
+        names.clear();
+        return 0;
+    }
+    return 1;
+}
+
+void CBrindleView::SetStatusText(const std::string& text) {
+    SyncItemCount();
+    SetPaneText(0, text);
+}
+
+void CBrindleView::SetPaneText(int pane, const std::string& text) {
+    CFrameWindow* frame = GetParentFrame();
+    if (frame != nullptr && frame->GetStatusBar() != nullptr) frame->GetStatusBar()->SetPaneText(pane, text);
+}
+
+void CBrindleView::UpdateSelectionStatus() {
+    SyncItemCount();
+    if (rows.empty()) {
+        SetPaneText(0, std::string());
+        SetPaneText(1, std::string());
+        return;
+    }
+    int sizeTotal = 0;
+    int packedTotal = 0;
+    for (const Row& row : rows) {
+        sizeTotal += row.sizeK;
+        packedTotal += row.packedK;
+    }
+    SetPaneText(0, FormatTotals("Total %d file(s): %dK, %dK comp.", static_cast<int>(rows.size()), sizeTotal,
+                                packedTotal));
+
+    int selectedCount = 0;
+    int selectedSize = 0;
+    int selectedPacked = 0;
+    HWND list = GetListControl();
+    for (int index = -1; (index = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0;) {
+        const Row& row = rows[RowIndexForDisplay(index)];
+        ++selectedCount;
+        selectedSize += row.sizeK;
+        selectedPacked += row.packedK;
+    }
+    if (selectedCount == 0) {
+        SetPaneText(1, std::string());
+        return;
+    }
+    SetPaneText(1, FormatTotals("Selected %d file(s): %dK, %dK comp.", selectedCount, selectedSize, selectedPacked));
+}
+
+void CBrindleView::FillDisplayInfo(NMLVDISPINFOA& info) const {
+    LVITEMA& item = info.item;
+    if (item.iItem < 0 || item.iItem >= static_cast<int>(rowsKnownToControl)) return;
+    const Row& row = rows[RowIndexForDisplay(item.iItem)];
+    if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
+        const std::string& text = ColumnText(row.texts, item.iSubItem);
+        lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+    }
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = iconList ? row.image : -1;
+}
+
+bool CBrindleView::OnReflectedNotify(NMHDR& header, LRESULT& result) {
+    if (header.code == LVN_GETDISPINFOA) {
+        FillDisplayInfo(reinterpret_cast<NMLVDISPINFOA&>(header));
+        result = 0;
+        return true;
+    }
+    return CListViewBase::OnReflectedNotify(header, result);
+}
+
+// ---- Commands ---------------------------------------------------------------------
+
+bool CBrindleView::OnCommand(UINT id) {
+    return RunCommandFromTable(*this, kViewCommands, id) || CListViewBase::OnCommand(id);
+}
+
+bool CBrindleView::QueryCommandState(UINT id, CommandState& state) {
+    return QueryCommandFromTable(*this, kViewCommands, id, state) || CListViewBase::QueryCommandState(id, state);
+}
+
+void CBrindleView::UpdateSelectionState(CommandState& state) {
+    SyncItemCount();
+    state.enabled = SendMessageA(GetListControl(), LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+}
+
+void CBrindleView::UpdateOpenArchiveState(CommandState& state) {
+    CBrindleDoc* document = GetArchiveDocument();
+    state.enabled = document != nullptr && document->IsOpen() == 1;
+}
+
+void CBrindleView::OnAdd() {
+    if (CBrindleDoc* document = GetArchiveDocument()) document->AddCommand();
+}
+
+void CBrindleView::OnExtract() {
+    if (CBrindleDoc* document = GetArchiveDocument()) document->ExtractCommand();
+}
+
+void CBrindleView::OnViewEntries() {
+    if (CBrindleDoc* document = GetArchiveDocument()) document->ViewCommand();
+}
+
+void CBrindleView::OnDelete() {
+    if (CBrindleDoc* document = GetArchiveDocument()) document->DeleteCommand();
+}
+
+void CBrindleView::OnHelpTopics() {
+    std::string helpFile;
+    GetProgramDir(helpFile);
+    helpFile += "\\Brindle.hlp";
+    // Whether a help engine exists is the system's business; nothing is reported.
+    ShellExecuteA(nullptr, "open", helpFile.c_str(), nullptr, ".", SW_SHOWMAXIMIZED);
+}
+
+void CBrindleView::ShowContextMenu(POINT screenPoint) {
+    HWND mainWindow = GetParentFrame() ? GetParentFrame()->GetHandle() : GetAncestor(GetHandle(), GA_ROOT);
+    SetForegroundWindow(mainWindow);
+    HINSTANCE instance = GetApplication() ? GetApplication()->GetInstance() : GetModuleHandleA(nullptr);
+    HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_ENTRY_CONTEXT_MENU));
+    if (menu == nullptr) return;
+    // Owned by the main window: its WM_INITMENUPOPUP greys the items by the command route
+    // and its WM_COMMAND runs them.
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0, mainWindow,
+                   nullptr);
+    DestroyMenu(menu);
+}
+
+void CBrindleView::OnDropFiles(HDROP drop) {
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    NameList paths;
+    try {
+        paths.reserve(count);
+        char path[1000];
+        for (UINT index = 0; index < count; ++index) {
+            if (DragQueryFileA(drop, index, path, sizeof path) == 0) path[0] = '\0';
+            paths.emplace_back(path);
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Not enough memory", MB_ICONERROR);
+        return;
+    }
+    if (CBrindleDoc* document = GetArchiveDocument()) document->AddDroppedFiles(std::move(paths));
+}
+
+// ---- Window --------------------------------------------------------------------------
+
+void CBrindleView::SaveLayout() {
+    for (int index = 0; index < kColumnCount; ++index) {
+        char title[100] = "";
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = title;
+        column.cchTextMax = sizeof title;
+        if (SendMessageA(GetListControl(), LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(&column)))
+            WriteSettingInt("Window", title, column.cx);
+    }
+    HWND mainWindow = GetParentFrame() ? GetParentFrame()->GetHandle() : GetAncestor(GetHandle(), GA_ROOT);
+    const bool maximized = IsZoomed(mainWindow) != FALSE;
+    WriteSettingInt("Window", "fMaximized", maximized ? 1 : 0);
+    // A maximised or minimised window has no useful outer rectangle; keep the last one.
+    if (maximized || IsIconic(mainWindow)) return;
+    RECT outer{};
+    if (!GetWindowRect(mainWindow, &outer)) return;
+    WriteSettingInt("Window", "x", outer.left);
+    WriteSettingInt("Window", "y", outer.top);
+    WriteSettingInt("Window", "cx", outer.right - outer.left);
+    WriteSettingInt("Window", "cy", outer.bottom - outer.top);
+}
+
+LRESULT CBrindleView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case kSyncItemCountMessage:
+            countUpdatePosted = false;
+            SyncItemCount();
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP: {
+            // The control tracks the click itself and returns once the button is up.
+            LRESULT result = DefaultHandling(message, wParam, lParam);
+            UpdateSelectionStatus();
+            return result;
+        }
+        case WM_KEYDOWN:
+            UpdateSelectionStatus();
+            return DefaultHandling(message, wParam, lParam);
+        case WM_KEYUP: {
+            LRESULT result = DefaultHandling(message, wParam, lParam);
+            UpdateSelectionStatus();
+            return result;
+        }
+        case WM_LBUTTONDBLCLK: {
+            LRESULT result = DefaultHandling(message, wParam, lParam);
+            OnViewEntries();
+            return result;
+        }
+        case WM_RBUTTONDOWN: {
+            // The control never sees it, so the row under the pointer keeps its state.
+            POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ClientToScreen(GetHandle(), &point);
+            ShowContextMenu(point);
+            return 0;
+        }
+        case WM_DESTROY: {
+            LRESULT result = DefaultHandling(message, wParam, lParam);
+            SaveLayout();
+            return result;
+        }
+        default:
+            return CListViewBase::HandleMessage(message, wParam, lParam);
+    }
+}
