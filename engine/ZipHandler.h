@@ -2,6 +2,9 @@
 // The handler for zip archives (and self-extracting zip archives named .EXE), working
 // through UnZip32.dll and Zip32.dll loaded from the program's folder.
 
+#include <string>
+#include <vector>
+
 #include "ArchiveHandler.h"
 #include "Handles.h"
 #include "zipdll/ZipDllInterface.h"
@@ -14,16 +17,30 @@ public:
     int Init() override;
     int Refresh() override;
     int Extract(const std::string& targetFolder, int overwrite, int junkPaths, int extractAll) override;
+    // Adds a file or a wildcard pattern, relative to the current directory, walking every
+    // sub-folder first when recurse is 1. Returns 0 (after a message) when a file the caller
+    // named was not stored; a pattern that matches nothing anywhere is not a failure.
     int AddFile(const std::string& name, int storePath, int recurse, int level) override;
+    // Returns 0 (after a message) when the library could not rewrite the archive.
     int DeleteEntries(const NameList& names) override;
 
     // Asks "Overwrite <name> ?"; UNZIP_REPLACE for Yes, UNZIP_KEEP for No.
     int ConfirmOverwrite(const std::string& fileName);
 
 private:
+    struct AddRequest;
+    struct AddOutcome;
+    // false only when memory ran out (the message is shown and the quit requested).
+    bool AddInFolderTree(const AddRequest& request, AddOutcome& outcome);
+    // One DllZipUpFiles call over names; throws std::bad_alloc when the array cannot be had.
+    int CallZipUpFiles(const NameList& names, char levelDigit, bool dropFolderNames, bool deleteEntries);
+    void AddEntryToView(const EntryRow& row);
+
     WindllUnzipFunction windllUnzip = nullptr;
     DllZipUpFilesFunction dllZipUpFiles = nullptr;
     UnzipCallbacks callbacks{};
     ModuleHandle unzipLibrary;
     ModuleHandle zipLibrary;
+
+    friend struct ZipLibraryCallbacks;
 };

@@ -1,0 +1,34 @@
+// The user-level commands shared by every archive kind. Their dialogs are not written yet;
+// until then each one says so plainly instead of pretending to have worked.
+
+#include <windows.h>
+
+#include "ArchiveHandler.h"
+#include "UserMessages.h"
+
+namespace {
+
+int NotAvailableYet() {
+    ShowMessage("This command is not available yet.", MB_ICONEXCLAMATION);
+    return 0;
+}
+
+}  // namespace
+
+int CArchiveHandler::ExtractCommand() { return NotAvailableYet(); }
+
+int CArchiveHandler::DeleteCommand() { return NotAvailableYet(); }
+
+int CArchiveHandler::MakeExeCommand() { return NotAvailableYet(); }
+
+int CArchiveHandler::MakeWin95ExeCommand() { return NotAvailableYet(); }
+
+int CArchiveHandler::AddFiles(NameList names) {
+    // The list is ours from the call on; release it now rather than when the frame unwinds.
+    NameList().swap(names);
+    return NotAvailableYet();
+}
+
+int CArchiveHandler::AddCommand() { return NotAvailableYet(); }
+
+int CArchiveHandler::ViewCommand() { return NotAvailableYet(); }

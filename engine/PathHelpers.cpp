@@ -1,0 +1,93 @@
+#include "PathHelpers.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "UserMessages.h"
+
+namespace {
+
+// Upper-cases in the user's locale, as the DOS tools and the archive names compare.
+void UpperCaseInPlace(std::string& text) {
+    if (!text.empty()) CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+}
+
+// The short form of path, or path itself when it has none (missing file, entry name).
+// The buffer is sized from the call's own answer, which may grow between two calls.
+std::string ShortFormOf(const std::string& path) {
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetShortPathNameA(path.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length == 0) return path;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.assign(length + 1, '\0');
+    }
+}
+
+std::string ModuleFileName() {
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::string();
+        // A full buffer means the name was cut short.
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.assign(buffer.size() * 2, '\0');
+    }
+}
+
+}  // namespace
+
+void ToShortPath(std::string& path) {
+    try {
+        std::string shortForm = ShortFormOf(path);
+        UpperCaseInPlace(shortForm);
+        path.swap(shortForm);
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Out of memory", MB_ICONERROR);
+    }
+}
+
+void GetProgramDir(std::string& dir) {
+    try {
+        std::string folder = ShortFormOf(ModuleFileName());
+        UpperCaseInPlace(folder);
+        std::string::size_type slash = folder.find_last_of('\\');
+        if (slash != std::string::npos) folder.erase(slash);
+        dir.swap(folder);
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Out of memory", MB_ICONERROR);
+    }
+}
+
+void CutLastComponent(std::string& path) {
+    std::string::size_type slash = path.find_last_of('\\');
+    if (slash != std::string::npos) path.erase(slash);
+}
+
+void GetExtension(const std::string& name, std::string& extension) {
+    std::string::size_type dot = name.find_last_of('.');
+    if (dot == std::string::npos) return;
+    extension = name.substr(dot + 1);
+    UpperCaseInPlace(extension);
+}
+
+void LastComponent(std::string& path) {
+    std::string::size_type slash = path.find_last_of('\\');
+    if (slash != std::string::npos) path.erase(0, slash);
+}
+
+int IsFileEmptyOrMissing(const std::string& path) {
+    // The size comes from the file's attributes, not from an exclusive open: a file that
+    // another program holds open still has its data, and callers delete "empty" archives.
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return 1;
+    if (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 1;
+    return (attributes.nFileSizeHigh == 0 && attributes.nFileSizeLow == 0) ? 1 : 0;
+}

@@ -1,0 +1,413 @@
+#include "ZipHandler.h"
+
+#include <cstdio>
+#include <new>
+
+#include "EntryRows.h"
+#include "PathHelpers.h"
+#include "UserMessages.h"
+
+namespace {
+
+// The library callbacks receive no handler pointer, so the handler whose library call is
+// running is remembered here for exactly the length of that call.
+CZipHandler* activeHandler = nullptr;
+
+class ActiveHandlerScope {
+public:
+    explicit ActiveHandlerScope(CZipHandler* handler) : previous(activeHandler) { activeHandler = handler; }
+    ~ActiveHandlerScope() { activeHandler = previous; }
+    ActiveHandlerScope(const ActiveHandlerScope&) = delete;
+    ActiveHandlerScope& operator=(const ActiveHandlerScope&) = delete;
+
+private:
+    CZipHandler* previous;
+};
+
+// GetProcAddress hands back a generic function pointer; going through void(*)() tells the
+// compiler the conversion to the real signature is intended.
+template <typename Function>
+Function LookUp(HMODULE module, const char* name) {
+    using Generic = void (*)();
+    return reinterpret_cast<Function>(reinterpret_cast<Generic>(GetProcAddress(module, name)));
+}
+
+bool IsPattern(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+bool HasSeparator(const std::string& name) { return name.find_first_of("\\/") != std::string::npos; }
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+    return folder + "\\" + name;
+}
+
+// The current directory, sized from the call's own answer.
+bool ReadCurrentDirectory(std::string& folder) {
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
+        if (length == 0) return false;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            folder.swap(buffer);
+            return true;
+        }
+        buffer.assign(length + 1, '\0');
+    }
+}
+
+// SetCurrentDirectoryA refuses a path that leaves no room for a trailing backslash and the
+// terminator within MAX_PATH.
+bool FitsCurrentDirectory(const std::string& folder) { return folder.size() <= MAX_PATH - 2; }
+
+void AppendLogLine(const std::string& line) {
+    std::string text = line + "\r\n";
+    AppendToCurrentLog(text.data(), text.size());
+}
+
+// What the library said during one operation, for the failure message: the log is emptied
+// by the listing that follows every add or delete, so "see the log" would point at nothing.
+std::string FailureDetails(const std::string& log, std::size_t start) {
+    const std::size_t limit = 1500;
+    std::string details = start < log.size() ? log.substr(start) : std::string();
+    if (details.size() > limit) details = "..." + details.substr(details.size() - limit);
+    while (!details.empty() && (details.back() == '\n' || details.back() == '\r')) details.pop_back();
+    return details.empty() ? std::string() : "\n\n" + details;
+}
+
+}  // namespace
+
+struct CZipHandler::AddRequest {
+    std::string name;
+    bool storePath;
+    bool recurse;
+    char levelDigit;
+};
+
+struct CZipHandler::AddOutcome {
+    bool stored = false;   // at least one library call stored something
+    bool failed = false;   // a library error, or a folder left out that the caller asked for
+};
+
+// The five unzip callbacks and the zip print and comment callbacks. No exception may leave
+// them: they return into the library's C frames.
+struct ZipLibraryCallbacks {
+    static int WINAPI UnzipPrint(const char* text, unsigned long length) {
+        AppendToCurrentLog(text, length);
+        return static_cast<int>(length);
+    }
+    static void WINAPI UnzipSound() {}
+    static int WINAPI UnzipReplace(const char* fileName) {
+        try {
+            if (activeHandler) return activeHandler->ConfirmOverwrite(fileName ? fileName : "");
+        } catch (...) {
+        }
+        return UNZIP_KEEP;   // when in doubt, the existing file stays
+    }
+    static int WINAPI UnzipPassword(char*, int, const char*, const char*) { return 1; }
+    static void WINAPI UnzipEntry(unsigned long uncompressedSize, unsigned long compressedSize,
+                                  unsigned short factor, unsigned short month, unsigned short day,
+                                  unsigned short year, unsigned short hour, unsigned short minute, char,
+                                  const char* name, const char*, unsigned long, char) {
+        try {
+            if (!activeHandler) return;
+            ZipEntryValues values;
+            values.name = name ? name : "";
+            values.uncompressedSize = uncompressedSize;
+            values.compressedSize = compressedSize;
+            values.factor = factor;
+            values.day = day;
+            values.month = month;
+            values.year = year;
+            values.hour = hour;
+            values.minute = minute;
+            activeHandler->AddEntryToView(MakeZipEntryRow(values));
+        } catch (...) {
+        }
+    }
+    static int WINAPI ZipPrint(void*, unsigned long length, const char* text) {
+        AppendToCurrentLog(text, length);
+        return static_cast<int>(length);
+    }
+    static char* WINAPI ZipComment(char* comment) { return comment; }
+};
+
+CZipHandler::CZipHandler(IArchiveView* view) : CArchiveHandler(view) {}
+
+CZipHandler::~CZipHandler() {
+    if (activeHandler == this) activeHandler = nullptr;
+}
+
+int CZipHandler::Init() {
+    try {
+        std::string folder;
+        GetProgramDir(folder);
+        unzipLibrary.reset(LoadLibraryA((folder + "\\UnZip32.dll").c_str()));
+        if (!unzipLibrary) {
+            ShowMessage("Cannot load DLL: UnZip32.DLL", MB_ICONERROR);
+            return 0;
+        }
+        windllUnzip = LookUp<WindllUnzipFunction>(unzipLibrary.get(), "windll_unzip");
+        if (!windllUnzip) {
+            ShowMessage("Cannot get proc address: windll_unzip", MB_ICONERROR);
+            return 0;
+        }
+        zipLibrary.reset(LoadLibraryA((folder + "\\Zip32.dll").c_str()));
+        if (!zipLibrary) {
+            ShowMessage("Cannot load DLL: Zip32.DLL", MB_ICONERROR);
+            return 0;
+        }
+        dllZipUpFiles = LookUp<DllZipUpFilesFunction>(zipLibrary.get(), "DllZipUpFiles");
+        if (!dllZipUpFiles) {
+            ShowMessage("Cannot get proc address: DllZipUpFiles", MB_ICONERROR);
+            return 0;
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Out of memory", MB_ICONERROR);
+        return 0;
+    }
+    callbacks.print = &ZipLibraryCallbacks::UnzipPrint;
+    callbacks.sound = &ZipLibraryCallbacks::UnzipSound;
+    callbacks.replace = &ZipLibraryCallbacks::UnzipReplace;
+    callbacks.password = &ZipLibraryCallbacks::UnzipPassword;
+    callbacks.entry = &ZipLibraryCallbacks::UnzipEntry;
+    return 1;
+}
+
+void CZipHandler::AddEntryToView(const EntryRow& row) {
+    if (view) view->AddEntry(row);
+}
+
+int CZipHandler::Refresh() {
+    if (!CArchiveHandler::Refresh()) return 1;   // a missing or empty archive: nothing to list
+    const char* const failure = "Cannot list ZIP's contents. The file is probably not a valid ZIP Archive.";
+    if (!windllUnzip) {
+        ShowMessage(failure, MB_ICONERROR);
+        return 0;
+    }
+    UnzipCommand command{};
+    command.listOnly = 1;
+    command.binaryMode = 1;
+    command.reportEntries = 1;
+    command.archivePath = archivePath.c_str();
+    // Totals of an earlier listing must not stand in for a library that wrote none.
+    callbacks.totalCompressed = callbacks.totalUncompressed = 0;
+    callbacks.compressionFactor = callbacks.entryCount = 0;
+
+    MakeLogCurrent();
+    int result;
+    {
+        ActiveHandlerScope scope(this);
+        result = windllUnzip(0, nullptr, &command, &callbacks);
+    }
+    if (result > UNZIP_WARNING || result < 0) {
+        ShowMessage(failure, MB_ICONERROR);
+        return 0;
+    }
+    try {
+        if (view)
+            view->SetStatusText(MakeZipTotalsLine(callbacks.entryCount, callbacks.totalUncompressed,
+                                                  callbacks.totalCompressed));
+    } catch (const std::bad_alloc&) {
+        // The rows are shown; only the totals line is missing.
+    }
+    return 1;
+}
+
+int CZipHandler::Extract(const std::string& targetFolder, int overwrite, int junkPaths, int extractAll) {
+    UnzipCommand command{};
+    command.overwriteAll = overwrite ? 1 : 0;
+    command.promptOverwrite = overwrite ? 0 : 1;
+    command.binaryMode = 1;
+    command.keepFolderNames = junkPaths ? 0 : 1;
+    command.replaceReadOnly = overwrite ? 1 : 0;
+    command.archivePath = archivePath.c_str();
+
+    // Only the last level is made; an existing folder makes this fail harmlessly.
+    CreateDirectoryA(targetFolder.c_str(), nullptr);
+    if (!SetCurrentDirectoryA(targetFolder.c_str())) {
+        ShowMessage("Cannot create the specified directory!", MB_ICONERROR);
+        return 0;
+    }
+
+    int result;
+    if (extractAll) {
+        MakeLogCurrent();
+        ActiveHandlerScope scope(this);
+        result = windllUnzip ? windllUnzip(0, nullptr, &command, &callbacks) : UNZIP_ERROR;
+    } else {
+        try {
+            NameList selected;
+            if (view && !view->GetSelectedNames(selected)) {
+                ShowMessage("Not enough memory!", MB_ICONERROR);
+                RequestQuit();
+                return 0;
+            }
+            if (selected.empty()) return 1;
+            std::vector<char*> array;
+            array.reserve(selected.size() + 1);
+            for (std::string& name : selected) array.push_back(&name[0]);
+            array.push_back(nullptr);
+            MakeLogCurrent();
+            ActiveHandlerScope scope(this);
+            result = windllUnzip ? windllUnzip(static_cast<int>(selected.size()), array.data(), &command, &callbacks)
+                                 : UNZIP_ERROR;
+        } catch (const std::bad_alloc&) {
+            ShowMessage("Not enough memory!", MB_ICONERROR);
+            RequestQuit();
+            return 0;
+        }
+    }
+    // A warning is what the library returns for a file the user chose to keep, or for a
+    // selected name it did not find; only an error means the extraction went wrong.
+    if (result > UNZIP_WARNING || result < 0) {
+        ShowMessage("Error unzipping!", MB_ICONERROR);
+        return 0;
+    }
+    return 1;
+}
+
+int CZipHandler::ConfirmOverwrite(const std::string& fileName) {
+    int answer = ShowMessage("Overwrite " + fileName + " ?", MB_YESNO | MB_ICONQUESTION);
+    return answer == IDYES ? UNZIP_REPLACE : UNZIP_KEEP;
+}
+
+int CZipHandler::CallZipUpFiles(const NameList& names, char levelDigit, bool dropFolderNames, bool deleteEntries) {
+    if (!dllZipUpFiles) {
+        AppendLogLine("Zip32.dll is not loaded.");
+        return ZIP_ERROR;
+    }
+    NameList copies(names);   // the library takes char**, and must not write into the caller's
+    std::vector<char*> array;
+    array.reserve(copies.size() + 1);
+    for (std::string& name : copies) array.push_back(&name[0]);
+    array.push_back(nullptr);
+
+    ZipRequest request{};
+    request.print = &ZipLibraryCallbacks::ZipPrint;
+    request.comment = &ZipLibraryCallbacks::ZipComment;
+    request.outputStream = stdout;
+    request.level[0] = levelDigit;
+    request.dropFolderNames = dropFolderNames ? 1 : 0;
+    request.deleteEntries = deleteEntries ? 1 : 0;
+    request.nameCount = static_cast<int>(copies.size());
+    request.archivePath = archivePath.c_str();
+    request.names = array.data();
+
+    MakeLogCurrent();
+    ActiveHandlerScope scope(this);
+    return dllZipUpFiles(&request);
+}
+
+// How an add reports its outcome. The walk always visits every folder: a pattern that
+// matches nothing in one of them ("nothing to do", result 12) is ordinary. AddFile fails
+// (returns 0 after one message naming what the library said) when
+//   - any library call returned an error other than "nothing to do", or
+//   - a sub-folder had to be left out because its path is too long for Windows, or
+//   - a plain file name (no '*' or '?') was stored nowhere, since nothing was added then.
+// A pattern that matched nothing anywhere succeeds, with a line in the log. A sub-folder
+// that cannot be entered (no access) or is a link to another folder is skipped with a line
+// in the log; links are never followed, so the walk cannot come back to where it is.
+int CZipHandler::AddFile(const std::string& name, int storePath, int recurse, int level) {
+    const char levelDigit = static_cast<char>('0' + (level < 0 ? 0 : level > 9 ? 9 : level));
+    try {
+        MakeLogCurrent();
+        const std::size_t logStart = messageLog.size();
+        AddRequest request{name, storePath != 0, recurse != 0, levelDigit};
+        AddOutcome outcome;
+        if (!AddInFolderTree(request, outcome)) return 0;
+        if (!outcome.failed && outcome.stored) return 1;
+        if (!outcome.failed && IsPattern(name)) {
+            AppendLogLine("No file matches " + name + ".");
+            return 1;
+        }
+        if (!outcome.failed) AppendLogLine("Nothing was stored for " + name + ".");
+        ShowMessage("Cannot add " + name + " to the archive." + FailureDetails(messageLog, logStart), MB_ICONERROR);
+        return 0;
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Out of memory!", MB_ICONERROR);
+        RequestQuit();
+        return 0;
+    }
+}
+
+bool CZipHandler::AddInFolderTree(const AddRequest& request, AddOutcome& outcome) {
+    std::string here;
+    if (!ReadCurrentDirectory(here)) {
+        AppendLogLine("Cannot read the current folder.");
+        outcome.failed = true;
+        return true;
+    }
+    if (request.recurse) {
+        WIN32_FIND_DATAA found;
+        FindHandle search(FindFirstFileA(JoinPath(here, "*").c_str(), &found));
+        if (search) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+                const std::string subName = found.cFileName;
+                if (subName == "." || subName == "..") continue;
+                const std::string subFolder = JoinPath(here, subName);
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    AppendLogLine("Skipped " + subFolder + ": links to other folders are not followed.");
+                    continue;
+                }
+                if (!FitsCurrentDirectory(subFolder)) {
+                    AppendLogLine("Skipped " + subFolder + ": the path is longer than Windows allows.");
+                    outcome.failed = true;
+                    continue;
+                }
+                if (!SetCurrentDirectoryA(subFolder.c_str())) {
+                    AppendLogLine("Skipped " + subFolder + ": the folder cannot be opened.");
+                    continue;
+                }
+                const bool goOn = AddInFolderTree(request, outcome);
+                if (!SetCurrentDirectoryA(here.c_str())) {
+                    // Going on would add in the wrong folder.
+                    AppendLogLine("Cannot return to " + here + "; the add stopped there.");
+                    outcome.failed = true;
+                    return goOn;
+                }
+                if (!goOn) return false;
+            } while (FindNextFileA(search.get(), &found));
+        }
+    }
+
+    std::string nameToSend = request.name;
+    // A bare pattern carries the folder it is matched in, so that the entries keep their path.
+    if (request.storePath && IsPattern(nameToSend) && !HasSeparator(nameToSend)) nameToSend = JoinPath(here, nameToSend);
+
+    int result;
+    try {
+        result = CallZipUpFiles(NameList{nameToSend}, request.levelDigit, !request.storePath, false);
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Out of memory!", MB_ICONERROR);
+        RequestQuit();
+        return false;
+    }
+    if (result == ZIP_OK) {
+        outcome.stored = true;
+    } else if (result != ZIP_NOTHING_TO_DO) {
+        AppendLogLine("Adding " + nameToSend + " in " + here + " failed (Zip32.dll result " +
+                      std::to_string(result) + ").");
+        outcome.failed = true;
+    }
+    return true;
+}
+
+int CZipHandler::DeleteEntries(const NameList& names) {
+    if (names.empty()) return 1;
+    try {
+        MakeLogCurrent();
+        const std::size_t logStart = messageLog.size();
+        const int result = CallZipUpFiles(names, '9', false, true);
+        // "Nothing to do": none of the names is in the archive, which is then as asked.
+        if (result == ZIP_OK || result == ZIP_NOTHING_TO_DO) return 1;
+        ShowMessage("Cannot delete the entries from the archive." + FailureDetails(messageLog, logStart),
+                    MB_ICONERROR);
+        return 0;
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Out of memory!", MB_ICONERROR);
+        RequestQuit();
+        return 0;
+    }
+}
