@@ -118,10 +118,8 @@ void CBrindleDoc::RecoverFromFailedOpen(CArchiveHandler* previousHandler, const 
     isOpen = 0;
     if (IArchiveView* view = GetArchiveView()) view->ClearEntries();
     if (auto* listView = dynamic_cast<CBrindleView*>(GetFirstView())) listView->UpdateSelectionStatus();
-    if (wasOpen) {
-        SetPathName(std::string());
-        SetTitle(std::string());
-    }
+    // The framework's fresh-document state: no path, empty title, recent list untouched.
+    if (wasOpen) CDocument::OnNewDocument();
 }
 
 int CBrindleDoc::SelectHandler(const std::string& shortPath) {

@@ -349,9 +349,12 @@ void CBrindleView::OnDropFiles(HDROP drop) {
             paths.emplace_back(path);
         }
     } catch (const std::bad_alloc&) {
+        paths.clear();
         ShowMessage("Not enough memory", MB_ICONERROR);
-        return;
     }
+    // The names are copied out, so the drop can be released before the Add dialog runs.
+    CListViewBase::OnDropFiles(drop);
+    if (paths.empty()) return;
     if (CBrindleDoc* document = GetArchiveDocument()) document->AddDroppedFiles(std::move(paths));
 }
 
