@@ -381,9 +381,12 @@ def brindle_stripes(base, stripe, period=5.0, width=2.0, slant=0.55, wobble=1.4)
 
 
 def draw_archive_box(c, x, y, w, h, depth, front, side, top, band_base, band_stripe,
-                     outline=BLACK, band_width=None, stripe_period=5.0, stripe_width=2.0):
+                     outline=BLACK, band_width=None, stripe_period=5.0, stripe_width=2.0,
+                     highlight=None):
     """A closed carton seen slightly from above and to the right, tied with a
-    brindle-striped band: the archive.  (x, y) is the front face's top-left."""
+    brindle-striped band: the archive.  (x, y) is the front face's top-left.
+    With a highlight colour each face gets a light inner edge, which keeps the
+    faces apart when the toolbar reduces the picture to an embossed outline."""
     d = depth
     front_pts = [(x, y), (x + w, y), (x + w, y + h), (x, y + h)]
     top_pts = [(x, y), (x + d, y - d), (x + w + d, y - d), (x + w, y)]
@@ -391,17 +394,40 @@ def draw_archive_box(c, x, y, w, h, depth, front, side, top, band_base, band_str
     c.polygon(front_pts, fill=front)
     c.polygon(top_pts, fill=top)
     c.polygon(side_pts, fill=side)
-    # The band runs over the top and down the front.
     bw = band_width if band_width is not None else max(3, w // 3)
     bx = x + (w - bw) // 2
+    if highlight is not None:
+        c.hline(x + 1, x + w - 1, y + 1, highlight)
+        c.vline(x + 1, y + 1, y + h - 1, highlight)
+        c.hline(x + d + 1, x + w + d - 1, y - d + 1, highlight)
+        c.line(x + w + 1, y, x + w + d - 1, y - d + 2, highlight)
+    # The band runs over the top and down the front.
     stripes = brindle_stripes(band_base, band_stripe, stripe_period, stripe_width)
-    c.polygon([(bx, y), (bx + bw, y), (bx + bw, y + h), (bx, y + h)], fill=stripes)
-    c.polygon([(bx, y), (bx + d, y - d), (bx + bw + d, y - d), (bx + bw, y)], fill=stripes)
-    c.polygon([(bx, y), (bx + bw, y), (bx + bw, y + h), (bx, y + h)], outline=outline)
-    c.polygon([(bx, y), (bx + d, y - d), (bx + bw + d, y - d), (bx + bw, y)], outline=outline)
+    band_front = [(bx, y), (bx + bw, y), (bx + bw, y + h), (bx, y + h)]
+    band_top = [(bx, y), (bx + d, y - d), (bx + bw + d, y - d), (bx + bw, y)]
+    c.polygon(band_front, fill=stripes)
+    c.polygon(band_top, fill=stripes)
+    if highlight is not None:
+        c.vline(bx + bw + 1, y + 1, y + h - 1, highlight)
+    c.polygon(band_front, outline=outline)
+    c.polygon(band_top, outline=outline)
     c.polygon(front_pts, outline=outline)
     c.polygon(top_pts, outline=outline)
     c.polygon(side_pts, outline=outline)
+
+
+def stamp(c, layer, gap=True):
+    """Lays a drawn layer over the canvas, first clearing a one-pixel ring
+    around it so that it stays a separate shape, even once embossed."""
+    if gap:
+        for y in range(layer.height):
+            for x in range(layer.width):
+                if layer.pixels[y][x] is None:
+                    for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+                        if layer.get(x + dx, y + dy) is not None:
+                            c.set(x, y, None)
+                            break
+    c.blit(layer, 0, 0)
 
 
 def draw_page(c, x, y, w, h, fold, paper=WHITE, outline=BLACK, fold_colour=SILVER):
@@ -475,6 +501,47 @@ def draw_magnifier(c, cx, cy, r, glass, rim=BLACK, handle=MAROON, handle_len=9, 
 # ----------------------------------------------------------------------------
 # Start-up picture
 
+def draw_open_carton(c, x, y, w, h, d):
+    """The start-up emblem: an open carton, flaps up, with papers on their way
+    in and a brindle band round it.  (x, y) is the front face's top-left."""
+    layer = Canvas(c.width, c.height)
+    back_l, back_r = (x + d, y - d), (x + w + d, y - d)
+    # Flaps standing open: the back one behind, then left and right.
+    layer.polygon([back_l, back_r, (back_r[0] + 4, back_r[1] - 20), (back_l[0] + 4, back_l[1] - 20)],
+                  fill=OLIVE, outline=BLACK)
+    layer.hline(back_l[0] + 5, back_r[0] + 2, back_l[1] - 19, YELLOW)
+    layer.polygon([(x, y), back_l, (back_l[0] - 20, back_l[1] - 4), (x - 20, y - 4)],
+                  fill=YELLOW, outline=BLACK)
+    layer.polygon([(x + w, y), back_r, (back_r[0] + 18, back_r[1] + 2), (x + w + 18, y + 2)],
+                  fill=OLIVE, outline=BLACK)
+    # The opening: dark, with the inside of the back wall catching some light.
+    layer.polygon([(x, y), back_l, back_r, (x + w, y)], fill=BLACK)
+    layer.polygon([(x + d - 1, y - d + 1), (x + w + d - 1, y - d + 1),
+                   (x + w + d - 10, y - d + 10), (x + d - 10, y - d + 10)], fill=OLIVE)
+    # Papers going in: drawn whole, the front face then hides their lower part.
+    draw_page(layer, x + 12, y - 42, 30, 40, 8)
+    page_lines(layer, x + 16, x + 36, y - 29, y - 6, 4, GREY, ragged=(0, 4, 2, 7, 3, 0))
+    draw_page(layer, x + 32, y - 52, 30, 40, 8)
+    page_lines(layer, x + 36, x + 56, y - 39, y - 16, 4, GREY, ragged=(3, 0, 6, 1, 4, 2))
+    # Front and side faces, the front lit, the side in shadow.
+    front = [(x, y), (x + w, y), (x + w, y + h), (x, y + h)]
+    side = [(x + w, y), back_r, (x + w + d, y + h - d), (x + w, y + h)]
+    layer.polygon(front, fill=YELLOW)
+    layer.polygon(side, fill=OLIVE)
+    layer.hline(x + 1, x + w - 1, y + 1, WHITE)
+    layer.vline(x + 1, y + 1, y + h - 1, WHITE)
+    # The brindle band round the middle.
+    by = y + h // 2 - 7
+    stripes = brindle_stripes(OLIVE, BLACK, 7.0, 3.0)
+    band = [(x, by), (x + w, by), (x + w, by + 15), (x, by + 15)]
+    band_side = [(x + w, by), (x + w + d, by - d), (x + w + d, by - d + 15), (x + w, by + 15)]
+    layer.polygon(band, fill=stripes, outline=BLACK)
+    layer.polygon(band_side, fill=brindle_stripes(BLACK, OLIVE, 7.0, 3.0), outline=BLACK)
+    layer.polygon(front, outline=BLACK)
+    layer.polygon(side, outline=BLACK)
+    c.blit(layer, 0, 0)
+
+
 def draw_startup():
     W, H = 401, 237
     c = Canvas(W, H, SILVER)
@@ -492,38 +559,24 @@ def draw_startup():
             if d < 1.0:
                 c.set(x, y, dither(x, y, c.get(x, y), TEAL, (1.0 - d) * 0.9))
 
-    # The emblem: a brindle-banded archive box with papers going in.
-    emblem = Canvas(panel_w, H)
-    draw_page(emblem, 40, 52, 34, 44, 9)
-    page_lines(emblem, 45, 66, 66, 90, 4, GREY, ragged=(0, 4, 2, 7))
-    draw_page(emblem, 62, 40, 34, 44, 9)
-    page_lines(emblem, 67, 88, 54, 78, 4, GREY, ragged=(3, 0, 6, 1))
-    draw_archive_box(emblem, 22, 100, 80, 62, 22, YELLOW, OLIVE, (255, 255, 0),
-                     OLIVE, BLACK, band_width=24, stripe_period=7.0, stripe_width=3.0)
-    # Dotted front-face shading so the box reads as a solid in 16 colours.
-    for y in range(101, 162):
-        for x in range(23, 102):
-            if emblem.get(x, y) == YELLOW and (x + y) % 2 == 0 and y > 140:
-                emblem.set(x, y, OLIVE if (x // 2 + y) % 4 == 0 else YELLOW)
-    c.blit(emblem, 0, 0)
+    draw_open_carton(c, 30, 112, 72, 54, 20)
     # Floor shadow under the box.
-    for x in range(18, 128):
-        for y in (166, 167):
+    for x in range(22, 126):
+        for y in (170, 171):
             if (x + y) % 2 == 0:
                 c.set(x, y, BLACK)
 
     # Right side: name, version and tagline.
     tx = panel_w + 22
-    title = scale2x(scale2x(embolden(text_mask("Brindle"))))
-    title = scale_nearest(title, 1)
+    title = scale2x(scale2x(embolden(text_mask("Brindle", spacing=2))))
     # Shadow, then the letters with a two-tone fill: light above, shaded below.
     c.mask_text(title, tx + 3, 45 + 3, GREY)
+    c.mask_text(title, tx - 1, 45 - 1, WHITE)
     for y, row in enumerate(title):
         for x, on in enumerate(row):
             if on:
                 colour = NAVY if y < 14 else (dither(tx + x, 45 + y, NAVY, BLUE, (y - 14) / 16.0))
                 c.set(tx + x, 45 + y, colour)
-    c.mask_text(title, tx - 1, 44, None) if False else None
 
     # A brindle rule under the name.
     rule_y = 90
@@ -559,91 +612,108 @@ def draw_startup():
 BUTTON_W, BUTTON_H = 46, 41
 
 
+def toolbar_box(c, x, y, w, h, d):
+    draw_archive_box(c, x, y, w, h, d, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
+                     band_width=8, stripe_period=5.0, stripe_width=2.0, highlight=WHITE)
+
+
+def text_page(c, x, y, w, h, fold, ragged=(0, 5, 2, 8, 1, 4, 6)):
+    draw_page(c, x, y, w, h, fold)
+    page_lines(c, x + 3, x + w - 4, y + fold + 3, y + h - 3, 3, GREY, ragged=ragged)
+
+
 def button_new():
     c = Canvas(BUTTON_W, BUTTON_H)
-    draw_archive_box(c, 6, 16, 24, 18, 8, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                     band_width=8, stripe_period=5.0, stripe_width=2.0)
-    c.polygon(star_points(33, 10, 9, 4), fill=YELLOW, outline=BLACK)
-    c.set(33, 10, WHITE)
+    toolbar_box(c, 6, 17, 25, 18, 8)
+    star = Canvas(BUTTON_W, BUTTON_H)
+    star.polygon(star_points(34, 10, 9.5, 4.2), fill=YELLOW, outline=BLACK)
+    star.set(34, 10, WHITE)
+    star.set(33, 9, WHITE)
+    stamp(c, star)
     return c
 
 
 def button_open():
     c = Canvas(BUTTON_W, BUTTON_H)
-    # Back of the folder with its tab.
-    c.polygon([(5, 9), (15, 9), (18, 12), (33, 12), (33, 33), (5, 33)], fill=OLIVE, outline=BLACK)
-    # A sheet peeking out.
-    c.polygon([(10, 15), (30, 15), (30, 30), (10, 30)], fill=WHITE, outline=BLACK)
-    page_lines(c, 13, 27, 18, 24, 3, GREY)
-    # Front flap swinging open.
-    c.polygon([(5, 33), (11, 20), (41, 20), (35, 33)], fill=YELLOW, outline=BLACK)
-    # Arrow showing the flap opening.
-    c.polygon([(34, 4), (41, 8), (37, 9), (39, 15), (36, 15), (34, 10), (31, 12)],
-              fill=GREEN, outline=BLACK)
+    # Back of the folder with its tab, a sheet inside, the front swinging open.
+    c.polygon([(5, 8), (15, 8), (18, 11), (35, 11), (35, 35), (5, 35)], fill=OLIVE, outline=BLACK)
+    c.hline(6, 14, 9, YELLOW)
+    c.polygon([(10, 14), (32, 14), (32, 30), (10, 30)], fill=WHITE, outline=BLACK)
+    page_lines(c, 13, 29, 17, 27, 3, GREY, ragged=(0, 5, 2, 7))
+    flap = Canvas(BUTTON_W, BUTTON_H)
+    flap.polygon([(5, 35), (12, 20), (43, 20), (36, 35)], fill=YELLOW, outline=BLACK)
+    flap.line(13, 21, 41, 21, WHITE)
+    flap.line(12, 22, 7, 33, WHITE)
+    stamp(c, flap)
     return c
 
 
 def button_error_log():
     c = Canvas(BUTTON_W, BUTTON_H)
-    # Notepad with rings along the top.
-    c.polygon([(7, 6), (31, 6), (31, 36), (7, 36)], fill=WHITE, outline=BLACK)
-    c.rect(8, 7, 30, 9, TEAL)
-    c.hline(8, 30, 10, BLACK)
-    for x in range(10, 30, 5):
-        c.rect(x, 3, x + 1, 8, BLACK)
-        c.set(x, 3, GREY)
-    page_lines(c, 10, 28, 14, 33, 3, BLUE, ragged=(0, 4, 1, 7, 2, 9, 12))
-    # Warning triangle over the bottom-right corner.
-    tri = [(30, 15), (42, 36), (18, 36)]
-    c.polygon(tri, fill=YELLOW, outline=BLACK)
-    c.rect(29, 21, 30, 29, BLACK)
-    c.rect(29, 32, 30, 33, BLACK)
+    # A notepad with its binding rings along the top.
+    c.polygon([(6, 7), (30, 7), (30, 37), (6, 37)], fill=WHITE, outline=BLACK)
+    c.rect(7, 8, 29, 10, TEAL)
+    c.hline(7, 29, 11, BLACK)
+    for x in range(9, 29, 5):
+        c.rect(x, 3, x + 1, 9, BLACK)
+    page_lines(c, 9, 27, 15, 34, 3, BLUE, ragged=(0, 4, 1, 7, 2, 9, 12))
+    # A red warning disc with a light exclamation mark, kept apart from the pad.
+    mark = Canvas(BUTTON_W, BUTTON_H)
+    mark.ellipse(32, 28, 10, 10, fill=RED, outline=BLACK)
+    mark.rect(31, 21, 32, 30, WHITE)
+    mark.rect(31, 33, 32, 34, WHITE)
+    stamp(c, mark)
     return c
 
 
 def button_add():
     c = Canvas(BUTTON_W, BUTTON_H)
-    draw_archive_box(c, 10, 22, 24, 14, 7, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                     band_width=8)
-    # A sheet going in, and a green arrow pushing it down.
-    draw_page(c, 4, 2, 14, 17, 5)
-    page_lines(c, 6, 14, 9, 16, 3, GREY)
-    draw_arrow(c, arrow_down(28, 2, 6, 9, 14, 7), GREEN)
+    toolbar_box(c, 9, 24, 25, 13, 7)
+    sheet = Canvas(BUTTON_W, BUTTON_H)
+    text_page(sheet, 3, 1, 15, 19, 5, ragged=(0, 3, 1))
+    stamp(c, sheet)
+    arrow = Canvas(BUTTON_W, BUTTON_H)
+    arrow.polygon(arrow_down(29, 1, 6, 10, 15, 8), fill=GREEN, outline=BLACK)
+    arrow.vline(27, 2, 10, WHITE)
+    stamp(c, arrow)
     return c
 
 
 def button_extract():
     c = Canvas(BUTTON_W, BUTTON_H)
-    draw_archive_box(c, 10, 22, 24, 14, 7, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                     band_width=8)
-    # A sheet coming out, lifted by a blue arrow.
-    draw_page(c, 4, 2, 14, 17, 5)
-    page_lines(c, 6, 14, 9, 16, 3, GREY)
-    draw_arrow(c, arrow_up(28, 1, 6, 10, 14, 7), CYAN)
+    toolbar_box(c, 9, 24, 25, 13, 7)
+    sheet = Canvas(BUTTON_W, BUTTON_H)
+    text_page(sheet, 3, 1, 15, 19, 5, ragged=(0, 3, 1))
+    stamp(c, sheet)
+    arrow = Canvas(BUTTON_W, BUTTON_H)
+    arrow.polygon(arrow_up(29, 1, 6, 10, 15, 8), fill=CYAN, outline=BLACK)
+    arrow.vline(27, 9, 18, WHITE)
+    stamp(c, arrow)
     return c
 
 
 def button_delete():
     c = Canvas(BUTTON_W, BUTTON_H)
-    draw_page(c, 9, 3, 24, 32, 7)
-    page_lines(c, 12, 28, 13, 32, 3, GREY, ragged=(0, 5, 2, 8, 1, 4, 6))
+    text_page(c, 8, 3, 24, 33, 7)
     # A thick red cross with a black rim.
     cross = Canvas(BUTTON_W, BUTTON_H)
     for t in range(-2, 3):
-        cross.line(17 + t, 14, 37 + t, 35, RED)
-        cross.line(37 + t, 14, 17 + t, 35, RED)
+        cross.line(18 + t, 15, 37 + t, 35, RED)
+        cross.line(37 + t, 15, 18 + t, 35, RED)
     cross.outline_shape(BLACK)
-    c.blit(cross, 0, 0)
+    stamp(c, cross)
     return c
 
 
 def button_view():
     c = Canvas(BUTTON_W, BUTTON_H)
-    draw_page(c, 6, 3, 24, 32, 7)
-    page_lines(c, 9, 26, 13, 32, 3, GREY, ragged=(0, 5, 2, 8, 1, 4, 6))
-    draw_magnifier(c, 27, 20, 9, CYAN, handle=MAROON, handle_len=11, handle_w=5)
+    text_page(c, 5, 3, 24, 33, 7)
+    lens = Canvas(BUTTON_W, BUTTON_H)
+    draw_magnifier(lens, 27, 20, 9, CYAN, handle=MAROON, handle_len=11, handle_w=5)
     # A glint on the glass.
-    c.line(22, 18, 24, 15, WHITE)
+    lens.line(22, 19, 24, 16, WHITE)
+    lens.set(25, 15, WHITE)
+    stamp(c, lens)
     return c
 
 
@@ -661,49 +731,131 @@ def draw_toolbar():
 # ----------------------------------------------------------------------------
 # Icons
 
-def icon_brindle(size):
+class BoxColours:
+    """Colours of the carton motif.  The 16-colour images keep to the standard
+    palette; 256-colour ones use warmer browns, closer to a real brindle coat."""
+
+    def __init__(self, front, side, top, band, stripe, light):
+        self.front, self.side, self.top = front, side, top
+        self.band, self.stripe, self.light = band, stripe, light
+
+
+CLASSIC_BOX = BoxColours(YELLOW, OLIVE, YELLOW, OLIVE, BLACK, WHITE)
+WARM_BOX = BoxColours((255, 204, 102), (204, 153, 51), (255, 204, 153),
+                      (153, 102, 51), (51, 0, 0), (255, 255, 204))
+
+
+def icon_box(c, x, y, w, h, d, colours, band_width, period, width, highlight=True):
+    draw_archive_box(c, x, y, w, h, d, colours.front, colours.side, colours.top,
+                     colours.band, colours.stripe, band_width=band_width,
+                     stripe_period=period, stripe_width=width,
+                     highlight=colours.light if highlight else None)
+
+
+def small_box(c, ox, oy, colours):
+    """The carton at 16 pixels, placed pixel by pixel: at this size polygon
+    edges and wavy stripes only give noise.  Occupies (ox+1..ox+14, oy+3..oy+15)."""
+    def put(x, y, colour):
+        c.set(ox + x, oy + y, colour)
+
+    def stripe(x, y):
+        return colours.stripe if (x + y) % 3 == 0 else colours.band
+
+    for y in range(7, 16):                       # front
+        for x in range(1, 11):
+            edge = y in (7, 15) or x in (1, 10) or (x in (4, 7))
+            put(x, y, BLACK if edge else (stripe(x, y) if x in (5, 6) else colours.front))
+    for y in range(3, 7):                        # lid, leaning back to the right
+        s = 7 - y
+        for x in range(1 + s, 11 + s):
+            edge = y == 3 or x in (1 + s, 10 + s, 4 + s, 7 + s)
+            put(x, y, BLACK if edge else (stripe(x, y) if x in (5 + s, 6 + s) else colours.top))
+    for x in range(11, 15):                      # side, in shade
+        top, bottom = 17 - x, 25 - x
+        for y in range(top, bottom + 1):
+            edge = x == 14 or y == bottom or y == top
+            put(x, y, BLACK if edge else colours.side)
+
+
+BOLT16 = [".KKKKKK",
+          ".KYYYK.",
+          "KYYYK..",
+          "KYYYKKK",
+          "KKKYYYK",
+          "..KYYK.",
+          ".KYYK..",
+          ".KYK...",
+          "KK.....",
+          "K......"]
+
+
+def put_map(c, ox, oy, rows, colours):
+    for y, row in enumerate(rows):
+        for x, ch in enumerate(row):
+            if ch != '.':
+                c.set(ox + x, oy + y, colours[ch])
+
+
+def icon_brindle(size, colours):
+    """The program: the banded carton with a sheet posted through a slot in
+    its lid, going in."""
     c = Canvas(size, size)
     if size >= 32:
-        draw_archive_box(c, 2, 11, 20, 18, 8, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                         band_width=8, stripe_period=4.0, stripe_width=2.0)
-        # The clamp squeezing the box: two grey jaws and a screw.
-        c.rect(0, 14, 1, 28, GREY)
-        c.frame(0, 13, 2, 29, BLACK)
+        x, y, w, h, d = 2, 15, 20, 15, 8
+        page, slit, lines = (9, 0, 13, 13, 4), 11, True
     else:
-        draw_archive_box(c, 1, 5, 10, 9, 4, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                         band_width=4, stripe_period=3.0, stripe_width=1.0)
+        page, slit, lines = (4, 0, 7, 7, 3), 5, False
+    if size >= 32:
+        icon_box(c, x, y, w, h, d, colours, 8, 4.0, 2.0)
+    else:
+        small_box(c, 0, 0, colours)
+    sheet = Canvas(size, size)
+    px, py, pw, ph, fold = page
+    draw_page(sheet, px, py, pw, ph, fold)
+    if lines:
+        page_lines(sheet, px + 3, px + pw - 3, py + fold + 2, slit - 2, 2, GREY, ragged=(0, 3, 1))
+    else:
+        sheet.hline(px + 2, px + pw - 3, py + fold + 1, GREY)
+    for yy in range(slit, size):
+        for xx in range(size):
+            sheet.set(xx, yy, None)
+    c.blit(sheet, 0, 0)
+    c.hline(px - 2, px + pw + 2, slit, BLACK)
     return c
 
 
-def icon_kestrel(size):
+def icon_kestrel(size, colours):
+    """The self-extractor: the carton with a flash, it unpacks itself."""
     c = Canvas(size, size)
     if size >= 32:
-        draw_archive_box(c, 2, 13, 20, 16, 8, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                         band_width=8, stripe_period=4.0, stripe_width=2.0)
-        bolt = [(22, 0), (31, 0), (26, 7), (30, 7), (18, 20), (21, 10), (17, 10)]
-        c.polygon(bolt, fill=YELLOW, outline=BLACK)
+        icon_box(c, 2, 14, 20, 15, 8, colours, 8, 4.0, 2.0)
+        bolt = Canvas(size, size)
+        bolt.polygon([(21, 0), (31, 0), (26, 7), (30, 7), (17, 21), (21, 11), (17, 11)],
+                     fill=YELLOW, outline=BLACK)
+        bolt.line(22, 1, 19, 10, WHITE)
+        stamp(c, bolt)
     else:
-        draw_archive_box(c, 1, 7, 9, 7, 4, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                         band_width=3, stripe_period=3.0, stripe_width=1.0)
-        c.polygon([(10, 0), (15, 0), (13, 3), (15, 3), (9, 10), (10, 5), (8, 5)],
-                  fill=YELLOW, outline=BLACK)
+        small_box(c, -1, 0, colours)
+        bolt = Canvas(size, size)
+        put_map(bolt, 9, 0, BOLT16, {'K': BLACK, 'Y': YELLOW})
+        stamp(c, bolt)
     return c
 
 
-def small_page(size, paper=WHITE):
+def small_page(size):
     c = Canvas(size, size)
     if size >= 32:
-        draw_page(c, 5, 1, 22, 30, 7, paper=paper)
+        draw_page(c, 5, 1, 22, 30, 7)
     else:
-        draw_page(c, 2, 0, 11, 15, 4, paper=paper)
+        draw_page(c, 2, 0, 11, 15, 4)
     return c
 
 
-def icon_file_other(size):
+def icon_file_other(size, colours):
     return small_page(size)
 
 
-def icon_file_text(size):
+def icon_file_text(size, colours):
     c = small_page(size)
     if size >= 32:
         page_lines(c, 8, 23, 11, 28, 3, NAVY, ragged=(0, 3, 1, 6, 2, 5))
@@ -712,62 +864,78 @@ def icon_file_text(size):
     return c
 
 
-def icon_file_program(size):
+def icon_file_program(size, colours):
+    """A program's window: title bar and client area."""
     c = Canvas(size, size)
     if size >= 32:
-        c.rect(1, 4, 30, 27, WHITE)
+        c.rect(1, 4, 30, 27, SILVER)
         c.frame(1, 4, 30, 27, BLACK)
         c.rect(2, 5, 29, 9, NAVY)
         c.rect(26, 6, 28, 8, SILVER)
-        c.rect(3, 12, 28, 25, SILVER)
-        c.frame(3, 12, 28, 25, GREY)
+        c.rect(3, 11, 28, 25, WHITE)
+        c.hline(3, 28, 11, GREY)
+        c.vline(3, 11, 25, GREY)
     else:
-        c.rect(0, 2, 15, 13, WHITE)
+        c.rect(0, 2, 15, 13, SILVER)
         c.frame(0, 2, 15, 13, BLACK)
         c.rect(1, 3, 14, 4, NAVY)
         c.set(13, 3, SILVER)
-        c.rect(2, 6, 13, 11, SILVER)
-        c.frame(2, 6, 13, 11, GREY)
+        c.rect(2, 6, 13, 11, WHITE)
+        c.hline(2, 13, 6, GREY)
+        c.vline(2, 6, 11, GREY)
     return c
 
 
-def icon_file_help(size):
+def icon_file_help(size, colours):
     c = small_page(size)
     q = text_mask("?")
     if size >= 32:
-        q = scale_nearest(q, 2)
-        c.mask_text(q, 7, 9, BLUE)
+        c.mask_text(scale2x(embolden(scale_nearest(q, 1))), 10, 9, BLUE)
     else:
-        c.mask_text(q, 5, 5, BLUE)
+        c.mask_text(embolden(q), 4, 4, BLUE)
     return c
 
 
-def icon_file_library(size):
+def icon_file_library(size, colours):
+    """A library: a page of parts, shown as a gear."""
     c = small_page(size)
     if size >= 32:
-        draw_gear(c, 14, 19, 9, 6, 8, GREY, 3, hole=WHITE)
+        draw_gear(c, 15.5, 18.5, 9.5, 6.5, 8, GREY, 3, hole=WHITE)
     else:
-        draw_gear(c, 7, 9, 5, 3.5, 6, GREY, 1.5, hole=WHITE)
+        # Hand-placed: at this size a drawn gear turns into a blob.
+        for px, py in [(6, 5), (8, 5), (5, 6), (6, 6), (7, 6), (8, 6), (9, 6),
+                       (4, 7), (5, 7), (9, 7), (10, 7), (5, 8), (9, 8), (4, 9), (5, 9),
+                       (9, 9), (10, 9), (5, 10), (6, 10), (7, 10), (8, 10), (9, 10),
+                       (6, 11), (8, 11)]:
+            c.set(px, py, BLACK)
+        for px, py in [(7, 5), (6, 7), (8, 7), (7, 11), (6, 9), (8, 9)]:
+            c.set(px, py, GREY)
+        c.set(4, 8, GREY)
+        c.set(10, 8, GREY)
     return c
 
 
-def icon_file_picture(size):
+def icon_file_picture(size, colours):
+    """A picture: a framed landscape under a sun."""
     c = Canvas(size, size)
     if size >= 32:
         c.rect(2, 5, 29, 26, CYAN)
-        c.polygon([(3, 25), (12, 13), (18, 20), (22, 16), (28, 25)], fill=DKGREEN)
+        c.polygon([(3, 26), (12, 13), (18, 20), (22, 16), (29, 26)], fill=DKGREEN)
+        c.polygon([(12, 13), (14, 16), (10, 16)], fill=WHITE)
         c.ellipse(23, 10, 3, 3, fill=YELLOW)
         c.frame(2, 5, 29, 26, BLACK)
-        c.frame(1, 4, 30, 27, BLACK)
+        c.frame(1, 4, 30, 27, MAROON)
+        c.frame(0, 3, 31, 28, BLACK)
     else:
-        c.rect(1, 2, 14, 13, CYAN)
-        c.polygon([(1, 13), (6, 7), (9, 10), (11, 8), (14, 13)], fill=DKGREEN)
+        c.rect(1, 3, 14, 12, CYAN)
+        c.polygon([(1, 13), (6, 6), (9, 10), (11, 8), (15, 13)], fill=DKGREEN)
         c.rect(11, 4, 12, 5, YELLOW)
         c.frame(0, 2, 15, 13, BLACK)
     return c
 
 
-def icon_file_settings(size):
+def icon_file_settings(size, colours):
+    """Settings: a page of slider controls."""
     c = small_page(size)
     if size >= 32:
         for i, knob in enumerate((10, 18, 13)):
@@ -783,14 +951,13 @@ def icon_file_settings(size):
     return c
 
 
-def icon_file_archive(size):
+def icon_file_archive(size, colours):
+    """A zip archive: the banded carton on its own, striped all over."""
     c = Canvas(size, size)
     if size >= 32:
-        draw_archive_box(c, 2, 11, 22, 18, 8, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                         band_width=8, stripe_period=4.0, stripe_width=2.0)
+        icon_box(c, 2, 12, 20, 17, 8, colours, 8, 4.0, 2.0)
     else:
-        draw_archive_box(c, 1, 5, 10, 9, 4, YELLOW, OLIVE, YELLOW, OLIVE, BLACK,
-                         band_width=10, stripe_period=3.0, stripe_width=1.0)
+        small_box(c, 0, -1, colours)
     return c
 
 
@@ -864,13 +1031,13 @@ def ico_bytes(images):
     return out + b"".join(blobs)
 
 
-def icon_set(draw, with_16_colour=True):
+def icon_set(draw):
+    """Program icons: 16-colour images for the plainest displays, warmer
+    256-colour ones for the rest, each at 32 and 16 pixels."""
     images = []
     for size in (32, 16):
-        canvas = draw(size)
-        if with_16_colour:
-            images.append((canvas, 4))
-        images.append((canvas, 8))
+        images.append((draw(size, CLASSIC_BOX), 4))
+        images.append((draw(size, WARM_BOX), 8))
     return images
 
 
@@ -947,7 +1114,7 @@ def main(argv):
     for name, draw in file_icons.items():
         # The list's image list is 8-bit, so these carry 256-colour images only;
         # the 16x16 one comes first as it is the one the list asks for.
-        images = [(draw(16), 8), (draw(32), 8)]
+        images = [(draw(16, WARM_BOX), 8), (draw(32, WARM_BOX), 8)]
         write_file(os.path.join(out, name), ico_bytes(images))
     write_wav(os.path.join(out, "brindle.wav"))
     return 0
