@@ -1,0 +1,77 @@
+#pragma once
+// A small file layer over the C runtime, so that the zip code itself stays free of
+// platform differences (64-bit seeks, stat, utime, replacing an existing file, folders).
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace zipcore::fs {
+
+// Move-only owner of a C runtime stream opened in binary mode.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept : stream_(other.stream_) { other.stream_ = nullptr; }
+    File& operator=(File&& other) noexcept;
+
+    // mode: "rb", "wb" or "r+b".
+    bool open(const std::string& path, const char* mode);
+    bool isOpen() const { return stream_ != nullptr; }
+    // A larger stdio buffer for streams that get many small writes.
+    void useLargeBuffer();
+    // Reads up to size bytes; returns the number read (short only at the end or on error).
+    std::size_t read(void* buffer, std::size_t size);
+    // Reads exactly size bytes at offset; false when the file is shorter or reading fails.
+    bool readAt(uint64_t offset, void* buffer, std::size_t size);
+    bool write(const void* data, std::size_t size);
+    bool seek(uint64_t offset);
+    bool seekEnd();
+    uint64_t tell();
+    uint64_t size();
+    // Pushes buffered data to the operating system and asks it to put the data on disk.
+    bool flushToDisk();
+    bool truncate(uint64_t size);
+    // Closes the stream; false when the final flush failed (e.g. the disk is full).
+    bool close();
+
+private:
+    std::FILE* stream_ = nullptr;
+};
+
+struct FileInfo {
+    bool exists = false;
+    bool isDirectory = false;
+    bool isRegular = false;
+    bool isSymlink = false;  // the name itself is a link (never reported on Windows)
+    uint64_t size = 0;
+    int64_t modified = 0;    // seconds since 1970, UTC
+    uint32_t mode = 0;       // st_mode bits as the runtime reports them
+};
+
+FileInfo Stat(const std::string& path);
+// Like Stat, but describes a symbolic link itself rather than what it points to.
+FileInfo StatNoFollow(const std::string& path);
+bool SetModified(const std::string& path, int64_t unixTime);
+bool MakeDirectory(const std::string& path);  // one level; true when it exists afterwards
+bool RemoveFile(const std::string& path);
+// Renames from over to, replacing an existing file (the CRT rename refuses that on Windows).
+bool ReplaceFile(const std::string& from, const std::string& to);
+// Names in a folder without "." and "..", sorted; false when the folder cannot be read.
+bool ListDirectory(const std::string& dir, std::vector<std::string>& names);
+bool IsAbsolute(const std::string& path);
+bool IsSeparator(char c);
+// dir + separator + name, without doubling a separator.
+std::string Join(const std::string& dir, const std::string& name);
+// A name beside `path` that does not exist yet, for writing a temporary file.
+std::string TemporaryNameBeside(const std::string& path);
+// Case-insensitive on Windows, exact elsewhere: how the file system compares names.
+bool SameFileName(const std::string& a, const std::string& b);
+// Whether two paths name the same file on disk (so an archive never adds itself).
+bool SameFile(const std::string& a, const std::string& b);
+
+}  // namespace zipcore::fs

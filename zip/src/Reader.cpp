@@ -1,0 +1,507 @@
+#include "ZipFormat.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace zipcore {
+namespace {
+
+using namespace format;
+
+constexpr std::size_t kDirectoryBlock = 1 << 20;   // central directory read granularity
+constexpr std::size_t kDataChunk = 256 * 1024;     // entry data read/inflate granularity
+
+Error Fail(Status status, std::string message) { return Error{status, std::move(message)}; }
+
+std::string Quoted(const std::string& name) { return "'" + name + "'"; }
+
+// Sequential reader over a file region that hands out contiguous record spans,
+// so that a large central directory costs one read per megabyte, not one per entry.
+class RegionCursor {
+public:
+    RegionCursor(fs::File& file, uint64_t start, uint64_t length)
+        : file_(file), next_(start), remaining_(length) {}
+
+    // Makes `size` bytes available at data(); false when the region ends first.
+    bool need(std::size_t size) {
+        if (buffer_.size() - position_ >= size) return true;
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(position_));
+        position_ = 0;
+        while (buffer_.size() < size) {
+            if (remaining_ == 0) return false;
+            std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(
+                remaining_, std::max(kDirectoryBlock, size - buffer_.size())));
+            std::size_t old = buffer_.size();
+            buffer_.resize(old + want);
+            if (!file_.readAt(next_, buffer_.data() + old, want)) {
+                buffer_.resize(old);
+                return false;
+            }
+            next_ += want;
+            remaining_ -= want;
+        }
+        return true;
+    }
+    const uint8_t* data() const { return buffer_.data() + position_; }
+    void skip(std::size_t size) { position_ += size; }
+    uint64_t left() const { return remaining_ + (buffer_.size() - position_); }
+
+private:
+    fs::File& file_;
+    uint64_t next_;
+    uint64_t remaining_;
+    std::vector<uint8_t> buffer_;
+    std::size_t position_ = 0;
+};
+
+class ArchiveReader final : public ArchiveView {
+public:
+    explicit ArchiveReader(std::string path) : path_(std::move(path)) {}
+
+    Error load();
+
+    const std::vector<Entry>& entries() const override { return entries_; }
+    const std::string& comment() const override { return comment_; }
+    uint64_t prefixLength() const override { return prefix_; }
+    Error ReadEntry(std::size_t index,
+                    const std::function<bool(const uint8_t*, std::size_t)>& sink) override;
+
+    const std::vector<CentralExtras>& extras() const override { return extras_; }
+    uint64_t centralOffset() const override { return centralOffset_; }
+    uint64_t centralSize() const override { return centralSize_; }
+    uint64_t offsetShift() const override { return shift_; }
+    uint64_t endRecordOffset() const override { return endOffset_; }
+    bool hasZip64End() const override { return hasZip64_; }
+    uint64_t zip64EndOffset() const override { return zip64EndOffset_; }
+    uint64_t zip64LocatorOffset() const override { return zip64LocatorOffset_; }
+    uint64_t fileSize() const override { return fileSize_; }
+    Error Locate(std::size_t index, LocalLayout& layout) override;
+    fs::File& file() override { return file_; }
+    void closeFile() override { file_.close(); }
+
+private:
+    Error findEnd(uint64_t& entryCount);
+    Error readDirectory(uint64_t entryCount);
+    Error checkRanges();
+    Error pipeStored(const Entry& entry, uint64_t dataOffset,
+                     const std::function<bool(const uint8_t*, std::size_t)>& sink);
+    Error pipeDeflated(const Entry& entry, uint64_t dataOffset,
+                       const std::function<bool(const uint8_t*, std::size_t)>& sink);
+    uint64_t measureDescriptor(const Entry& entry, uint64_t at, bool zip64Sizes);
+
+    std::string path_;
+    fs::File file_;
+    uint64_t fileSize_ = 0;
+    std::vector<Entry> entries_;
+    std::vector<CentralExtras> extras_;
+    std::string comment_;
+    uint64_t prefix_ = 0;
+    uint64_t shift_ = 0;
+    uint64_t centralOffset_ = 0;
+    uint64_t centralSize_ = 0;
+    uint64_t endOffset_ = 0;
+    bool hasZip64_ = false;
+    uint64_t zip64EndOffset_ = 0;
+    uint64_t zip64LocatorOffset_ = 0;
+    std::vector<uint8_t> input_;
+    std::vector<uint8_t> output_;
+};
+
+bool StartsWithLocalHeader(fs::File& file, uint64_t size) {
+    uint8_t head[4];
+    return size >= 4 && file.readAt(0, head, 4) && Get32(head) == kLocalSignature;
+}
+
+Error ArchiveReader::findEnd(uint64_t& entryCount) {
+    const uint64_t tailLength = std::min<uint64_t>(fileSize_, kEndSize + kMaxComment);
+    const uint64_t tailStart = fileSize_ - tailLength;
+    std::vector<uint8_t> tail(static_cast<std::size_t>(tailLength));
+    if (!file_.readAt(tailStart, tail.data(), tail.size()))
+        return Fail(Status::IoError, "cannot read " + path_);
+
+    // Scanning backwards, prefer a record whose comment reaches exactly to the end of the
+    // file; a record followed by stray bytes is accepted only when no exact one exists.
+    std::ptrdiff_t exact = -1, loose = -1;
+    for (std::ptrdiff_t at = static_cast<std::ptrdiff_t>(tail.size()) - static_cast<std::ptrdiff_t>(kEndSize);
+         at >= 0; --at) {
+        const uint8_t* p = tail.data() + at;
+        if (p[0] != 'P' || p[1] != 'K' || Get32(p) != kEndSignature) continue;
+        std::size_t end = static_cast<std::size_t>(at) + kEndSize + Get16(p + 20);
+        if (end == tail.size()) { exact = at; break; }
+        if (end < tail.size() && loose < 0) loose = at;
+    }
+    std::ptrdiff_t found = exact >= 0 ? exact : loose;
+    if (found < 0) {
+        if (StartsWithLocalHeader(file_, fileSize_))
+            return Fail(Status::Truncated, path_ + ": the archive is truncated (its central directory is missing)");
+        return Fail(Status::NotZip, path_ + " is not a zip archive");
+    }
+    const uint8_t* end = tail.data() + found;
+    endOffset_ = tailStart + static_cast<uint64_t>(found);
+    comment_.assign(reinterpret_cast<const char*>(end + kEndSize), Get16(end + 20));
+
+    uint16_t disk = Get16(end + 4), centralDisk = Get16(end + 6);
+    entryCount = Get16(end + 10);
+    centralSize_ = Get32(end + 12);
+    uint64_t recordedOffset = Get32(end + 16);
+    uint64_t centralEnd = endOffset_;
+
+    // Zip64: a locator right in front of the end record points at the Zip64 end record.
+    if (endOffset_ >= kZip64LocatorSize) {
+        uint8_t locator[kZip64LocatorSize];
+        uint64_t at = endOffset_ - kZip64LocatorSize;
+        if (file_.readAt(at, locator, sizeof locator) && Get32(locator) == kZip64LocatorSignature) {
+            uint64_t recorded = Get64(locator + 8);
+            uint8_t record[kZip64EndSize];
+            uint64_t candidates[2] = {at >= kZip64EndSize ? at - kZip64EndSize : UINT64_MAX, recorded};
+            bool found64 = false;
+            for (uint64_t candidate : candidates) {
+                if (candidate == UINT64_MAX || candidate > at) continue;
+                if (file_.readAt(candidate, record, sizeof record) && Get32(record) == kZip64EndSignature) {
+                    zip64EndOffset_ = candidate;
+                    found64 = true;
+                    break;
+                }
+            }
+            if (!found64)
+                return Fail(Status::BadOffsets, path_ + ": the Zip64 end record is missing");
+            hasZip64_ = true;
+            zip64LocatorOffset_ = at;
+            disk = static_cast<uint16_t>(Get32(record + 16) != 0);
+            centralDisk = static_cast<uint16_t>(Get32(record + 20) != 0);
+            entryCount = Get64(record + 32);
+            centralSize_ = Get64(record + 40);
+            recordedOffset = Get64(record + 48);
+            centralEnd = zip64EndOffset_;
+        }
+    }
+    if (disk != 0 || centralDisk != 0)
+        return Fail(Status::NotZip, path_ + " is one part of a multi-volume archive, which is not supported");
+    if (centralSize_ > centralEnd)
+        return Fail(Status::BadOffsets, path_ + ": the central directory is larger than the file");
+    centralOffset_ = centralEnd - centralSize_;
+    if (recordedOffset > centralOffset_)
+        return Fail(Status::BadOffsets, path_ + ": the central directory is not where the end record says");
+    // A stub put in front without adjusting the offsets shifts everything by its length.
+    shift_ = centralOffset_ - recordedOffset;
+    return {};
+}
+
+Error ArchiveReader::readDirectory(uint64_t entryCount) {
+    // The count comes from the file: never trust it for more than a cheap reservation.
+    entries_.reserve(static_cast<std::size_t>(std::min<uint64_t>(entryCount, centralSize_ / kCentralHeaderSize)));
+    extras_.reserve(entries_.capacity());
+    RegionCursor cursor(file_, centralOffset_, centralSize_);
+    while (cursor.left() >= 4) {
+        if (!cursor.need(4) || Get32(cursor.data()) != kCentralSignature) break;
+        if (!cursor.need(kCentralHeaderSize))
+            return Fail(Status::BadOffsets, path_ + ": the central directory is damaged");
+        const uint8_t* h = cursor.data();
+        Entry entry;
+        CentralExtras more;
+        entry.versionMadeBy = Get16(h + 4);
+        more.versionNeeded = Get16(h + 6);
+        entry.flags = Get16(h + 8);
+        entry.method = Get16(h + 10);
+        entry.dosTime = Get16(h + 12);
+        entry.dosDate = Get16(h + 14);
+        entry.crc32 = Get32(h + 16);
+        entry.compressedSize = Get32(h + 20);
+        entry.uncompressedSize = Get32(h + 24);
+        std::size_t nameLength = Get16(h + 28), extraLength = Get16(h + 30), commentLength = Get16(h + 32);
+        more.internalAttributes = Get16(h + 36);
+        entry.externalAttributes = Get32(h + 38);
+        uint64_t offset = Get32(h + 42);
+        std::size_t total = kCentralHeaderSize + nameLength + extraLength + commentLength;
+        if (!cursor.need(total))
+            return Fail(Status::BadOffsets, path_ + ": the central directory is damaged (entry " +
+                                                std::to_string(entries_.size() + 1) + " runs past its end)");
+        h = cursor.data();
+        entry.name.assign(reinterpret_cast<const char*>(h + kCentralHeaderSize), nameLength);
+        const uint8_t* extra = h + kCentralHeaderSize + nameLength;
+        more.comment.assign(reinterpret_cast<const char*>(extra + extraLength), commentLength);
+
+        bool wantUncompressed = entry.uncompressedSize == kMax32;
+        bool wantCompressed = entry.compressedSize == kMax32;
+        bool wantOffset = offset == kMax32;
+        for (std::size_t at = 0; at + 4 <= extraLength;) {
+            uint16_t id = Get16(extra + at), length = Get16(extra + at + 2);
+            if (at + 4 + length > extraLength) {
+                more.extra.append(reinterpret_cast<const char*>(extra + at), extraLength - at);
+                break;
+            }
+            if (id == kZip64ExtraId) {
+                // Only the fields whose 32-bit slot is saturated are present, in this order.
+                const uint8_t* field = extra + at + 4;
+                std::size_t left = length;
+                auto take = [&](bool& wanted, uint64_t& value) {
+                    if (!wanted || left < 8) return;
+                    value = Get64(field);
+                    field += 8;
+                    left -= 8;
+                    wanted = false;
+                };
+                take(wantUncompressed, entry.uncompressedSize);
+                take(wantCompressed, entry.compressedSize);
+                take(wantOffset, offset);
+            } else {
+                more.extra.append(reinterpret_cast<const char*>(extra + at), 4 + length);
+            }
+            at += 4 + length;
+        }
+        if (offset + shift_ < offset)
+            return Fail(Status::BadOffsets, path_ + ": bad local header offset for " + Quoted(entry.name));
+        entry.localHeaderOffset = offset + shift_;
+        cursor.skip(total);
+        entries_.push_back(std::move(entry));
+        extras_.push_back(std::move(more));
+    }
+    uint64_t found = entries_.size();
+    // Writers without Zip64 support store the count modulo 65536.
+    bool countMatches = found == entryCount || (!hasZip64_ && (found & 0xFFFF) == entryCount);
+    if (!countMatches)
+        return Fail(Status::BadOffsets, path_ + ": the central directory holds " + std::to_string(found) +
+                                            " entries, the end record says " + std::to_string(entryCount));
+    return {};
+}
+
+// Zip bombs reuse the same compressed bytes for many entries; sorting the entries by
+// offset finds any two whose data ranges overlap in n log n.
+Error ArchiveReader::checkRanges() {
+    std::vector<std::size_t> order(entries_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        return entries_[a].localHeaderOffset < entries_[b].localHeaderOffset;
+    });
+    const uint64_t centralEnd = hasZip64_ ? zip64EndOffset_ : endOffset_;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const Entry& entry = entries_[order[k]];
+        uint64_t start = entry.localHeaderOffset;
+        if (start >= centralOffset_) {
+            if (start < centralEnd)
+                return Fail(Status::Overlapping, path_ + ": the local header of " + Quoted(entry.name) +
+                                                     " points into the central directory");
+            return Fail(Status::BadOffsets, path_ + ": the local header of " + Quoted(entry.name) +
+                                                    " lies outside the archive");
+        }
+        uint64_t bound = k + 1 < order.size() ? entries_[order[k + 1]].localHeaderOffset : centralOffset_;
+        // The local header repeats the name, so this is the least the entry can occupy.
+        uint64_t least = kLocalHeaderSize + entry.name.size();
+        bool fits = entry.compressedSize <= bound - start && least <= bound - start - entry.compressedSize;
+        if (!fits) {
+            if (k + 1 < order.size())
+                return Fail(Status::Overlapping, path_ + ": entries " + Quoted(entry.name) + " and " +
+                                                     Quoted(entries_[order[k + 1]].name) + " overlap");
+            return Fail(Status::Overlapping, path_ + ": the data of " + Quoted(entry.name) +
+                                                 " runs into the central directory");
+        }
+    }
+    prefix_ = order.empty() ? centralOffset_ : entries_[order.front()].localHeaderOffset;
+    return {};
+}
+
+Error ArchiveReader::load() {
+    fs::FileInfo info = fs::Stat(path_);
+    if (!info.exists) return Fail(Status::NotFound, path_ + ": no such file");
+    if (info.isDirectory) return Fail(Status::NotZip, path_ + " is a folder, not a zip archive");
+    if (!file_.open(path_, "rb")) return Fail(Status::IoError, "cannot open " + path_);
+    fileSize_ = file_.size();
+    if (fileSize_ < kEndSize) {
+        if (StartsWithLocalHeader(file_, fileSize_))
+            return Fail(Status::Truncated, path_ + ": the archive is truncated");
+        return Fail(Status::NotZip, path_ + " is not a zip archive");
+    }
+    uint64_t entryCount = 0;
+    if (Error error = findEnd(entryCount)) return error;
+    if (Error error = readDirectory(entryCount)) return error;
+    return checkRanges();
+}
+
+uint64_t ArchiveReader::measureDescriptor(const Entry& entry, uint64_t at, bool zip64Sizes) {
+    uint8_t bytes[24] = {};
+    std::size_t available = static_cast<std::size_t>(std::min<uint64_t>(24, fileSize_ - std::min(at, fileSize_)));
+    if (available < 12 || !file_.readAt(at, bytes, available)) return 0;
+    auto matches = [&](std::size_t skip, bool wide) {
+        std::size_t size = skip + 4 + (wide ? 16 : 8);
+        if (size > available || Get32(bytes + skip) != entry.crc32) return false;
+        const uint8_t* sizes = bytes + skip + 4;
+        if (wide) return Get64(sizes) == entry.compressedSize && Get64(sizes + 8) == entry.uncompressedSize;
+        return Get32(sizes) == static_cast<uint32_t>(entry.compressedSize) &&
+               Get32(sizes + 4) == static_cast<uint32_t>(entry.uncompressedSize);
+    };
+    bool signature = Get32(bytes) == kDescriptorSignature;
+    for (bool wide : {zip64Sizes, !zip64Sizes}) {
+        if (signature && matches(4, wide)) return wide ? 24 : 16;
+        if (matches(0, wide)) return wide ? 20 : 12;
+    }
+    return 0;
+}
+
+Error ArchiveReader::Locate(std::size_t index, LocalLayout& layout) {
+    const Entry& entry = entries_.at(index);
+    uint8_t header[kLocalHeaderSize];
+    if (!file_.readAt(entry.localHeaderOffset, header, sizeof header))
+        return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its local header");
+    if (Get32(header) != kLocalSignature)
+        return Fail(Status::BadOffsets, Quoted(entry.name) + ": no local header at offset " +
+                                            std::to_string(entry.localHeaderOffset));
+    uint16_t flags = Get16(header + 6), method = Get16(header + 8);
+    uint32_t crc = Get32(header + 14);
+    uint64_t compressed = Get32(header + 18), uncompressed = Get32(header + 22);
+    std::size_t nameLength = Get16(header + 26), extraLength = Get16(header + 28);
+    std::vector<uint8_t> variable(nameLength + extraLength);
+    if (!variable.empty() && !file_.readAt(entry.localHeaderOffset + kLocalHeaderSize, variable.data(), variable.size()))
+        return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its local header");
+    if (nameLength != entry.name.size() || std::memcmp(variable.data(), entry.name.data(), nameLength) != 0)
+        return Fail(Status::BadOffsets, Quoted(entry.name) + ": the local header names another file (" +
+                                            Quoted(std::string(variable.begin(), variable.begin() + nameLength)) + ")");
+    if (method != entry.method)
+        return Fail(Status::BadOffsets, Quoted(entry.name) + ": the local header gives another compression method");
+    bool zip64Sizes = false;
+    const uint8_t* extra = variable.data() + nameLength;
+    for (std::size_t at = 0; at + 4 <= extraLength;) {
+        uint16_t id = Get16(extra + at), length = Get16(extra + at + 2);
+        if (at + 4 + length > extraLength) break;
+        if (id == kZip64ExtraId) {
+            zip64Sizes = true;
+            const uint8_t* field = extra + at + 4;
+            std::size_t left = length;
+            if (uncompressed == kMax32 && left >= 8) { uncompressed = Get64(field); field += 8; left -= 8; }
+            if (compressed == kMax32 && left >= 8) compressed = Get64(field);
+        }
+        at += 4 + length;
+    }
+    if ((flags & kFlagDescriptor) == 0 &&
+        (compressed != entry.compressedSize || uncompressed != entry.uncompressedSize || crc != entry.crc32))
+        return Fail(Status::BadOffsets, Quoted(entry.name) + ": the local header disagrees with the central directory "
+                                            "about its size or CRC");
+    layout.headerOffset = entry.localHeaderOffset;
+    layout.dataOffset = entry.localHeaderOffset + kLocalHeaderSize + nameLength + extraLength;
+    uint64_t dataEnd = layout.dataOffset + entry.compressedSize;
+    if (dataEnd < layout.dataOffset || dataEnd > fileSize_)
+        return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+    if (dataEnd > centralOffset_)
+        return Fail(Status::Overlapping, Quoted(entry.name) + ": its data runs into the central directory");
+    layout.descriptorSize =
+        (flags & kFlagDescriptor) ? measureDescriptor(entry, dataEnd, zip64Sizes || entry.compressedSize >= kMax32 ||
+                                                                          entry.uncompressedSize >= kMax32)
+                                  : 0;
+    return {};
+}
+
+Error ArchiveReader::pipeStored(const Entry& entry, uint64_t dataOffset,
+                                const std::function<bool(const uint8_t*, std::size_t)>& sink) {
+    if (entry.compressedSize != entry.uncompressedSize)
+        return Fail(Status::SizeMismatch, Quoted(entry.name) + ": stored entry with different packed and unpacked sizes");
+    if (!file_.seek(dataOffset)) return Fail(Status::IoError, Quoted(entry.name) + ": cannot read the archive");
+    input_.resize(kDataChunk);
+    uLong crc = crc32(0, nullptr, 0);
+    for (uint64_t left = entry.compressedSize; left > 0;) {
+        std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(left, input_.size()));
+        if (file_.read(input_.data(), want) != want)
+            return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+        crc = crc32(crc, input_.data(), static_cast<uInt>(want));
+        if (!sink(input_.data(), want)) return Fail(Status::IoError, Quoted(entry.name) + ": writing stopped");
+        left -= want;
+    }
+    if (crc != entry.crc32)
+        return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch, the data is damaged");
+    return {};
+}
+
+Error ArchiveReader::pipeDeflated(const Entry& entry, uint64_t dataOffset,
+                                  const std::function<bool(const uint8_t*, std::size_t)>& sink) {
+    if (!file_.seek(dataOffset)) return Fail(Status::IoError, Quoted(entry.name) + ": cannot read the archive");
+    input_.resize(kDataChunk);
+    output_.resize(kDataChunk);
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        return Fail(Status::IoError, Quoted(entry.name) + ": out of memory");
+    struct Ender {
+        z_stream& s;
+        ~Ender() { inflateEnd(&s); }
+    } ender{stream};
+
+    uint64_t inputLeft = entry.compressedSize;
+    uint64_t produced = 0;
+    const uint64_t declared = entry.uncompressedSize;
+    uLong crc = crc32(0, nullptr, 0);
+    for (;;) {
+        if (stream.avail_in == 0 && inputLeft > 0) {
+            std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(inputLeft, input_.size()));
+            if (file_.read(input_.data(), want) != want)
+                return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+            stream.next_in = input_.data();
+            stream.avail_in = static_cast<uInt>(want);
+            inputLeft -= want;
+        }
+        // Never produce more than one byte past the declared size: that byte proves the lie.
+        uint64_t room = declared - produced + 1;
+        stream.next_out = output_.data();
+        stream.avail_out = static_cast<uInt>(std::min<uint64_t>(room, output_.size()));
+        int result = inflate(&stream, Z_NO_FLUSH);
+        std::size_t got = static_cast<std::size_t>(stream.next_out - output_.data());
+        if (got > 0) {
+            std::size_t usable = static_cast<std::size_t>(std::min<uint64_t>(got, declared - produced));
+            produced += got;
+            crc = crc32(crc, output_.data(), static_cast<uInt>(usable));
+            if (usable > 0 && !sink(output_.data(), usable))
+                return Fail(Status::IoError, Quoted(entry.name) + ": writing stopped");
+            if (produced > declared)
+                return Fail(Status::SizeMismatch, Quoted(entry.name) + ": inflates past its declared size of " +
+                                                      std::to_string(declared) + " bytes");
+        }
+        if (result == Z_STREAM_END) break;
+        if (result == Z_BUF_ERROR && stream.avail_in == 0 && inputLeft == 0)
+            return Fail(Status::Truncated, Quoted(entry.name) + ": the compressed data ends early");
+        if (result != Z_OK && result != Z_BUF_ERROR)
+            return Fail(Status::CrcMismatch, Quoted(entry.name) + ": the compressed data is damaged");
+    }
+    if (produced != declared)
+        return Fail(Status::SizeMismatch, Quoted(entry.name) + ": inflates to " + std::to_string(produced) +
+                                              " bytes, " + std::to_string(declared) + " declared");
+    if (crc != entry.crc32)
+        return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch, the data is damaged");
+    return {};
+}
+
+Error ArchiveReader::ReadEntry(std::size_t index, const std::function<bool(const uint8_t*, std::size_t)>& sink) {
+    if (index >= entries_.size()) return Fail(Status::NotFound, "no entry number " + std::to_string(index));
+    const Entry& entry = entries_[index];
+    if (entry.isEncrypted()) return Fail(Status::Encrypted, Quoted(entry.name) + " is encrypted");
+    if (entry.method != 0 && entry.method != 8)
+        return Fail(Status::UnsupportedMethod, Quoted(entry.name) + ": compression method " +
+                                                   std::to_string(entry.method) + " is not supported");
+    if (!file_.isOpen()) return Fail(Status::IoError, "the archive is closed");
+    LocalLayout layout;
+    if (Error error = Locate(index, layout)) return error;
+    if (entry.method == 0) return pipeStored(entry, layout.dataOffset, sink);
+    if (entry.compressedSize == 0 && entry.uncompressedSize == 0) {
+        // Some writers store an empty file as "deflated" with no data at all.
+        if (entry.crc32 != 0) return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch");
+        return {};
+    }
+    return pipeDeflated(entry, layout.dataOffset, sink);
+}
+
+}  // namespace
+
+namespace format {
+
+std::unique_ptr<ArchiveView> OpenView(const std::string& path, Error& error) {
+    auto reader = std::make_unique<ArchiveReader>(path);
+    error = reader->load();
+    if (error) return nullptr;
+    return reader;
+}
+
+}  // namespace format
+
+std::unique_ptr<Reader> Reader::Open(const std::string& path, Error& error) {
+    return format::OpenView(path, error);
+}
+
+}  // namespace zipcore

@@ -1,0 +1,752 @@
+#include "Names.h"
+#include "ZipFormat.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+namespace zipcore {
+namespace {
+
+using namespace format;
+
+// Large files are cut into chunks compressed independently on all cores; each chunk after
+// the first is primed with the 32 KiB before it, so the ratio stays close to one stream.
+constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kDictionary = 32768;
+// Files this large get Zip64 fields in their local header up front: the compressed size is
+// only known afterwards and may end up slightly larger than the input.
+constexpr uint64_t kZip64Reserve = 0xF0000000u;
+constexpr std::size_t kCopyBlock = 1 << 20;
+
+std::string Quoted(const std::string& name) { return "'" + name + "'"; }
+
+struct SourceItem {
+    std::string path;  // on disk
+    std::string name;  // entry name
+    bool folder = false;
+    uint64_t size = 0;
+    int64_t modified = 0;
+    uint32_t mode = 0;
+    bool replaces = false;
+};
+
+// One chunk of one file: filled in by a worker, consumed in order by the writing thread.
+struct Task {
+    const SourceItem* item = nullptr;
+    uint64_t offset = 0;
+    std::size_t length = 0;
+    bool first = false;
+    bool last = false;
+    // results
+    bool done = false;
+    bool stored = false;  // output holds the raw bytes
+    std::vector<uint8_t> output;
+    uLong crc = 0;
+    Error error;
+};
+
+class Compressor {
+public:
+    explicit Compressor(int level) : level_(level) {}
+    ~Compressor() {
+        if (ready_) deflateEnd(&stream_);
+    }
+    Compressor(const Compressor&) = delete;
+    Compressor& operator=(const Compressor&) = delete;
+
+    void run(Task& task) {
+        const SourceItem& item = *task.item;
+        fs::File file;
+        if (!file.open(item.path, "rb")) {
+            task.error = {Status::IoError, Quoted(item.path) + ": cannot open the file"};
+            return;
+        }
+        std::size_t dictionary = task.first || level_ == 0 ? 0 : static_cast<std::size_t>(std::min<uint64_t>(kDictionary, task.offset));
+        std::vector<uint8_t> input(dictionary + task.length);
+        if (!input.empty() && !file.readAt(task.offset - dictionary, input.data(), input.size())) {
+            task.error = {Status::IoError, Quoted(item.path) + ": cannot read the file (did it change while being added?)"};
+            return;
+        }
+        const uint8_t* data = input.data() + dictionary;
+        task.crc = crc32(crc32(0, nullptr, 0), data, static_cast<uInt>(task.length));
+        if (level_ == 0) {
+            task.output = std::move(input);
+            task.stored = true;
+            return;
+        }
+        if (!ready_) {
+            if (deflateInit2(&stream_, level_, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+                task.error = {Status::IoError, "out of memory for compression"};
+                return;
+            }
+            ready_ = true;
+        } else {
+            deflateReset(&stream_);
+        }
+        if (dictionary > 0) deflateSetDictionary(&stream_, input.data(), static_cast<uInt>(dictionary));
+        task.output.resize(deflateBound(&stream_, static_cast<uLong>(task.length)) + 64);
+        stream_.next_in = const_cast<uint8_t*>(data);
+        stream_.avail_in = static_cast<uInt>(task.length);
+        const int flush = task.last ? Z_FINISH : Z_SYNC_FLUSH;
+        std::size_t produced = 0;
+        for (;;) {
+            if (produced == task.output.size()) task.output.resize(task.output.size() * 2);
+            stream_.next_out = task.output.data() + produced;
+            stream_.avail_out = static_cast<uInt>(task.output.size() - produced);
+            int result = deflate(&stream_, flush);
+            produced = task.output.size() - stream_.avail_out;
+            if (result == Z_STREAM_END) break;
+            if (result != Z_OK && result != Z_BUF_ERROR) {
+                task.error = {Status::IoError, Quoted(item.path) + ": compression failed"};
+                return;
+            }
+            if (!task.last && stream_.avail_in == 0 && stream_.avail_out > 0) break;
+        }
+        task.output.resize(produced);
+        // A whole small file that does not shrink is kept as it is.
+        if (task.first && task.last && produced >= task.length) {
+            input.erase(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(dictionary));
+            task.output = std::move(input);
+            task.stored = true;
+        }
+    }
+
+private:
+    int level_;
+    bool ready_ = false;
+    z_stream stream_{};
+};
+
+class WorkerPool {
+public:
+    WorkerPool(unsigned count, int level) {
+        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this, level] { work(level); });
+    }
+    ~WorkerPool() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+            queue_.clear();
+        }
+        wake_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+    }
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    void submit(std::shared_ptr<Task> task) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(std::move(task));
+        }
+        wake_.notify_one();
+    }
+    void waitFor(const Task& task) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [&] { return task.done; });
+    }
+
+private:
+    void work(int level) {
+        Compressor compressor(level);
+        for (;;) {
+            std::shared_ptr<Task> task;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+                if (stopping_) return;
+                task = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            try {
+                compressor.run(*task);
+            } catch (const std::exception&) {
+                task->error = {Status::IoError, "out of memory while compressing"};
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                task->done = true;
+            }
+            finished_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    std::deque<std::shared_ptr<Task>> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// Output stream for the new archive that remembers the first failure, so the many small
+// writes need not each be checked.
+class ArchiveOutput {
+public:
+    bool open(const std::string& path) {
+        if (!file_.open(path, "wb")) return false;
+        file_.useLargeBuffer();
+        return true;
+    }
+    void write(const void* data, std::size_t size) {
+        if (ok_ && !file_.write(data, size)) ok_ = false;
+        position_ += size;
+    }
+    void write(const std::string& bytes) { write(bytes.data(), bytes.size()); }
+    void patch(uint64_t at, const std::string& bytes) {
+        if (!ok_) return;
+        ok_ = file_.seek(at) && file_.write(bytes.data(), bytes.size()) && file_.seekEnd();
+    }
+    uint64_t position() const { return position_; }
+    bool ok() const { return ok_; }
+    bool finish() {
+        ok_ = ok_ && file_.flushToDisk();
+        return file_.close() && ok_;
+    }
+    void abandon() { file_.close(); }
+
+private:
+    fs::File file_;
+    uint64_t position_ = 0;
+    bool ok_ = true;
+};
+
+void AppendCentral(std::string& out, const Entry& entry, const CentralExtras& extras, uint64_t offset) {
+    std::string zip64;
+    if (entry.uncompressedSize >= kMax32) Put64(zip64, entry.uncompressedSize);
+    if (entry.compressedSize >= kMax32) Put64(zip64, entry.compressedSize);
+    if (offset >= kMax32) Put64(zip64, offset);
+    std::string extra;
+    if (!zip64.empty()) {
+        Put16(extra, kZip64ExtraId);
+        Put16(extra, static_cast<uint16_t>(zip64.size()));
+        extra += zip64;
+    }
+    if (extra.size() + extras.extra.size() <= kMax16) extra += extras.extra;
+    uint16_t needed = extras.versionNeeded;
+    if (!zip64.empty() && needed < 45) needed = 45;
+    Put32(out, kCentralSignature);
+    Put16(out, entry.versionMadeBy);
+    Put16(out, needed);
+    Put16(out, entry.flags);
+    Put16(out, entry.method);
+    Put16(out, entry.dosTime);
+    Put16(out, entry.dosDate);
+    Put32(out, entry.crc32);
+    Put32(out, static_cast<uint32_t>(std::min<uint64_t>(entry.compressedSize, kMax32)));
+    Put32(out, static_cast<uint32_t>(std::min<uint64_t>(entry.uncompressedSize, kMax32)));
+    Put16(out, static_cast<uint16_t>(entry.name.size()));
+    Put16(out, static_cast<uint16_t>(extra.size()));
+    Put16(out, static_cast<uint16_t>(std::min<std::size_t>(extras.comment.size(), kMax16)));
+    Put16(out, 0);  // disk
+    Put16(out, extras.internalAttributes);
+    Put32(out, entry.externalAttributes);
+    Put32(out, static_cast<uint32_t>(std::min<uint64_t>(offset, kMax32)));
+    out += entry.name;
+    out += extra;
+    out.append(extras.comment, 0, kMax16);
+}
+
+std::string LocalHeader(const Entry& entry, uint16_t needed, bool zip64) {
+    std::string header;
+    Put32(header, kLocalSignature);
+    Put16(header, needed);
+    Put16(header, entry.flags);
+    Put16(header, entry.method);
+    Put16(header, entry.dosTime);
+    Put16(header, entry.dosDate);
+    Put32(header, entry.crc32);
+    Put32(header, zip64 ? kMax32 : static_cast<uint32_t>(entry.compressedSize));
+    Put32(header, zip64 ? kMax32 : static_cast<uint32_t>(entry.uncompressedSize));
+    Put16(header, static_cast<uint16_t>(entry.name.size()));
+    Put16(header, static_cast<uint16_t>(zip64 ? 20 : 0));
+    header += entry.name;
+    if (zip64) {
+        Put16(header, kZip64ExtraId);
+        Put16(header, 16);
+        Put64(header, entry.uncompressedSize);
+        Put64(header, entry.compressedSize);
+    }
+    return header;
+}
+
+class Updater {
+public:
+    Updater(const std::string& archivePath, const UpdateOptions& options, UpdateResult& result)
+        : archivePath_(archivePath), options_(options), result_(result),
+          level_(std::clamp(options.level, 0, 9)) {}
+
+    ~Updater() {
+        // Whatever went wrong, the half-written file must not stay behind.
+        if (!temporary_.empty()) {
+            output_.abandon();
+            fs::RemoveFile(temporary_);
+        }
+    }
+
+    void run();
+
+private:
+    void say(const std::string& line) {
+        if (options_.message) options_.message(line);
+    }
+    void fail(Status status, const std::string& line) {
+        result_.status = status;
+        say(line);
+    }
+    bool expand();
+    bool expandOne(const std::string& spec);
+    void addItem(SourceItem item);
+    bool writeArchive();
+    bool copyEntry(std::size_t index);
+    bool writeFolder(const SourceItem& item);
+    bool writeFile(const SourceItem& item);
+    void topUp();
+    Entry newEntry(const SourceItem& item) const;
+    bool verify();
+
+    const std::string& archivePath_;
+    const UpdateOptions& options_;
+    UpdateResult& result_;
+    const int level_;
+
+    std::unique_ptr<ArchiveView> old_;
+    std::vector<SourceItem> items_;
+    std::unordered_map<std::string, std::size_t> itemByKey_;
+    std::vector<bool> deleted_;
+    std::vector<int> replacedBy_;   // old entry -> item index, or -1
+
+    std::string temporary_;
+    ArchiveOutput output_;
+    std::string central_;
+    uint64_t entryCount_ = 0;
+    std::vector<std::string> intendedNames_;
+    std::vector<std::pair<uint64_t, uint32_t>> newCrcs_;  // position in the archive, CRC computed
+
+    std::unique_ptr<WorkerPool> pool_;
+    std::deque<std::shared_ptr<Task>> inFlight_;
+    std::size_t inFlightLimit_ = 4;
+    std::size_t nextItem_ = 0;      // next item whose chunks are to be submitted
+    uint64_t nextOffset_ = 0;       // next chunk offset within that item
+    std::vector<std::size_t> itemOrder_;  // items in the order they are written
+    std::vector<uint8_t> copyBuffer_;
+};
+
+void Updater::addItem(SourceItem item) {
+    if (item.name.empty()) {
+        say(Quoted(item.path) + ": no name left to store, skipped");
+        return;
+    }
+    std::string key = names::ComparisonKey(item.name);
+    if (itemByKey_.count(key)) return;  // named twice: the first one wins
+    itemByKey_.emplace(key, items_.size());
+    items_.push_back(std::move(item));
+}
+
+bool Updater::expandOne(const std::string& spec) {
+    const std::string base = options_.baseDir;
+    std::size_t cut = spec.size();
+    while (cut > 0 && !fs::IsSeparator(spec[cut - 1]) && !(cut == 2 && spec[1] == ':')) --cut;
+    const std::string dirPart = spec.substr(0, cut);
+    const std::string last = spec.substr(cut);
+    const bool absolute = fs::IsAbsolute(spec) || (spec.size() >= 2 && spec[1] == ':');
+    auto onDisk = [&](const std::string& relative) { return absolute ? relative : fs::Join(base, relative); };
+
+    auto skipArchive = [&](const std::string& path) {
+        if (!fs::SameFile(path, archivePath_)) return false;
+        say(Quoted(path) + ": the archive itself is not added");
+        return true;
+    };
+    if (names::HasWildcard(last)) {
+        std::string folder = onDisk(dirPart.empty() ? std::string(".") : dirPart);
+        std::vector<std::string> found;
+        fs::ListDirectory(folder, found);
+        bool any = false;
+        for (const std::string& name : found) {
+            if (!names::MatchesPattern(last, name)) continue;
+            SourceItem item;
+            item.path = fs::Join(folder, name);
+            fs::FileInfo info = fs::Stat(item.path);
+            if (!info.isRegular || skipArchive(item.path)) continue;
+            any = true;
+            item.size = info.size;
+            item.modified = info.modified;
+            item.mode = info.mode;
+            item.name = names::ForStoring(options_.storePaths ? dirPart + "/" + name : name);
+            addItem(std::move(item));
+        }
+        if (!any) say(Quoted(spec) + ": no file matches");
+        return true;
+    }
+    SourceItem item;
+    item.path = onDisk(spec);
+    fs::FileInfo info = fs::Stat(item.path);
+    if (!info.exists || (!info.isRegular && !info.isDirectory)) {
+        fail(Status::NotFound, Quoted(item.path) + ": no such file");
+        return false;
+    }
+    if (skipArchive(item.path)) return true;
+    item.folder = info.isDirectory;
+    item.size = info.isDirectory ? 0 : info.size;
+    item.modified = info.modified;
+    item.mode = info.mode;
+    std::string stored = names::ForStoring(options_.storePaths ? spec : last);
+    if (item.folder && stored.empty() && !options_.storePaths) stored = names::ForStoring(spec);
+    if (item.folder && !options_.storePaths) stored = stored.substr(stored.find_last_of('/') + 1);
+    item.name = item.folder && !stored.empty() ? stored + "/" : stored;
+    addItem(std::move(item));
+    return true;
+}
+
+bool Updater::expand() {
+    for (const std::string& spec : options_.add) {
+        if (spec.empty()) continue;
+        if (!expandOne(spec)) return false;
+    }
+    return true;
+}
+
+Entry Updater::newEntry(const SourceItem& item) const {
+    Entry entry;
+    entry.name = item.name;
+    DosDateTimeFromUnix(item.modified, entry.dosDate, entry.dosTime);
+#ifdef _WIN32
+    entry.versionMadeBy = 20;  // FAT attributes
+    entry.externalAttributes = item.folder ? 0x10 : 0x20;
+#else
+    entry.versionMadeBy = (3 << 8) | 30;  // Unix mode in the upper half
+    entry.externalAttributes = ((item.mode & 0xFFFFu) << 16) | (item.folder ? 0x10u : 0u);
+#endif
+    return entry;
+}
+
+void Updater::topUp() {
+    while (inFlight_.size() < inFlightLimit_ && nextItem_ < itemOrder_.size()) {
+        const SourceItem& item = items_[itemOrder_[nextItem_]];
+        if (item.folder) {
+            ++nextItem_;
+            continue;
+        }
+        auto task = std::make_shared<Task>();
+        task->item = &item;
+        task->offset = nextOffset_;
+        task->length = static_cast<std::size_t>(std::min<uint64_t>(kChunk, item.size - nextOffset_));
+        task->first = nextOffset_ == 0;
+        nextOffset_ += task->length;
+        task->last = nextOffset_ >= item.size;
+        if (task->last) {
+            ++nextItem_;
+            nextOffset_ = 0;
+        }
+        inFlight_.push_back(task);
+        pool_->submit(std::move(task));
+    }
+}
+
+bool Updater::copyEntry(std::size_t index) {
+    const Entry& entry = old_->entries()[index];
+    LocalLayout layout;
+    if (Error error = old_->Locate(index, layout)) {
+        fail(error.status, error.message);
+        return false;
+    }
+    const uint64_t offset = output_.position();
+    uint64_t left = layout.dataOffset - layout.headerOffset + entry.compressedSize + layout.descriptorSize;
+    copyBuffer_.resize(kCopyBlock);
+    fs::File& source = old_->file();
+    if (!source.seek(layout.headerOffset)) {
+        fail(Status::IoError, Quoted(entry.name) + ": cannot read the archive");
+        return false;
+    }
+    while (left > 0) {
+        std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(left, copyBuffer_.size()));
+        if (source.read(copyBuffer_.data(), want) != want) {
+            fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+            return false;
+        }
+        output_.write(copyBuffer_.data(), want);
+        left -= want;
+    }
+    AppendCentral(central_, entry, old_->extras()[index], offset);
+    intendedNames_.push_back(entry.name);
+    ++entryCount_;
+    ++result_.copied;
+    return true;
+}
+
+bool Updater::writeFolder(const SourceItem& item) {
+    Entry entry = newEntry(item);
+    CentralExtras extras;
+    extras.versionNeeded = 10;
+    const uint64_t offset = output_.position();
+    output_.write(LocalHeader(entry, 10, false));
+    AppendCentral(central_, entry, extras, offset);
+    newCrcs_.emplace_back(entryCount_, 0);
+    intendedNames_.push_back(entry.name);
+    ++entryCount_;
+    say(std::string(item.replaces ? "updating: " : "adding: ") + item.name);
+    return true;
+}
+
+bool Updater::writeFile(const SourceItem& item) {
+    Entry entry = newEntry(item);
+    entry.uncompressedSize = item.size;
+    const uint64_t offset = output_.position();
+    const bool zip64 = item.size >= kZip64Reserve;
+    bool headerWritten = false;
+    uLong crc = crc32(0, nullptr, 0);
+    uint64_t packed = 0;
+    for (;;) {
+        topUp();
+        std::shared_ptr<Task> task = inFlight_.front();
+        pool_->waitFor(*task);
+        inFlight_.pop_front();
+        if (task->item != &item) {
+            fail(Status::IoError, "internal error: chunks out of order");
+            return false;
+        }
+        if (task->error) {
+            fail(task->error.status, task->error.message);
+            return false;
+        }
+        if (!headerWritten) {
+            entry.method = task->stored ? 0 : 8;
+            if (task->last) {  // the whole file in one piece: the header can be final right away
+                entry.crc32 = static_cast<uint32_t>(task->crc);
+                entry.compressedSize = task->output.size();
+            }
+            output_.write(LocalHeader(entry, zip64 ? 45 : entry.method == 8 ? 20 : 10, zip64));
+            headerWritten = true;
+        }
+        crc = task->first ? task->crc : crc32_combine(crc, task->crc, static_cast<z_off_t>(task->length));
+        packed += task->output.size();
+        output_.write(task->output.data(), task->output.size());
+        if (task->last) break;
+    }
+    entry.crc32 = static_cast<uint32_t>(crc);
+    entry.compressedSize = packed;
+    if (item.size > kChunk) {
+        // Sizes and CRC were unknown when the header went out; fill them in now.
+        std::string header = LocalHeader(entry, zip64 ? 45 : entry.method == 8 ? 20 : 10, zip64);
+        output_.patch(offset, header);
+    }
+    if (!zip64 && packed >= kMax32) {
+        fail(Status::IoError, Quoted(item.path) + ": compressed data grew past 4 GiB");
+        return false;
+    }
+    CentralExtras extras;
+    extras.versionNeeded = zip64 ? 45 : entry.method == 8 ? 20 : 10;
+    AppendCentral(central_, entry, extras, offset);
+    newCrcs_.emplace_back(entryCount_, entry.crc32);
+    intendedNames_.push_back(entry.name);
+    ++entryCount_;
+    unsigned percent = item.size == 0 ? 0 : static_cast<unsigned>(100 - std::min<uint64_t>(100, packed * 100 / item.size));
+    say(std::string(item.replaces ? "updating: " : "adding: ") + item.name + " (" +
+        (entry.method == 8 ? "deflated " : "stored ") + std::to_string(entry.method == 8 ? percent : 0) + "%)");
+    return true;
+}
+
+bool Updater::writeArchive() {
+    temporary_ = fs::TemporaryNameBeside(archivePath_);
+    if (!output_.open(temporary_)) {
+        std::string failed = temporary_;
+        temporary_.clear();
+        fail(Status::IoError, "cannot create a temporary file " + Quoted(failed) + " beside the archive");
+        return false;
+    }
+    // A stub in front of the archive (a self-extractor) is kept; offsets are written
+    // counting from the start of the file, so the result is already adjusted.
+    if (old_ && old_->prefixLength() > 0) {
+        copyBuffer_.resize(kCopyBlock);
+        fs::File& source = old_->file();
+        uint64_t left = old_->prefixLength();
+        source.seek(0);
+        while (left > 0) {
+            std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(left, copyBuffer_.size()));
+            if (source.read(copyBuffer_.data(), want) != want) {
+                fail(Status::IoError, "cannot read " + archivePath_);
+                return false;
+            }
+            output_.write(copyBuffer_.data(), want);
+            left -= want;
+        }
+    }
+
+    // Write order: old entries in place (replaced ones by their new file), new ones after.
+    std::vector<std::pair<bool, std::size_t>> plan;  // (is new item, index)
+    std::vector<bool> placed(items_.size(), false);
+    std::size_t oldCount = old_ ? old_->entries().size() : 0;
+    for (std::size_t i = 0; i < oldCount; ++i) {
+        if (replacedBy_[i] >= 0) {
+            plan.emplace_back(true, static_cast<std::size_t>(replacedBy_[i]));
+            placed[static_cast<std::size_t>(replacedBy_[i])] = true;
+        } else if (!deleted_[i]) {
+            plan.emplace_back(false, i);
+        }
+    }
+    for (std::size_t k = 0; k < items_.size(); ++k)
+        if (!placed[k]) plan.emplace_back(true, k);
+    for (const auto& step : plan)
+        if (step.first) itemOrder_.push_back(step.second);
+
+    bool anyFile = std::any_of(items_.begin(), items_.end(), [](const SourceItem& item) { return !item.folder; });
+    if (anyFile) {
+        unsigned threads = options_.threads ? options_.threads : std::max(1u, std::thread::hardware_concurrency());
+        inFlightLimit_ = std::clamp<std::size_t>(threads * 3, 4, 64);
+        pool_ = std::make_unique<WorkerPool>(threads, level_);
+    }
+    for (const auto& step : plan) {
+        topUp();  // keep the workers busy while this thread copies
+        bool ok = !step.first ? copyEntry(step.second)
+                              : items_[step.second].folder ? writeFolder(items_[step.second])
+                                                           : writeFile(items_[step.second]);
+        if (!ok) return false;
+        if (!output_.ok()) break;
+    }
+    pool_.reset();
+
+    const uint64_t centralOffset = output_.position();
+    output_.write(central_);
+    const uint64_t centralSize = central_.size();
+    std::string().swap(central_);
+    std::string tail;
+    if (entryCount_ >= kMax16 || centralOffset >= kMax32 || centralSize >= kMax32) {
+        const uint64_t zip64End = centralOffset + centralSize;
+        Put32(tail, kZip64EndSignature);
+        Put64(tail, kZip64EndSize - 12);
+        Put16(tail, 45);
+        Put16(tail, 45);
+        Put32(tail, 0);
+        Put32(tail, 0);
+        Put64(tail, entryCount_);
+        Put64(tail, entryCount_);
+        Put64(tail, centralSize);
+        Put64(tail, centralOffset);
+        Put32(tail, kZip64LocatorSignature);
+        Put32(tail, 0);
+        Put64(tail, zip64End);
+        Put32(tail, 1);
+    }
+    const std::string comment = old_ ? old_->comment() : std::string();
+    Put32(tail, kEndSignature);
+    Put16(tail, 0);
+    Put16(tail, 0);
+    Put16(tail, static_cast<uint16_t>(std::min<uint64_t>(entryCount_, kMax16)));
+    Put16(tail, static_cast<uint16_t>(std::min<uint64_t>(entryCount_, kMax16)));
+    Put32(tail, static_cast<uint32_t>(std::min<uint64_t>(centralSize, kMax32)));
+    Put32(tail, static_cast<uint32_t>(std::min<uint64_t>(centralOffset, kMax32)));
+    Put16(tail, static_cast<uint16_t>(comment.size()));
+    tail += comment;
+    output_.write(tail);
+    if (!output_.finish()) {
+        fail(Status::IoError, "cannot write " + Quoted(temporary_) + " (disk full?)");
+        return false;
+    }
+    return true;
+}
+
+bool Updater::verify() {
+    Error error;
+    std::unique_ptr<ArchiveView> written = OpenView(temporary_, error);
+    auto reject = [&](const std::string& why) {
+        fail(Status::IoError, "the new archive did not verify (" + why + "); " + archivePath_ + " is unchanged");
+        return false;
+    };
+    if (!written) return reject(error.message);
+    const std::vector<Entry>& entries = written->entries();
+    if (entries.size() != intendedNames_.size()) return reject("wrong number of entries");
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].name != intendedNames_[i]) return reject("entry " + Quoted(entries[i].name) + " misplaced");
+    for (const auto& [position, crc] : newCrcs_)
+        if (entries[position].crc32 != crc) return reject(Quoted(entries[position].name) + " has a wrong CRC");
+    return true;
+}
+
+void Updater::run() {
+    fs::FileInfo existing = fs::Stat(archivePath_);
+    if (existing.isDirectory) {
+        fail(Status::IoError, archivePath_ + " is a folder");
+        return;
+    }
+    if (existing.exists && existing.size > 0) {
+        Error error;
+        old_ = OpenView(archivePath_, error);
+        if (!old_) {
+            fail(error.status, error.message);
+            return;
+        }
+    }
+    if (!expand()) return;
+
+    const std::size_t oldCount = old_ ? old_->entries().size() : 0;
+    deleted_.assign(oldCount, false);
+    replacedBy_.assign(oldCount, -1);
+    std::unordered_multimap<std::string, std::size_t> oldByKey;
+    oldByKey.reserve(oldCount);
+    for (std::size_t i = 0; i < oldCount; ++i) oldByKey.emplace(names::ComparisonKey(old_->entries()[i].name), i);
+
+    for (const std::string& name : options_.remove) {
+        auto range = oldByKey.equal_range(names::ComparisonKey(name));
+        if (range.first == range.second) say(Quoted(name) + ": not in the archive");
+        for (auto it = range.first; it != range.second; ++it) {
+            if (deleted_[it->second]) continue;
+            deleted_[it->second] = true;
+            ++result_.deleted;
+            say("deleting: " + old_->entries()[it->second].name);
+        }
+    }
+    for (std::size_t k = 0; k < items_.size(); ++k) {
+        auto range = oldByKey.equal_range(names::ComparisonKey(items_[k].name));
+        bool first = true;
+        for (auto it = range.first; it != range.second; ++it) {
+            // An entry named twice in the old archive is replaced once; the other copy goes.
+            if (first) {
+                replacedBy_[it->second] = static_cast<int>(k);
+                if (deleted_[it->second]) {
+                    deleted_[it->second] = false;
+                    --result_.deleted;
+                }
+                items_[k].replaces = true;
+                first = false;
+            } else if (!deleted_[it->second]) {
+                deleted_[it->second] = true;
+            }
+        }
+        if (items_[k].replaces) ++result_.replaced; else ++result_.added;
+    }
+    if (items_.empty() && result_.deleted == 0) {
+        fail(Status::NothingToDo, "nothing to do: " + archivePath_ + " is unchanged");
+        return;
+    }
+    if (!writeArchive() || !verify()) return;
+    old_.reset();  // Windows will not replace a file that is still open
+    if (!fs::ReplaceFile(temporary_, archivePath_)) {
+        fail(Status::IoError, "cannot replace " + archivePath_ + " (is it open in another program?); it is unchanged");
+        return;
+    }
+    temporary_.clear();
+}
+
+}  // namespace
+
+UpdateResult Update(const std::string& archivePath, const UpdateOptions& options) {
+    UpdateResult result;
+    try {
+        Updater updater(archivePath, options, result);
+        updater.run();
+    } catch (const std::exception&) {
+        result = UpdateResult{};
+        result.status = Status::IoError;
+        if (options.message) options.message("out of memory while updating " + archivePath);
+    }
+    if (result.status != Status::Ok) result.added = result.replaced = result.deleted = result.copied = 0;
+    return result;
+}
+
+}  // namespace zipcore

@@ -1,0 +1,101 @@
+#pragma once
+// Record layouts of the zip container and the reader's internal view of an archive,
+// shared by the reading, updating and offset-adjusting code.
+
+#include "FileSystem.h"
+#include "zipcore/ZipArchive.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zipcore::format {
+
+constexpr uint32_t kLocalSignature = 0x04034b50;
+constexpr uint32_t kCentralSignature = 0x02014b50;
+constexpr uint32_t kEndSignature = 0x06054b50;
+constexpr uint32_t kZip64EndSignature = 0x06064b50;
+constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
+constexpr uint32_t kDescriptorSignature = 0x08074b50;
+constexpr uint16_t kZip64ExtraId = 0x0001;
+
+constexpr std::size_t kLocalHeaderSize = 30;
+constexpr std::size_t kCentralHeaderSize = 46;
+constexpr std::size_t kEndSize = 22;
+constexpr std::size_t kZip64EndSize = 56;
+constexpr std::size_t kZip64LocatorSize = 20;
+constexpr std::size_t kMaxComment = 65535;
+
+constexpr uint32_t kMax32 = 0xFFFFFFFFu;
+constexpr uint16_t kMax16 = 0xFFFFu;
+
+constexpr uint16_t kFlagEncrypted = 1;
+constexpr uint16_t kFlagDescriptor = 8;
+
+inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint32_t Get32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+inline uint64_t Get64(const uint8_t* p) { return Get32(p) | (static_cast<uint64_t>(Get32(p + 4)) << 32); }
+
+inline void Set16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void Set32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline void Set64(uint8_t* p, uint64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+inline void Put16(std::string& out, uint16_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+inline void Put32(std::string& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+inline void Put64(std::string& out, uint64_t v) {
+    for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// Central directory fields that Entry leaves out but a faithful copy needs.
+struct CentralExtras {
+    uint16_t versionNeeded = 20;
+    uint16_t internalAttributes = 0;
+    std::string extra;    // extra field without the Zip64 block, which is rewritten on output
+    std::string comment;
+};
+
+// Where an entry's bytes really are, found by reading its local header.
+struct LocalLayout {
+    uint64_t headerOffset = 0;  // absolute
+    uint64_t dataOffset = 0;    // absolute start of the compressed data
+    uint64_t descriptorSize = 0;
+};
+
+// Reader internals used by Update and AdjustOffsets.
+class ArchiveView : public Reader {
+public:
+    virtual const std::vector<CentralExtras>& extras() const = 0;
+    // Absolute offset of the central directory and its size in bytes.
+    virtual uint64_t centralOffset() const = 0;
+    virtual uint64_t centralSize() const = 0;
+    // How far the archive sits behind where its own offsets say (an unadjusted stub in front).
+    virtual uint64_t offsetShift() const = 0;
+    virtual uint64_t endRecordOffset() const = 0;       // absolute
+    virtual bool hasZip64End() const = 0;
+    virtual uint64_t zip64EndOffset() const = 0;       // absolute, when present
+    virtual uint64_t zip64LocatorOffset() const = 0;   // absolute, when present
+    virtual uint64_t fileSize() const = 0;
+    // Reads and checks the local header; also measures a data descriptor when the entry has one.
+    virtual Error Locate(std::size_t index, LocalLayout& layout) = 0;
+    virtual fs::File& file() = 0;
+    virtual void closeFile() = 0;
+};
+
+std::unique_ptr<ArchiveView> OpenView(const std::string& path, Error& error);
+
+}  // namespace zipcore::format
