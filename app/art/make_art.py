@@ -752,41 +752,45 @@ def icon_box(c, x, y, w, h, d, colours, band_width, period, width, highlight=Tru
                      highlight=colours.light if highlight else None)
 
 
-def small_box(c, ox, oy, colours):
-    """The carton at 16 pixels, placed pixel by pixel: at this size polygon
-    edges and wavy stripes only give noise.  Occupies (ox+1..ox+14, oy+3..oy+15)."""
-    def put(x, y, colour):
-        c.set(ox + x, oy + y, colour)
+def small_box(c, x0, y0, colours, w=10, h=9, d=4, band=3):
+    """The carton at icon size, placed pixel by pixel: at this size polygon
+    edges and wavy stripes only give noise.  (x0, y0) is the front's top-left
+    corner; w and h are its outer size, d the depth of lid and side, band the
+    column of the band's left edge within the front."""
+    x1, y1 = x0 + w - 1, y0 + h - 1
+    bl, br = x0 + band, x0 + band + 3
 
     def stripe(x, y):
         return colours.stripe if (x + y) % 3 == 0 else colours.band
 
-    for y in range(7, 16):                       # front
-        for x in range(1, 11):
-            edge = y in (7, 15) or x in (1, 10) or (x in (4, 7))
-            put(x, y, BLACK if edge else (stripe(x, y) if x in (5, 6) else colours.front))
-    for y in range(3, 7):                        # lid, leaning back to the right
-        s = 7 - y
-        for x in range(1 + s, 11 + s):
-            edge = y == 3 or x in (1 + s, 10 + s, 4 + s, 7 + s)
-            put(x, y, BLACK if edge else (stripe(x, y) if x in (5 + s, 6 + s) else colours.top))
-    for x in range(11, 15):                      # side, in shade
-        top, bottom = 17 - x, 25 - x
+    for y in range(y0, y1 + 1):                  # front
+        for x in range(x0, x1 + 1):
+            edge = y in (y0, y1) or x in (x0, x1, bl, br)
+            c.set(x, y, BLACK if edge else (stripe(x, y) if bl < x < br else colours.front))
+    for y in range(y0 - d, y0):                  # lid, leaning back to the right
+        s = y0 - y
+        for x in range(x0 + s, x1 + s + 1):
+            edge = y == y0 - d or x in (x0 + s, x1 + s, bl + s, br + s)
+            c.set(x, y, BLACK if edge else
+                  (stripe(x, y) if bl + s < x < br + s else colours.top))
+    for x in range(x1 + 1, x1 + d + 1):          # side, in shade
+        top, bottom = y0 - (x - x1), y1 - (x - x1)
         for y in range(top, bottom + 1):
-            edge = x == 14 or y == bottom or y == top
-            put(x, y, BLACK if edge else colours.side)
+            edge = x == x1 + d or y in (top, bottom)
+            c.set(x, y, BLACK if edge else colours.side)
 
 
-BOLT16 = [".KKKKKK",
-          ".KYYYK.",
-          "KYYYK..",
-          "KYYYKKK",
-          "KKKYYYK",
+BOLT16 = ["...KKKK",
+          "..KYYYK",
           "..KYYK.",
           ".KYYK..",
-          ".KYK...",
-          "KK.....",
-          "K......"]
+          ".KYYKKK",
+          "KYYYYYK",
+          "KKKYYK.",
+          "..KYK..",
+          "..KK...",
+          ".KK....",
+          ".K....."]
 
 
 def put_map(c, ox, oy, rows, colours):
@@ -808,7 +812,7 @@ def icon_brindle(size, colours):
     if size >= 32:
         icon_box(c, x, y, w, h, d, colours, 8, 4.0, 2.0)
     else:
-        small_box(c, 0, 0, colours)
+        small_box(c, 1, 7, colours)
     sheet = Canvas(size, size)
     px, py, pw, ph, fold = page
     draw_page(sheet, px, py, pw, ph, fold)
@@ -835,10 +839,10 @@ def icon_kestrel(size, colours):
         bolt.line(22, 1, 19, 10, WHITE)
         stamp(c, bolt)
     else:
-        small_box(c, -1, 0, colours)
+        small_box(c, 0, 9, colours, w=9, h=7, d=3, band=3)
         bolt = Canvas(size, size)
         put_map(bolt, 9, 0, BOLT16, {'K': BLACK, 'Y': YELLOW})
-        stamp(c, bolt)
+        stamp(c, bolt, gap=False)
     return c
 
 
@@ -957,7 +961,7 @@ def icon_file_archive(size, colours):
     if size >= 32:
         icon_box(c, 2, 12, 20, 17, 8, colours, 8, 4.0, 2.0)
     else:
-        small_box(c, 0, -1, colours)
+        small_box(c, 1, 6, colours)
     return c
 
 
@@ -1049,7 +1053,7 @@ SAMPLE_COUNT = 15528          # with the 44-byte header, 15,572 bytes in all
 
 
 def chime_samples():
-    notes = [(0.0, 880.0, 1.0), (0.16, 1174.66, 0.9)]   # A5, then D6
+    notes = [(0.0, 783.99, 1.0), (0.2, 1046.50, 0.9)]   # G5, then C6
     # Partials of a small bell: slightly stretched harmonics that die sooner
     # than the fundamental, which keeps the tone warm rather than tinny.
     partials = [(1.0, 1.0, 1.0), (2.01, 0.35, 2.2), (3.02, 0.12, 3.5), (4.2, 0.05, 5.0)]
