@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/CommandTarget.h"
 #include "framework/FrameWindow.h"
@@ -80,10 +81,15 @@ protected:
     // Creates document, frame and view and runs OnNewDocument. Shows "Failed to create
     // empty document." and returns FALSE when one of them fails.
     BOOL CreateNewDocument();
-    void LoadRecentFileList() { recentFiles.ReadList(); }
+    void LoadRecentFileList() {
+        recentFiles.ReadList();
+        recentListLoaded = true;
+    }
 
 private:
     void OpenRecentFile(UINT id);
+    // The exit steps without the quit message, for exits outside the message loop.
+    void CloseMainFrameWithoutQuit();
 
     HINSTANCE instance;
     std::string commandLine;
@@ -92,6 +98,7 @@ private:
     std::unique_ptr<CFrameWindow> frame;
     CRecentFileList recentFiles;
     bool frameClosed = false;
+    bool recentListLoaded = false;   // a list never read must not overwrite the stored one
 };
 
 // The one application object of the process.

@@ -19,7 +19,7 @@ public:
     // True when this target handled the command.
     virtual bool OnCommand(UINT id);
     // True when this target decides the state of the command (it has filled state).
-    // A command that no target on the route decides is disabled: nothing would run it.
+    // A command that no target on the route decides stays enabled.
     virtual bool QueryCommandState(UINT id, CommandState& state);
 };
 

@@ -19,7 +19,7 @@ enum class DockSide { Top, Bottom, Left, Right };
 class CToolBar : public CWindow {
 public:
     CToolBar() = default;
-    ~CToolBar() override = default;
+    ~CToolBar() override;
 
     // Creates the bar as a visible child of frame with child id controlId and loads the
     // toolbar resource resourceId (button ids, separators and the bitmap of the same id).
@@ -53,6 +53,7 @@ private:
     CFrameWindow* frame = nullptr;
     HWND toolBarControl = nullptr;
     WNDPROC toolBarOriginalProcedure = nullptr;
+    HIMAGELIST images = nullptr;   // owned: the toolbar control does not free it
     std::vector<UINT> buttonIds;
     SIZE buttonSize{};
     DockSide dockSide = DockSide::Top;

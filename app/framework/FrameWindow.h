@@ -83,6 +83,8 @@ private:
     void OpenHelpFile();
     void CloseFrame();
 
+    static const CommandEntry<CFrameWindow> commandTable[];
+
     CDocument* document = nullptr;
     ViewFactory viewFactory;
     std::unique_ptr<CView> view;

@@ -1,0 +1,108 @@
+#include "BrindleApp.h"
+
+#include <winsock.h>
+
+#include <memory>
+
+#include "AboutDialog.h"
+#include "BrindleDoc.h"
+#include "BrindleView.h"
+#include "MainFrame.h"
+#include "OpenFileDialog.h"
+#include "Settings.h"
+#include "StartupScreen.h"
+#include "UserMessages.h"
+#include "resource.h"
+
+namespace {
+
+const char kOpenFilter[] =
+    "Zip Archives (*.ZIP) |*.Zip|Arj Archives(*.A]|*.A??|Self-Extracting Archives (*.EXE)|*.EXE||";
+
+}  // namespace
+
+const CommandEntry<CBrindleApp> CBrindleApp::commandTable[] = {
+    {ID_FILE_OPEN, &CBrindleApp::OnFileOpen, nullptr},
+    {ID_APP_ABOUT, &CBrindleApp::OnAppAbout, nullptr},
+};
+
+CBrindleApp::CBrindleApp(std::string settingsCompany) : settingsCompany(std::move(settingsCompany)) {}
+
+CBrindleApp::~CBrindleApp() {
+    if (socketsStarted) WSACleanup();
+}
+
+BOOL CBrindleApp::InitInstance() {
+    WSADATA socketsData{};
+    if (WSAStartup(MAKEWORD(1, 1), &socketsData) != 0) {
+        ShowMessage(LoadResourceString(IDS_SOCKETS_INIT_FAILED), MB_OK);
+        return FALSE;
+    }
+    socketsStarted = true;
+    if (socketsData.wVersion != MAKEWORD(1, 1)) {
+        ShowMessage(LoadResourceString(IDS_SOCKETS_INIT_FAILED), MB_OK);
+        return FALSE;
+    }
+
+    SetSettingsCompany(settingsCompany);
+    LoadRecentFileList();
+    CStartupScreen::EnableStartupScreen(ReadSettingInt("Settings", "ShowStartupScreen", 1) != 0);
+
+    DocumentTemplate documentTemplate;
+    documentTemplate.resourceId = IDR_MAINFRAME;
+    documentTemplate.createDocument = [] { return std::unique_ptr<CDocument>(new CBrindleDoc()); };
+    documentTemplate.createFrame = [] { return std::unique_ptr<CFrameWindow>(new CMainFrame()); };
+    documentTemplate.createView = [] { return std::unique_ptr<CView>(new CBrindleView()); };
+    SetDocumentTemplate(std::move(documentTemplate));
+
+    // Whatever the command line asked for, the window starts with the empty document;
+    // only a plain file name is then opened into it.
+    CommandLineInfo commandLine = ParseCommandLine(GetCommandLine());
+    if (!CreateNewDocument()) return FALSE;
+    if (commandLine.request == CommandLineInfo::Request::OpenFile && !OpenDocumentFile(commandLine.fileName))
+        return FALSE;
+
+    HWND frame = GetMainFrame()->GetHandle();
+    ShowWindow(frame, GetMainFrame()->GetInitialShowCommand());
+    UpdateWindow(frame);
+    DragAcceptFiles(frame, TRUE);
+    return TRUE;
+}
+
+int CBrindleApp::ExitInstance() {
+    CStartupScreen::CloseStartupScreen();
+    int result = CApplication::ExitInstance();
+    if (socketsStarted) {
+        WSACleanup();
+        socketsStarted = false;
+    }
+    return result;
+}
+
+BOOL CBrindleApp::PreTranslateMessage(MSG& message) {
+    if (CStartupScreen::PreTranslateAppMessage(message)) return TRUE;
+    return CApplication::PreTranslateMessage(message);
+}
+
+void CBrindleApp::OnFileOpen() {
+    // The dialog starts where the last archive was opened; a folder that is gone leaves
+    // the current directory as it is.
+    std::string folder = ReadSettingText("SavedDirs", "OpenFileDir", std::string());
+    if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+    OpenFileRequest request;
+    request.defaultExtension = "ZIP";
+    request.filter = kOpenFilter;
+    request.flags = OFN_HIDEREADONLY;
+    std::string chosen;
+    if (ChooseOpenFile(GetMainFrame()->GetHandle(), request, chosen)) OpenDocumentFile(chosen);
+}
+
+void CBrindleApp::OnAppAbout() { CAboutDialog::Show(GetMainFrame()->GetHandle()); }
+
+bool CBrindleApp::OnCommand(UINT id) {
+    return RunCommandFromTable(*this, commandTable, id) || CApplication::OnCommand(id);
+}
+
+bool CBrindleApp::QueryCommandState(UINT id, CommandState& state) {
+    return QueryCommandFromTable(*this, commandTable, id, state) || CApplication::QueryCommandState(id, state);
+}

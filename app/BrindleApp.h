@@ -1,0 +1,30 @@
+#pragma once
+// The archive manager's application object: start-up order, the single-document
+// template, the command line, the start-up picture, and the Open and About commands.
+
+#include <string>
+
+#include "framework/Application.h"
+
+class CBrindleApp : public CApplication {
+public:
+    // Tests pass a scratch company so that they never touch the real settings.
+    explicit CBrindleApp(std::string settingsCompany = "Quillmark");
+    ~CBrindleApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    BOOL PreTranslateMessage(MSG& message) override;
+
+    bool OnCommand(UINT id) override;
+    bool QueryCommandState(UINT id, CommandState& state) override;
+
+private:
+    void OnFileOpen();
+    void OnAppAbout();
+
+    static const CommandEntry<CBrindleApp> commandTable[];
+
+    std::string settingsCompany;
+    bool socketsStarted = false;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// The main window of the archive manager: menu, toolbar, two-pane status bar, the stored
+// placement, the start-up picture, dropped files, and the window-level commands.
+
+#include "ToolBarEx.h"
+#include "framework/FrameWindow.h"
+
+// The product's web page, opened by "Brindle Web Site".
+extern const char kWebSiteAddress[];
+// Pane 0 at start, until the first listing or menu use replaces it.
+extern const char kStartupStatusText[];
+
+class CMainFrame : public CFrameWindow {
+public:
+    CMainFrame() = default;
+    ~CMainFrame() override = default;
+
+    bool OnCommand(UINT id) override;
+    bool QueryCommandState(UINT id, CommandState& state) override;
+
+protected:
+    int OnCreate(CREATESTRUCTA& create) override;
+
+private:
+    void OnSettings();
+    void OnWebSite();
+    void RestorePlacement();
+
+    static const CommandEntry<CMainFrame> commandTable[];
+
+    CStatusBar statusBar;
+    CToolBarEx toolBar;
+};
