@@ -1,0 +1,31 @@
+// The engine tests' entry point. Started as "<program> --init-probe <report file>" it instead
+// binds the zip libraries from its own folder and writes what happened into the report, so
+// that a copy placed beside missing or wrong DLLs shows how Init reacts.
+
+#include <cstring>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+#include "ZipHandler.h"
+
+namespace {
+
+int RunInitProbe(const char* reportPath) {
+    std::ofstream report(reportPath, std::ios::binary | std::ios::trunc);
+    RecordingPresenter presenter;
+    CZipHandler handler(nullptr);
+    report << "result " << handler.Init() << "\n";
+    for (const RecordedMessage& message : presenter.messages)
+        report << "message " << message.style << " " << message.text << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--init-probe") == 0) return RunInitProbe(argv[2]);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,140 @@
+// Extracting all or the selected entries into a target folder.
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+#include "ZipHandler.h"
+#include "zipcore/ZipArchive.h"
+
+namespace {
+
+class ZipExtract : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(handler.Init(), 1);
+        MakeFolder(scratch / "src");
+        MakeFolder(scratch / "src\\docs");
+        WriteFileBytes(scratch / "src\\top.txt", "top contents");
+        WriteFileBytes(scratch / "src\\docs\\inner.txt", "inner contents");
+        zipcore::UpdateOptions options;
+        options.add = {"top.txt", "docs\\inner.txt"};
+        options.baseDir = scratch / "src";
+        ASSERT_EQ(zipcore::Update(archive, options).status, zipcore::Status::Ok);
+        handler.Open(archive);
+    }
+    CurrentDirectoryKeeper keeper;
+    ScratchFolder scratch;
+    const std::string archive = scratch / "data.zip";
+    RecordingView view;
+    RecordingPresenter presenter;
+    CZipHandler handler{&view};
+};
+
+TEST_F(ZipExtract, AllEntriesWithFoldersIntoTheTargetWhichStaysCurrent) {
+    const std::string target = scratch / "out";
+    EXPECT_EQ(handler.Extract(target, 1, 0, 1), 1);
+    EXPECT_EQ(ReadFileBytes(target + "\\top.txt"), "top contents");
+    EXPECT_EQ(ReadFileBytes(target + "\\docs\\inner.txt"), "inner contents");
+    EXPECT_EQ(CurrentDirectory(), target);
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(ZipExtract, JunkPathsPutsEveryFileIntoTheTargetItself) {
+    const std::string target = scratch / "flat";
+    EXPECT_EQ(handler.Extract(target, 1, 1, 1), 1);
+    EXPECT_EQ(ReadFileBytes(target + "\\inner.txt"), "inner contents");
+    EXPECT_FALSE(FileExists(target + "\\docs"));
+}
+
+TEST_F(ZipExtract, OnlyTheSelectedEntries) {
+    view.selection = {"docs/inner.txt"};
+    const std::string target = scratch / "some";
+    EXPECT_EQ(handler.Extract(target, 1, 0, 0), 1);
+    EXPECT_TRUE(FileExists(target + "\\docs\\inner.txt"));
+    EXPECT_FALSE(FileExists(target + "\\top.txt"));
+}
+
+TEST_F(ZipExtract, NothingSelectedSucceedsButTargetIsMadeAndCurrent) {
+    const std::string target = scratch / "none";
+    EXPECT_EQ(handler.Extract(target, 1, 0, 0), 1);
+    EXPECT_TRUE(FileExists(target));
+    EXPECT_FALSE(FileExists(target + "\\top.txt"));
+    EXPECT_EQ(CurrentDirectory(), target);
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(ZipExtract, SelectionThatCannotBeHadAsksTheApplicationToQuit) {
+    view.failSelection = true;
+    EXPECT_EQ(handler.Extract(scratch / "x", 1, 0, 0), 0);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, "Not enough memory!");
+    EXPECT_EQ(presenter.quitRequests, 1);
+}
+
+TEST_F(ZipExtract, TargetTwoLevelsDeepCannotBeMade) {
+    const std::string before = CurrentDirectory();
+    EXPECT_EQ(handler.Extract(scratch / "new\\deeper", 1, 0, 1), 0);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, "Cannot create the specified directory!");
+    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
+    EXPECT_FALSE(FileExists(scratch / "new"));
+    EXPECT_EQ(CurrentDirectory(), before);
+}
+
+TEST_F(ZipExtract, TargetPathLongerThanWindowsAllowsFailsClearly) {
+    EXPECT_EQ(handler.Extract(scratch / std::string(400, 'd'), 1, 0, 1), 0);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, "Cannot create the specified directory!");
+}
+
+TEST_F(ZipExtract, OverwriteQuestionAnsweredNoKeepsTheFile) {
+    const std::string target = scratch / "out";
+    MakeFolder(target);
+    WriteFileBytes(target + "\\top.txt", "mine");
+    presenter.answers = {IDNO};
+    EXPECT_EQ(handler.Extract(target, 0, 0, 1), 1);
+    EXPECT_EQ(ReadFileBytes(target + "\\top.txt"), "mine");
+    EXPECT_EQ(ReadFileBytes(target + "\\docs\\inner.txt"), "inner contents");
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(presenter.messages[0].text.rfind("Overwrite ", 0), 0u);
+    EXPECT_TRUE(EndsWith(presenter.messages[0].text, "top.txt ?")) << presenter.messages[0].text;
+}
+
+TEST_F(ZipExtract, OverwriteQuestionAnsweredYesReplacesTheFile) {
+    const std::string target = scratch / "out";
+    MakeFolder(target);
+    WriteFileBytes(target + "\\top.txt", "mine");
+    presenter.answers = {IDYES};
+    EXPECT_EQ(handler.Extract(target, 0, 0, 1), 1);
+    EXPECT_EQ(ReadFileBytes(target + "\\top.txt"), "top contents");
+}
+
+TEST_F(ZipExtract, OverwriteReplacesWithoutAsking) {
+    const std::string target = scratch / "out";
+    MakeFolder(target);
+    WriteFileBytes(target + "\\top.txt", "mine");
+    EXPECT_EQ(handler.Extract(target, 1, 0, 1), 1);
+    EXPECT_EQ(ReadFileBytes(target + "\\top.txt"), "top contents");
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(ZipExtract, DamagedArchiveReportsError) {
+    WriteFileBytes(scratch / "bad.zip", "PK\x03\x04 this is not really an archive");
+    handler.Open(scratch / "bad.zip");
+    EXPECT_EQ(handler.Extract(scratch / "out", 1, 0, 1), 0);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, "Error unzipping!");
+    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
+}
+
+TEST(ZipOverwriteQuestion, AnswersMapToReplaceAndKeep) {
+    RecordingPresenter presenter;
+    CZipHandler handler(nullptr);
+    presenter.answers = {IDYES, IDNO};
+    EXPECT_EQ(handler.ConfirmOverwrite("C:\\OUT\\A.TXT"), UNZIP_REPLACE);
+    EXPECT_EQ(handler.ConfirmOverwrite("C:\\OUT\\A.TXT"), UNZIP_KEEP);
+    ASSERT_EQ(presenter.messages.size(), 2u);
+    EXPECT_EQ(presenter.messages[0].text, "Overwrite C:\\OUT\\A.TXT ?");
+}
+
+}  // namespace

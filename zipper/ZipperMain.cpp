@@ -1,0 +1,22 @@
+// Zipper: packs the file named on its command line into a zip archive of the same name
+// beside it, at the highest level, and ends. No window, no settings, exit code always 0.
+
+#include <windows.h>
+
+#include "UserMessages.h"
+#include "ZipHandler.h"
+#include "ZipperCommandLine.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        SetMessageCaption("Zipper");
+        // Taken whole: a name with blanks needs no quotation marks.
+        const std::string fileSpecification = ArgumentsAfterProgramName(GetCommandLineA());
+        const std::string archive = ArchiveNameFor(fileSpecification);
+        CZipHandler handler(nullptr);
+        if (handler.Init() && handler.Open(archive)) handler.AddFile(fileSpecification, 0, 0, 9);
+    } catch (...) {
+        // Nothing useful can be said without memory; the exit code stays 0 regardless.
+    }
+    return 0;
+}
