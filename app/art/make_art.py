@@ -721,10 +721,22 @@ TOOLBAR_BUTTONS = [button_new, button_open, button_error_log, button_add,
                    button_extract, button_delete, button_view]
 
 
+def drawn_bounds(c):
+    xs = [x for y in range(c.height) for x in range(c.width) if c.pixels[y][x] is not None]
+    ys = [y for y in range(c.height) for x in range(c.width) if c.pixels[y][x] is not None]
+    return min(xs), min(ys), max(xs), max(ys)
+
+
 def draw_toolbar():
+    """Each image is centred in its cell, so that the row of buttons looks
+    even however the individual drawings happen to sit."""
     strip = Canvas(BUTTON_W * len(TOOLBAR_BUTTONS), BUTTON_H, SILVER)
     for i, draw in enumerate(TOOLBAR_BUTTONS):
-        strip.blit(draw(), i * BUTTON_W, 0)
+        image = draw()
+        x0, y0, x1, y1 = drawn_bounds(image)
+        dx = (BUTTON_W - (x1 - x0 + 1)) // 2 - x0
+        dy = (BUTTON_H - (y1 - y0 + 1)) // 2 - y0
+        strip.blit(image, i * BUTTON_W + dx, dy)
     return strip
 
 
