@@ -95,12 +95,18 @@ bool MakeSafe(const std::string& stored, SafePath& out) {
 std::string ForStoring(const std::string& path) {
     std::string rest = path;
     while (HasDriveLetter(rest)) rest.erase(0, 2);
-    std::string result;
+    // ".." takes back the folder before it; one that would climb above the top is dropped.
+    std::vector<std::string> kept;
     for (const std::string& part : Split(rest)) {
-        if (part.empty() || part == "." || part == "..") continue;
-        if (!result.empty()) result.push_back('/');
-        result += part;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!kept.empty()) kept.pop_back();
+            continue;
+        }
+        kept.push_back(part);
     }
+    std::string result;
+    for (const std::string& part : kept) result += (result.empty() ? "" : "/") + part;
     return result;
 }
 

@@ -122,16 +122,17 @@ Error ArchiveReader::findEnd(uint64_t& entryCount) {
     if (!file_.readAt(tailStart, tail.data(), tail.size()))
         return Fail(Status::IoError, "cannot read " + path_);
 
-    // Scanning backwards, prefer a record whose comment reaches exactly to the end of the
-    // file; a record followed by stray bytes is accepted only when no exact one exists.
+    // Prefer a record whose comment reaches exactly to the end of the file, and of those the
+    // first: a comment may itself contain bytes that look like an end record. A record
+    // followed by stray bytes is accepted only when no exact one exists (the last such).
     std::ptrdiff_t exact = -1, loose = -1;
     for (std::ptrdiff_t at = static_cast<std::ptrdiff_t>(tail.size()) - static_cast<std::ptrdiff_t>(kEndSize);
          at >= 0; --at) {
         const uint8_t* p = tail.data() + at;
         if (p[0] != 'P' || p[1] != 'K' || Get32(p) != kEndSignature) continue;
         std::size_t end = static_cast<std::size_t>(at) + kEndSize + Get16(p + 20);
-        if (end == tail.size()) { exact = at; break; }
-        if (end < tail.size() && loose < 0) loose = at;
+        if (end == tail.size()) exact = at;
+        else if (end < tail.size() && loose < 0) loose = at;
     }
     std::ptrdiff_t found = exact >= 0 ? exact : loose;
     if (found < 0) {

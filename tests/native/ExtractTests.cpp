@@ -1,0 +1,129 @@
+// Extraction: choosing entries, folder names kept or dropped, the overwrite choices,
+// folders and restored times.
+#include "TestSupport.h"
+#include "zipcore/ZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace ziptest;
+using zipcore::Overwrite;
+using zipcore::Status;
+
+namespace {
+
+struct ExtractFixture : ::testing::Test {
+    ScratchDir dir;
+    std::string archive = dir / "a.zip";
+    std::string target = dir / "out";
+    std::vector<std::string> asked;
+
+    void SetUp() override {
+        RawZip zip;
+        zip.entries.push_back({"top.txt", "top"});
+        zip.entries.push_back({"docs/", ""});
+        zip.entries.push_back({"docs/readme.txt", "read me"});
+        RawEntry deep;
+        deep.name = "docs/deep/words.txt";
+        deep.data = Words(10000, 11);
+        deep.method = 8;
+        zip.entries.push_back(deep);
+        zip.entries.push_back({"empty/", ""});
+        WriteFile(archive, zip.Build());
+    }
+
+    zipcore::ExtractResult run(zipcore::ExtractOptions options) {
+        options.targetDir = target;
+        options.askOverwrite = [this](const std::string& path) {
+            asked.push_back(path);
+            return path.find("readme") != std::string::npos;  // yes for readme, no otherwise
+        };
+        return zipcore::Extract(archive, options);
+    }
+};
+
+}  // namespace
+
+TEST_F(ExtractFixture, EverythingWithFoldersIntoANewTarget) {
+    zipcore::ExtractResult result = run({});
+    EXPECT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.extracted, 3);  // folders are not counted
+    EXPECT_EQ(FilesBelow(target),
+              (std::vector<std::string>{"docs/deep/words.txt", "docs/readme.txt", "top.txt"}));
+    EXPECT_EQ(ReadFile(target + "/docs/deep/words.txt"), Words(10000, 11));
+    struct stat st;
+    EXPECT_EQ(stat((target + "/empty").c_str(), &st), 0);  // directory entries make folders
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(ExtractFixture, RestoresTheStoredDateAndTime) {
+    run({});
+    struct stat st;
+    ASSERT_EQ(stat((target + "/top.txt").c_str(), &st), 0);
+    EXPECT_EQ(static_cast<int64_t>(st.st_mtime), zipcore::UnixFromDosDateTime((45 << 9) | (6 << 5) | 15, 0x6000));
+}
+
+TEST_F(ExtractFixture, JunkPathsPutsEveryFileInTheTarget) {
+    zipcore::ExtractOptions options;
+    options.junkPaths = true;
+    zipcore::ExtractResult result = run(options);
+    EXPECT_EQ(result.extracted, 3);
+    EXPECT_EQ(FilesBelow(target), (std::vector<std::string>{"readme.txt", "top.txt", "words.txt"}));
+}
+
+TEST_F(ExtractFixture, NamedEntriesOnlyInEitherSlashForm) {
+    zipcore::ExtractOptions options;
+    options.names = {"docs\\readme.txt", "top.txt", "not/there.txt"};
+    zipcore::ExtractResult result = run(options);
+    EXPECT_EQ(result.extracted, 2);
+    EXPECT_EQ(result.status, Status::NotFound);
+    EXPECT_EQ(result.namesNotFound, std::vector<std::string>{"not/there.txt"});
+    EXPECT_EQ(FilesBelow(target), (std::vector<std::string>{"docs/readme.txt", "top.txt"}));
+}
+
+TEST_F(ExtractFixture, OverwriteNeverKeepsExistingFiles) {
+    WriteFile(target + "/top.txt", "mine");
+    zipcore::ExtractOptions options;
+    options.overwrite = Overwrite::Never;
+    zipcore::ExtractResult result = run(options);
+    EXPECT_EQ(ReadFile(target + "/top.txt"), "mine");
+    EXPECT_EQ(result.skipped, 1);
+    EXPECT_EQ(result.extracted, 2);
+    EXPECT_EQ(result.status, Status::Skipped);
+    EXPECT_TRUE(asked.empty());
+}
+
+TEST_F(ExtractFixture, OverwriteAlwaysReplacesWithoutAsking) {
+    WriteFile(target + "/top.txt", "mine");
+    zipcore::ExtractOptions options;
+    options.overwrite = Overwrite::Always;
+    zipcore::ExtractResult result = run(options);
+    EXPECT_EQ(ReadFile(target + "/top.txt"), "top");
+    EXPECT_EQ(result.extracted, 3);
+    EXPECT_TRUE(asked.empty());
+}
+
+TEST_F(ExtractFixture, OverwriteAskFollowsEachAnswer) {
+    WriteFile(target + "/top.txt", "mine");
+    WriteFile(target + "/docs/readme.txt", "old readme");
+    zipcore::ExtractOptions options;
+    options.overwrite = Overwrite::Ask;
+    zipcore::ExtractResult result = run(options);
+    ASSERT_EQ(asked.size(), 2u);  // only files that exist are asked about
+    EXPECT_NE(asked[0].find("top.txt"), std::string::npos);
+    EXPECT_EQ(ReadFile(target + "/top.txt"), "mine");
+    EXPECT_EQ(ReadFile(target + "/docs/readme.txt"), "read me");
+    EXPECT_EQ(result.skipped, 1);
+    EXPECT_EQ(result.extracted, 2);
+    std::vector<std::string> files = FilesBelow(target);
+    EXPECT_EQ(files.size(), 3u);  // no temporary files left beside them
+}
+
+TEST_F(ExtractFixture, NotAnArchiveExtractsNothing) {
+    WriteFile(archive, "just text");
+    zipcore::ExtractResult result = run({});
+    EXPECT_EQ(result.status, Status::NotZip);
+    EXPECT_EQ(result.extracted, 0);
+    EXPECT_FALSE(Exists(target + "/top.txt"));
+}

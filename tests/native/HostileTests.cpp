@@ -1,0 +1,353 @@
+// Damaged and malicious archives: every one ends in its own status with a message,
+// nothing lands outside the target folder, no partial file stays behind, no crash.
+#include "TestSupport.h"
+#include "zipcore/ZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace ziptest;
+using zipcore::Status;
+
+namespace {
+
+struct Sandbox {
+    ScratchDir root;  // holds the archive and the target; nothing else may appear here
+    std::string archive() const { return root / "evil.zip"; }
+    std::string target() const { return root / "target"; }
+    std::vector<std::string> lines;
+
+    zipcore::ExtractResult extract(RawZip& zip, zipcore::Overwrite overwrite = zipcore::Overwrite::Always) {
+        WriteFile(archive(), zip.Build());
+        zipcore::ExtractOptions options;
+        options.targetDir = target();
+        options.overwrite = overwrite;
+        options.message = [this](const std::string& line) { lines.push_back(line); };
+        return zipcore::Extract(archive(), options);
+    }
+    // Everything in the sandbox except the archive must be under target/.
+    void expectNothingOutsideTarget() const {
+        for (const std::string& file : FilesBelow(root.path()))
+            EXPECT_TRUE(file == "evil.zip" || file.rfind("target/", 0) == 0) << "escaped: " << file;
+    }
+    bool said(const std::string& fragment) const {
+        for (const std::string& line : lines)
+            if (line.find(fragment) != std::string::npos) return true;
+        return false;
+    }
+};
+
+zipcore::Error OpenError(const std::string& path) {
+    zipcore::Error error;
+    auto reader = zipcore::Reader::Open(path, error);
+    EXPECT_EQ(reader == nullptr, static_cast<bool>(error));
+    return error;
+}
+
+zipcore::Error ReadError(const std::string& path, std::size_t index, std::size_t* delivered = nullptr) {
+    zipcore::Error error;
+    auto reader = zipcore::Reader::Open(path, error);
+    if (!reader) return error;
+    std::size_t total = 0;
+    error = reader->ReadEntry(index, [&](const uint8_t*, std::size_t size) {
+        total += size;
+        return true;
+    });
+    if (delivered) *delivered = total;
+    return error;
+}
+
+}  // namespace
+
+TEST(HostileNames, TraversalIsFoldedIntoTheTarget) {
+    Sandbox box;
+    RawZip zip;
+    const char* names[] = {"../../up2.txt", "/etc/abs.txt", "C:\\w\\drive.txt", "..\\..\\back.txt",
+                           "a/../../mid.txt", "\\\\server\\share\\unc.txt", "./dot/./x.txt", "D:rel.txt",
+                           "..", "../"};
+    for (const char* name : names) zip.entries.push_back({name, std::string("content of ") + name});
+    zipcore::ExtractResult result = box.extract(zip);
+    box.expectNothingOutsideTarget();
+    std::vector<std::string> expected = {"target/a/mid.txt", "target/back.txt",     "target/dot/x.txt",
+                                         "target/etc/abs.txt", "target/rel.txt",    "target/server/share/unc.txt",
+                                         "target/up2.txt",   "target/w/drive.txt"};
+    std::vector<std::string> files = FilesBelow(box.root.path());
+    files.erase(std::remove(files.begin(), files.end(), "evil.zip"), files.end());
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(ReadFile(box.target() + "/w/drive.txt"), "content of C:\\w\\drive.txt");
+    EXPECT_TRUE(box.said("../../up2.txt"));  // the user is told the name was changed
+    // ".." alone leaves nothing to create: refused as unusable, not written anywhere.
+    EXPECT_EQ(result.extracted, 8);
+    EXPECT_EQ(result.failed, 1);
+}
+
+TEST(HostileNames, DeviceNamesAreRefusedAndTheRestExtracted) {
+    Sandbox box;
+    RawZip zip;
+    const char* devices[] = {"CON", "aux.txt", "sub/nul.txt", "LPT1", "com9.log", "Con .txt", "prn/inner.txt"};
+    for (const char* name : devices) zip.entries.push_back({name, "x"});
+    zip.entries.push_back({"console.txt", "fine"});  // only whole device names are reserved
+    zip.entries.push_back({"com10", "fine"});
+    zipcore::ExtractResult result = box.extract(zip);
+    EXPECT_EQ(result.status, Status::UnsafeName);
+    EXPECT_EQ(result.failed, 7);
+    EXPECT_EQ(result.extracted, 2);
+    EXPECT_EQ(ReadFile(box.target() + "/console.txt"), "fine");
+    EXPECT_TRUE(box.said("aux.txt"));
+    EXPECT_TRUE(box.said("device name"));
+    EXPECT_EQ(FilesBelow(box.target()), (std::vector<std::string>{"com10", "console.txt"}));
+}
+
+TEST(HostileNames, CharactersWindowsForbidsAreRefused) {
+    Sandbox box;
+    RawZip zip;
+    for (const char* name : {"a<b", "a>b", "q?.txt", "ab:c", "say\"hi\"", "pipe|", "star*", "dir:/f"})
+        zip.entries.push_back({name, "x"});
+    zip.entries.push_back({std::string("tab\tname"), "x"});
+    zip.entries.push_back({std::string("bell\x07"), "x"});
+    zip.entries.push_back({"ok.txt", "ok"});
+    zipcore::ExtractResult result = box.extract(zip);
+    EXPECT_EQ(result.status, Status::UnsafeName);
+    EXPECT_EQ(result.failed, 10);
+    EXPECT_EQ(FilesBelow(box.target()), std::vector<std::string>{"ok.txt"});
+    box.expectNothingOutsideTarget();
+}
+
+#ifndef _WIN32
+TEST(HostileNames, SymlinkEntriesBecomePlainFiles) {
+    Sandbox box;
+    RawZip zip;
+    RawEntry link;
+    link.name = "link";
+    link.data = "/etc";
+    link.versionMadeBy = (3 << 8) | 30;
+    link.externalAttributes = 0120777u << 16;
+    zip.entries.push_back(link);
+    zip.entries.push_back({"link/passwd", "overwrite attempt"});
+    zipcore::ExtractResult result = box.extract(zip);
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(box.target() + "/link")));
+    EXPECT_EQ(ReadFile(box.target() + "/link"), "/etc");
+    EXPECT_EQ(result.failed, 1);  // "link" is a file, so "link/passwd" cannot be made
+    box.expectNothingOutsideTarget();
+}
+
+TEST(HostileNames, ExistingLinkInTheTargetIsNotFollowed) {
+    Sandbox box;
+    ScratchDir outside;
+    std::filesystem::create_directories(box.target());
+    std::filesystem::create_directory_symlink(outside.path(), box.target() + "/escape");
+    std::filesystem::create_symlink(outside / "victim.txt", box.target() + "/victim.txt");
+    WriteFile(outside / "victim.txt", "original");
+    RawZip zip;
+    zip.entries.push_back({"escape/planted.txt", "planted"});
+    zip.entries.push_back({"victim.txt", "replaced"});
+    zipcore::ExtractResult result = box.extract(zip);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_FALSE(Exists(outside / "planted.txt"));
+    // The link itself is replaced by a file; what it pointed to is untouched.
+    EXPECT_EQ(ReadFile(outside / "victim.txt"), "original");
+    EXPECT_EQ(ReadFile(box.target() + "/victim.txt"), "replaced");
+}
+#endif
+
+TEST(HostileData, TruncationAtEveryOffsetIsReported) {
+    ScratchDir dir;
+    RawZip zip;
+    zip.entries.push_back({"a.txt", "alpha"});
+    RawEntry b;
+    b.name = "b.txt";
+    b.data = Words(400, 2);
+    b.method = 8;
+    zip.entries.push_back(b);
+    const std::string whole = zip.Build();
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+        WriteFile(dir / "cut.zip", whole.substr(0, cut));
+        zipcore::Error error = OpenError(dir / "cut.zip");
+        // Losing the tail loses the end record: a file that still starts like an archive
+        // is reported as truncated, anything shorter as not an archive at all.
+        Status expected = cut >= 4 ? Status::Truncated : Status::NotZip;
+        EXPECT_EQ(error.status, expected) << "cut at " << cut << ": " << error.message;
+        EXPECT_FALSE(error.message.empty());
+    }
+}
+
+TEST(HostileData, TruncatedDataBehindAnIntactDirectoryIsCaught) {
+    ScratchDir dir;
+    RawZip zip;
+    RawEntry e;
+    e.name = "short";
+    e.data = Words(5000, 3);
+    e.method = 8;
+    e.declaredCompressed = 100000;  // claims far more data than the file holds
+    zip.entries.push_back(e);
+    WriteFile(dir / "a.zip", zip.Build());
+    EXPECT_EQ(OpenError(dir / "a.zip").status, Status::Overlapping);
+}
+
+TEST(HostileData, CrcMismatchLeavesNoPartialFile) {
+    Sandbox box;
+    RawZip zip;
+    RawEntry stored;
+    stored.name = "stored.bin";
+    stored.data = Noise(3000, 5);
+    stored.crcOverride = Crc(stored.data) ^ 1;
+    RawEntry deflated;
+    deflated.name = "deflated.txt";
+    deflated.data = Words(600000, 5);
+    deflated.method = 8;
+    deflated.crcOverride = 12345;
+    zip.entries.push_back(stored);
+    zip.entries.push_back(deflated);
+    zip.entries.push_back({"good.txt", "good"});
+    zipcore::ExtractResult result = box.extract(zip);
+    EXPECT_EQ(result.status, Status::CrcMismatch);
+    EXPECT_EQ(result.failed, 2);
+    EXPECT_EQ(result.extracted, 1);
+    EXPECT_EQ(FilesBelow(box.target()), std::vector<std::string>{"good.txt"});
+    EXPECT_TRUE(box.said("deflated.txt"));
+    EXPECT_EQ(ReadError(box.archive(), 0).status, Status::CrcMismatch);
+}
+
+TEST(HostileData, DamagedExtractionKeepsTheOldFileIntact) {
+    Sandbox box;
+    WriteFile(box.target() + "/keep.txt", "precious");
+    RawZip zip;
+    RawEntry e;
+    e.name = "keep.txt";
+    e.data = "replacement";
+    e.crcOverride = 7;
+    zip.entries.push_back(e);
+    box.extract(zip);
+    EXPECT_EQ(ReadFile(box.target() + "/keep.txt"), "precious");
+    EXPECT_EQ(FilesBelow(box.target()), std::vector<std::string>{"keep.txt"});
+}
+
+TEST(HostileData, EntriesSharingBytesAreOverlapping) {
+    ScratchDir dir;
+    RawZip zip;
+    RawEntry bomb;
+    bomb.name = "kernel";
+    bomb.data = std::string(100000, 'A');
+    bomb.method = 8;
+    zip.entries.push_back(bomb);
+    for (int i = 0; i < 3; ++i) {
+        RawEntry copy = bomb;
+        copy.name = "kernel";  // same local header: only then does the name check pass
+        copy.offsetOverride = 0;
+        zip.entries.push_back(copy);
+    }
+    WriteFile(dir / "bomb.zip", zip.Build());
+    zipcore::Error error = OpenError(dir / "bomb.zip");
+    EXPECT_EQ(error.status, Status::Overlapping);
+    EXPECT_NE(error.message.find("kernel"), std::string::npos);
+}
+
+TEST(HostileData, LocalHeaderInsideTheCentralDirectoryIsOverlapping) {
+    ScratchDir dir;
+    RawZip zip;
+    zip.entries.push_back({"a", "aaaa"});
+    zip.entries.push_back({"b", "bbbb"});
+    RawZip probe = zip;
+    probe.Build();
+    zip.entries[1].offsetOverride = static_cast<int64_t>(probe.centralOffset);
+    WriteFile(dir / "a.zip", zip.Build());
+    EXPECT_EQ(OpenError(dir / "a.zip").status, Status::Overlapping);
+
+    zip.entries[1].offsetOverride = 1 << 30;  // far beyond the end of the file
+    WriteFile(dir / "b.zip", zip.Build());
+    EXPECT_EQ(OpenError(dir / "b.zip").status, Status::BadOffsets);
+}
+
+TEST(HostileData, InflatingPastTheDeclaredSizeStopsAtOnce) {
+    ScratchDir dir;
+    RawZip zip;
+    RawEntry bomb;
+    bomb.name = "zeros";
+    bomb.data = std::string(20 << 20, '\0');  // 20 MiB deflates to about 20 KiB
+    bomb.method = 8;
+    bomb.declaredUncompressed = 1000;
+    zip.entries.push_back(bomb);
+    WriteFile(dir / "a.zip", zip.Build());
+    std::size_t delivered = 0;
+    zipcore::Error error = ReadError(dir / "a.zip", 0, &delivered);
+    EXPECT_EQ(error.status, Status::SizeMismatch);
+    EXPECT_LE(delivered, 1000u);
+    EXPECT_NE(error.message.find("zeros"), std::string::npos);
+}
+
+TEST(HostileData, DataShorterThanDeclaredIsSizeMismatch) {
+    ScratchDir dir;
+    RawZip zip;
+    RawEntry e;
+    e.name = "claims-more";
+    e.data = Words(1000, 8);
+    e.method = 8;
+    e.declaredUncompressed = 5000;
+    zip.entries.push_back(e);
+    RawEntry stored;
+    stored.name = "stored-lies";
+    stored.data = "abc";
+    stored.declaredUncompressed = 4;
+    zip.entries.push_back(stored);
+    WriteFile(dir / "a.zip", zip.Build());
+    EXPECT_EQ(ReadError(dir / "a.zip", 0).status, Status::SizeMismatch);
+    EXPECT_EQ(ReadError(dir / "a.zip", 1).status, Status::SizeMismatch);
+}
+
+TEST(HostileData, LocalHeaderThatDisagreesIsRefused) {
+    ScratchDir dir;
+    RawZip zip;
+    RawEntry e;
+    e.name = "innocent.txt";
+    e.localName = "../../evil.txt";  // a reader trusting the local name would write elsewhere
+    e.data = "x";
+    zip.entries.push_back(e);
+    WriteFile(dir / "a.zip", zip.Build());
+    zipcore::Error error = ReadError(dir / "a.zip", 0);
+    EXPECT_EQ(error.status, Status::BadOffsets);
+    EXPECT_NE(error.message.find("innocent.txt"), std::string::npos);
+}
+
+TEST(HostileData, EncryptedAndUnknownMethodsAreNamed) {
+    Sandbox box;
+    RawZip zip;
+    RawEntry locked;
+    locked.name = "locked.txt";
+    locked.data = "secret";
+    locked.flags = 1;
+    RawEntry bzip;
+    bzip.name = "bzip.bin";
+    bzip.data = "BZh9";
+    bzip.method = 12;
+    zip.entries.push_back(locked);
+    zip.entries.push_back(bzip);
+    zip.entries.push_back({"plain.txt", "plain"});
+    zipcore::ExtractResult result = box.extract(zip);
+    EXPECT_EQ(ReadError(box.archive(), 0).status, Status::Encrypted);
+    EXPECT_EQ(ReadError(box.archive(), 1).status, Status::UnsupportedMethod);
+    EXPECT_EQ(result.failed, 2);
+    EXPECT_EQ(result.extracted, 1);
+    EXPECT_TRUE(box.said("locked.txt"));
+    EXPECT_TRUE(box.said("bzip.bin"));
+    EXPECT_EQ(FilesBelow(box.target()), std::vector<std::string>{"plain.txt"});
+}
+
+TEST(HostileData, CorruptDeflateStreamIsReportedNotCrashed) {
+    ScratchDir dir;
+    RawZip zip;
+    RawEntry e;
+    e.name = "noise";
+    e.data = Words(50000, 4);
+    e.method = 8;
+    zip.entries.push_back(e);
+    std::string bytes = zip.Build();
+    // Overwrite the deflate data with bytes that are not a valid stream.
+    std::size_t start = 30 + e.name.size();
+    for (std::size_t i = start; i < start + 64; ++i) bytes[i] = static_cast<char>(0xFF);
+    WriteFile(dir / "a.zip", bytes);
+    zipcore::Error error = ReadError(dir / "a.zip", 0);
+    EXPECT_TRUE(error.status == Status::CrcMismatch || error.status == Status::SizeMismatch ||
+                error.status == Status::Truncated)
+        << error.message;
+}

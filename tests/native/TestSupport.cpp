@@ -1,0 +1,221 @@
+#include "TestSupport.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace ziptest {
+namespace stdfs = std::filesystem;
+
+ScratchDir::ScratchDir() {
+    static std::atomic<unsigned> counter{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    stdfs::path base = stdfs::temp_directory_path();
+    for (;;) {
+        stdfs::path candidate = base / ("zipcore-test-" + std::to_string(stamp % 100000000) + "-" +
+                                        std::to_string(counter.fetch_add(1)));
+        if (stdfs::create_directory(candidate)) {
+            path_ = candidate.string();
+            return;
+        }
+    }
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    stdfs::remove_all(path_, ignored);
+}
+
+std::string ScratchDir::operator/(const std::string& name) const { return (stdfs::path(path_) / name).string(); }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    stdfs::path p(path);
+    if (p.has_parent_path()) stdfs::create_directories(p.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ignored;
+    return stdfs::exists(stdfs::symlink_status(path, ignored));
+}
+
+std::vector<std::string> FilesBelow(const std::string& root) {
+    std::vector<std::string> found;
+    std::error_code ignored;
+    for (auto it = stdfs::recursive_directory_iterator(root, ignored); it != stdfs::recursive_directory_iterator();
+         it.increment(ignored)) {
+        if (it->is_directory(ignored) && !it->is_symlink(ignored)) continue;
+        std::string relative = stdfs::relative(it->path(), root).generic_string();
+        found.push_back(relative);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string RawDeflate(const std::string& data, int level) {
+    z_stream stream{};
+    deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())) + 16, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+uint32_t Crc(const std::string& data) {
+    return static_cast<uint32_t>(
+        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+}
+
+std::string Noise(std::size_t size, uint32_t seed) {
+    std::string out(size, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (char& c : out) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x & 0xFF);
+    }
+    return out;
+}
+
+std::string Words(std::size_t size, uint32_t seed) {
+    static const char* const vocabulary[] = {"archive ", "folder ", "entry ", "zip ",   "deflate ", "brindle ",
+                                             "offset ",  "stub ",   "crc ",   "name\n", "level ",   "kestrel "};
+    std::string out;
+    uint32_t x = seed + 7;
+    while (out.size() < size) {
+        x = x * 1103515245u + 12345u;
+        out += vocabulary[(x >> 16) % 12];
+    }
+    out.resize(size);
+    return out;
+}
+
+namespace {
+
+void Put16(std::string& out, uint64_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void Put32(std::string& out, uint64_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+void Put64(std::string& out, uint64_t v) {
+    for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+}  // namespace
+
+std::string RawZip::Build() {
+    std::string file = prefix;
+    const uint64_t base = adjustOffsets ? 0 : prefix.size();  // offsets count from here
+    std::string central;
+    localOffsets.clear();
+    for (RawEntry& e : entries) {
+        e.payload = e.method == 8 ? RawDeflate(e.data) : e.data;
+        uint32_t crc = e.crcOverride >= 0 ? static_cast<uint32_t>(e.crcOverride) : Crc(e.data);
+        uint64_t csize = e.declaredCompressed >= 0 ? static_cast<uint64_t>(e.declaredCompressed) : e.payload.size();
+        uint64_t usize = e.declaredUncompressed >= 0 ? static_cast<uint64_t>(e.declaredUncompressed) : e.data.size();
+        uint16_t flags = static_cast<uint16_t>(e.flags | (e.descriptor ? 8 : 0));
+        const uint64_t local = file.size();
+        localOffsets.push_back(local);
+        const std::string& localName = e.localName.empty() ? e.name : e.localName;
+        Put32(file, 0x04034b50);
+        Put16(file, 20);
+        Put16(file, flags);
+        Put16(file, e.method);
+        Put16(file, 0x6000);  // 12:00
+        Put16(file, (45 << 9) | (6 << 5) | 15);  // 2025-06-15
+        Put32(file, e.descriptor ? 0 : crc);
+        Put32(file, e.descriptor ? 0 : csize);
+        Put32(file, e.descriptor ? 0 : usize);
+        Put16(file, localName.size());
+        Put16(file, 0);
+        file += localName;
+        file += e.payload;
+        if (e.descriptor) {
+            if (e.descriptorSignature) Put32(file, 0x08074b50);
+            Put32(file, crc);
+            if (e.descriptorZip64) {
+                Put64(file, csize);
+                Put64(file, usize);
+            } else {
+                Put32(file, csize);
+                Put32(file, usize);
+            }
+        }
+        uint64_t offset = e.offsetOverride >= 0 ? static_cast<uint64_t>(e.offsetOverride) + (adjustOffsets ? prefix.size() : 0)
+                                                : local - base;
+        Put32(central, 0x02014b50);
+        Put16(central, e.versionMadeBy);
+        Put16(central, 20);
+        Put16(central, flags);
+        Put16(central, e.method);
+        Put16(central, 0x6000);
+        Put16(central, (45 << 9) | (6 << 5) | 15);
+        Put32(central, crc);
+        Put32(central, csize);
+        Put32(central, usize);
+        Put16(central, e.name.size());
+        Put16(central, 0);
+        Put16(central, 0);
+        Put16(central, 0);
+        Put16(central, 0);
+        Put32(central, e.externalAttributes);
+        Put32(central, offset);
+        central += e.name;
+    }
+    centralOffset = file.size();
+    file += central;
+    const uint64_t count = entries.size();
+    if (zip64End) {
+        const uint64_t zip64Offset = file.size();
+        Put32(file, 0x06064b50);
+        Put64(file, 44);
+        Put16(file, 45);
+        Put16(file, 45);
+        Put32(file, 0);
+        Put32(file, 0);
+        Put64(file, count);
+        Put64(file, count);
+        Put64(file, central.size());
+        Put64(file, centralOffset - base);
+        Put32(file, 0x07064b50);
+        Put32(file, 0);
+        Put64(file, zip64Offset - base);
+        Put32(file, 1);
+    }
+    Put32(file, 0x06054b50);
+    Put16(file, 0);
+    Put16(file, 0);
+    Put16(file, zip64End ? 0xFFFF : count);
+    Put16(file, zip64End ? 0xFFFF : count);
+    Put32(file, zip64End ? 0xFFFFFFFFu : central.size());
+    Put32(file, zip64End ? 0xFFFFFFFFu : centralOffset - base);
+    Put16(file, comment.size());
+    file += comment;
+    return file;
+}
+
+}  // namespace ziptest

@@ -1,0 +1,373 @@
+// Creating and changing archives: levels, names, patterns, replacing, deleting, copying
+// unchanged entries untouched, refusing to change anything on failure, Zip64, stubs.
+#include "TestSupport.h"
+#include "zipcore/ZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using namespace ziptest;
+using zipcore::Status;
+
+namespace {
+
+struct UpdateFixture : ::testing::Test {
+    ScratchDir dir;
+    std::string archive = dir / "out.zip";
+    std::string src = dir / "src";
+    std::vector<std::string> lines;
+
+    void SetUp() override {
+        WriteFile(src + "/a.txt", Words(20000, 1));
+        WriteFile(src + "/b.txt", "bee");
+        WriteFile(src + "/c.bin", Noise(5000, 2));
+        WriteFile(src + "/sub/d.txt", Words(3000, 4));
+        WriteFile(src + "/sub/e.c", "int main() {}\n");
+    }
+
+    zipcore::UpdateResult update(std::vector<std::string> add, std::vector<std::string> remove = {},
+                                 int level = 6, bool storePaths = true, unsigned threads = 0) {
+        zipcore::UpdateOptions options;
+        options.add = std::move(add);
+        options.remove = std::move(remove);
+        options.baseDir = src;
+        options.level = level;
+        options.storePaths = storePaths;
+        options.threads = threads;
+        options.message = [this](const std::string& line) { lines.push_back(line); };
+        return zipcore::Update(archive, options);
+    }
+
+    std::vector<zipcore::Entry> entries(const std::string& path = "") {
+        zipcore::Error error;
+        auto reader = zipcore::Reader::Open(path.empty() ? archive : path, error);
+        EXPECT_TRUE(reader) << error.message;
+        return reader ? reader->entries() : std::vector<zipcore::Entry>{};
+    }
+    std::vector<std::string> names() {
+        std::vector<std::string> result;
+        for (const auto& e : entries()) result.push_back(e.name);
+        return result;
+    }
+    std::string content(const std::string& name) {
+        zipcore::Error error;
+        auto reader = zipcore::Reader::Open(archive, error);
+        if (!reader) return "<no archive>";
+        for (std::size_t i = 0; i < reader->entries().size(); ++i) {
+            if (reader->entries()[i].name != name) continue;
+            std::string data;
+            error = reader->ReadEntry(i, [&](const uint8_t* p, std::size_t n) {
+                data.append(reinterpret_cast<const char*>(p), n);
+                return true;
+            });
+            return error ? "<" + error.message + ">" : data;
+        }
+        return "<missing>";
+    }
+    // The raw bytes of an entry as stored: local header and data.
+    std::string stored(const zipcore::Entry& e) {
+        std::string file = ReadFile(archive);
+        return file.substr(e.localHeaderOffset, 30 + e.name.size() + e.compressedSize);
+    }
+    bool noTemporaryFiles() {
+        for (const std::string& f : FilesBelow(dir.path()))
+            if (f.find("out.zip.") != std::string::npos) return false;
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST_F(UpdateFixture, CreatesAnArchiveThatReadsBack) {
+    zipcore::UpdateResult result = update({"a.txt", "b.txt", "c.bin", "sub/d.txt"});
+    ASSERT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.added, 4);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.bin", "sub/d.txt"}));
+    EXPECT_EQ(content("a.txt"), Words(20000, 1));
+    EXPECT_EQ(content("c.bin"), Noise(5000, 2));
+    EXPECT_EQ(content("sub/d.txt"), Words(3000, 4));
+    auto list = entries();
+    EXPECT_EQ(list[0].method, 8);
+    EXPECT_LT(list[0].compressedSize, list[0].uncompressedSize / 3);
+    EXPECT_EQ(list[0].crc32, Crc(Words(20000, 1)));
+    EXPECT_TRUE(noTemporaryFiles());
+}
+
+TEST_F(UpdateFixture, LevelZeroAlwaysStores) {
+    ASSERT_EQ(update({"a.txt", "c.bin", "b.txt"}, {}, 0).status, Status::Ok);
+    for (const auto& e : entries()) {
+        EXPECT_EQ(e.method, 0) << e.name;
+        EXPECT_EQ(e.compressedSize, e.uncompressedSize) << e.name;
+    }
+    EXPECT_EQ(content("a.txt"), Words(20000, 1));
+}
+
+TEST_F(UpdateFixture, LevelNineDeflatesAtLeastAsWellAsLevelOne) {
+    WriteFile(src + "/big.txt", Words(3 << 20, 5));
+    ASSERT_EQ(update({"big.txt"}, {}, 1).status, Status::Ok);
+    uint64_t fast = entries()[0].compressedSize;
+    std::remove(archive.c_str());
+    ASSERT_EQ(update({"big.txt"}, {}, 9).status, Status::Ok);
+    uint64_t best = entries()[0].compressedSize;
+    EXPECT_EQ(entries()[0].method, 8);
+    EXPECT_LE(best, fast);
+    EXPECT_EQ(content("big.txt"), Words(3 << 20, 5));
+}
+
+TEST_F(UpdateFixture, LargeFilesSplitIntoChunksGiveTheSameBytesOnAnyThreadCount) {
+    // Several chunks of text and of noise: the chunk seams, CRC combination and the
+    // stored-block fallback all have to line up.
+    std::string mixed = Words(2500000, 6) + Noise(1500000, 7) + Words(100, 8);
+    WriteFile(src + "/mixed.bin", mixed);
+    for (unsigned threads : {1u, 3u}) {
+        std::remove(archive.c_str());
+        ASSERT_EQ(update({"mixed.bin"}, {}, 6, true, threads).status, Status::Ok);
+        auto list = entries();
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].crc32, Crc(mixed));
+        EXPECT_EQ(list[0].uncompressedSize, mixed.size());
+        EXPECT_LT(list[0].compressedSize, mixed.size());
+        EXPECT_EQ(content("mixed.bin"), mixed);
+    }
+}
+
+TEST_F(UpdateFixture, StorePathsOffKeepsOnlyFileNames) {
+    ASSERT_EQ(update({"sub/d.txt", "sub/*.c"}, {}, 6, false).status, Status::Ok);
+    EXPECT_EQ(names(), (std::vector<std::string>{"d.txt", "e.c"}));
+}
+
+TEST_F(UpdateFixture, PatternsMatchInTheirFolder) {
+    ASSERT_EQ(update({"*.txt", "sub/?.c"}).status, Status::Ok);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "sub/e.c"}));
+}
+
+TEST_F(UpdateFixture, NamesAreCleanedBeforeStoring) {
+    ASSERT_EQ(update({"./sub/../sub/d.txt", src + "/b.txt"}).status, Status::Ok);
+    std::vector<std::string> stored = names();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0], "sub/d.txt");  // ".." is never stored
+    // An absolute path loses its drive and leading separator.
+    EXPECT_NE(stored[1].front(), '/');
+    EXPECT_EQ(stored[1].find(':'), std::string::npos);
+    EXPECT_EQ(stored[1].substr(stored[1].size() - 9), "src/b.txt");
+}
+
+TEST_F(UpdateFixture, FolderNameAddsAFolderEntry) {
+    ASSERT_EQ(update({"sub"}).status, Status::Ok);
+    auto list = entries();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "sub/");
+    EXPECT_TRUE(list[0].isDirectory());
+}
+
+TEST_F(UpdateFixture, SameNameReplacesInPlace) {
+    ASSERT_EQ(update({"a.txt", "b.txt", "c.bin"}).status, Status::Ok);
+    WriteFile(src + "/b.txt", "new bee");
+    zipcore::UpdateResult result = update({"b.txt"});
+    ASSERT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.replaced, 1);
+    EXPECT_EQ(result.added, 0);
+    EXPECT_EQ(result.copied, 2);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.bin"}));
+    EXPECT_EQ(content("b.txt"), "new bee");
+}
+
+TEST_F(UpdateFixture, UnchangedEntriesAreCopiedByteForByte) {
+    ASSERT_EQ(update({"a.txt", "c.bin", "sub/d.txt"}, {}, 9).status, Status::Ok);
+    std::vector<std::string> before;
+    for (const auto& e : entries()) before.push_back(stored(e));
+    // Added at level 1: had the old entries been recompressed, their bytes would change.
+    ASSERT_EQ(update({"b.txt"}, {}, 1).status, Status::Ok);
+    auto after = entries();
+    ASSERT_EQ(after.size(), 4u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(stored(after[i]), before[i]) << after[i].name;
+}
+
+TEST_F(UpdateFixture, DataDescriptorsAreCopiedWithTheirEntries) {
+    RawZip zip;
+    for (int form = 0; form < 3; ++form) {
+        RawEntry e;
+        e.name = "desc" + std::to_string(form);
+        e.data = Words(2000, form);
+        e.method = 8;
+        e.descriptor = true;
+        e.descriptorSignature = form != 1;
+        e.descriptorZip64 = form == 2;
+        zip.entries.push_back(e);
+    }
+    std::string original = zip.Build();
+    WriteFile(archive, original);
+    ASSERT_EQ(update({"b.txt"}).status, Status::Ok);
+    std::string now = ReadFile(archive);
+    // The three entries with their descriptors lead the new file unchanged.
+    EXPECT_EQ(now.substr(0, zip.centralOffset), original.substr(0, zip.centralOffset));
+    for (int form = 0; form < 3; ++form) EXPECT_EQ(content("desc" + std::to_string(form)), Words(2000, form));
+}
+
+TEST_F(UpdateFixture, DeleteRemovesOnlyTheNamedEntries) {
+    ASSERT_EQ(update({"a.txt", "b.txt", "c.bin", "sub/d.txt"}).status, Status::Ok);
+    std::string keptBytes = stored(entries()[2]);
+    zipcore::UpdateResult result = update({}, {"b.txt", "sub\\d.txt"});
+    ASSERT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.deleted, 2);
+    EXPECT_EQ(result.copied, 2);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "c.bin"}));
+    EXPECT_EQ(stored(entries()[1]), keptBytes);
+}
+
+TEST_F(UpdateFixture, DeletingEverythingLeavesAValidEmptyArchive) {
+    ASSERT_EQ(update({"b.txt"}).status, Status::Ok);
+    ASSERT_EQ(update({}, {"b.txt"}).status, Status::Ok);
+    EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(UpdateFixture, NothingMatchedLeavesTheArchiveByteIdentical) {
+    ASSERT_EQ(update({"a.txt"}).status, Status::Ok);
+    std::string before = ReadFile(archive);
+    EXPECT_EQ(update({"*.none"}).status, Status::NothingToDo);
+    EXPECT_EQ(update({}, {"not-in-archive"}).status, Status::NothingToDo);
+    EXPECT_EQ(ReadFile(archive), before);
+    EXPECT_TRUE(noTemporaryFiles());
+}
+
+TEST_F(UpdateFixture, NothingMatchedCreatesNoArchive) {
+    EXPECT_EQ(update({"*.none"}).status, Status::NothingToDo);
+    EXPECT_FALSE(Exists(archive));
+}
+
+TEST_F(UpdateFixture, MissingNamedFileIsNotFoundAndChangesNothing) {
+    ASSERT_EQ(update({"a.txt"}).status, Status::Ok);
+    std::string before = ReadFile(archive);
+    zipcore::UpdateResult result = update({"b.txt", "missing.txt"});
+    EXPECT_EQ(result.status, Status::NotFound);
+    EXPECT_EQ(ReadFile(archive), before);
+    bool named = false;
+    for (const std::string& line : lines) named = named || line.find("missing.txt") != std::string::npos;
+    EXPECT_TRUE(named);
+}
+
+TEST_F(UpdateFixture, FileVanishingHalfWayLeavesTheOldArchiveWhole) {
+    ASSERT_EQ(update({"a.txt"}).status, Status::Ok);
+    std::string before = ReadFile(archive);
+    WriteFile(src + "/big.bin", Noise(12 << 20, 9));
+    zipcore::UpdateOptions options;
+    options.add = {"b.txt", "big.bin"};
+    options.baseDir = src;
+    options.threads = 1;
+    // Once the first file is written, cut the big one short: its later chunks are not read yet.
+    options.message = [&](const std::string& line) {
+        if (line.find("b.txt") != std::string::npos) WriteFile(src + "/big.bin", "");
+    };
+    zipcore::UpdateResult result = zipcore::Update(archive, options);
+    EXPECT_EQ(result.status, Status::IoError);
+    EXPECT_EQ(ReadFile(archive), before);
+    EXPECT_TRUE(noTemporaryFiles());
+}
+
+TEST_F(UpdateFixture, DamagedArchiveIsNotOverwritten) {
+    WriteFile(archive, "PK\x03\x04 but nothing else");
+    std::string before = ReadFile(archive);
+    zipcore::UpdateResult result = update({"a.txt"});
+    EXPECT_EQ(result.status, Status::Truncated);
+    EXPECT_EQ(ReadFile(archive), before);
+}
+
+TEST_F(UpdateFixture, ArchiveNeverAddsItself) {
+    archive = src + "/self.zip";
+    ASSERT_EQ(update({"b.txt"}).status, Status::Ok);
+    ASSERT_EQ(update({"*"}).status, Status::Ok);
+    for (const std::string& name : names()) EXPECT_NE(name, "self.zip");
+}
+
+TEST_F(UpdateFixture, StubInFrontIsKeptAndOffsetsCountFromTheFileStart) {
+    RawZip zip;
+    zip.prefix = "MZ" + Noise(3000, 1);
+    zip.entries.push_back({"old.txt", "old"});
+    WriteFile(archive, zip.Build());  // offsets not adjusted
+    ASSERT_EQ(update({"b.txt"}).status, Status::Ok);
+    std::string now = ReadFile(archive);
+    EXPECT_EQ(now.substr(0, zip.prefix.size()), zip.prefix);
+    EXPECT_EQ(content("old.txt"), "old");
+    EXPECT_EQ(content("b.txt"), "bee");
+    EXPECT_EQ(zipcore::AdjustOffsets(archive).status, Status::Ok);
+    EXPECT_EQ(ReadFile(archive), now);  // already adjusted: left as it is
+}
+
+TEST_F(UpdateFixture, MoreThan65535EntriesGetZip64Records) {
+    RawZip zip;
+    for (int i = 0; i < 65535; ++i) zip.entries.push_back({"n" + std::to_string(i), ""});
+    WriteFile(archive, zip.Build());
+    ASSERT_EQ(entries().size(), 65535u);
+    zipcore::UpdateResult result = update({"a.txt", "b.txt"});
+    ASSERT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.copied, 65535);
+    auto list = entries();
+    ASSERT_EQ(list.size(), 65537u);
+    EXPECT_EQ(list.back().name, "b.txt");
+    std::string file = ReadFile(archive);
+    // The Zip64 end record and locator stand in front of the classic end record.
+    EXPECT_EQ(file.substr(file.size() - 22 - 20, 4), std::string("PK\x06\x07", 4));
+    EXPECT_EQ(content("b.txt"), "bee");
+}
+
+TEST(AdjustOffsets, StubFollowedByArchiveIsRewrittenToCountFromTheStart) {
+    ScratchDir dir;
+    RawZip zip;
+    zip.prefix = "MZ" + Noise(4096, 3);
+    zip.comment = "sfx comment";
+    zip.entries.push_back({"one.txt", "one"});
+    RawEntry two;
+    two.name = "two.txt";
+    two.data = Words(9000, 3);
+    two.method = 8;
+    zip.entries.push_back(two);
+    const std::string path = dir / "sfx.exe";
+    std::string original = zip.Build();
+    WriteFile(path, original);
+    ASSERT_EQ(zipcore::AdjustOffsets(path).status, Status::Ok);
+    std::string adjusted = ReadFile(path);
+    ASSERT_EQ(adjusted.size(), original.size());
+    // Only the directory and end record change; the stub and entries stay as they were.
+    EXPECT_EQ(adjusted.substr(0, zip.centralOffset), original.substr(0, zip.centralOffset));
+    const unsigned char* end = reinterpret_cast<const unsigned char*>(adjusted.data()) + adjusted.size() - 22 - 11;
+    uint32_t recorded = end[16] | (end[17] << 8) | (end[18] << 16) | (static_cast<uint32_t>(end[19]) << 24);
+    EXPECT_EQ(recorded, zip.centralOffset);
+    zipcore::Error error;
+    auto reader = zipcore::Reader::Open(path, error);
+    ASSERT_TRUE(reader) << error.message;
+    EXPECT_EQ(reader->prefixLength(), zip.prefix.size());
+    EXPECT_EQ(reader->comment(), "sfx comment");
+    ASSERT_EQ(reader->entries().size(), 2u);
+    EXPECT_EQ(reader->entries()[1].localHeaderOffset, zip.localOffsets[1]);
+    // A second run finds nothing to do.
+    ASSERT_EQ(zipcore::AdjustOffsets(path).status, Status::Ok);
+    EXPECT_EQ(ReadFile(path), adjusted);
+}
+
+TEST(AdjustOffsets, Zip64RecordsAreAdjustedToo) {
+    ScratchDir dir;
+    RawZip zip;
+    zip.prefix = Noise(1000, 2);
+    zip.zip64End = true;
+    zip.entries.push_back({"a", "a"});
+    const std::string path = dir / "z.exe";
+    WriteFile(path, zip.Build());
+    ASSERT_EQ(zipcore::AdjustOffsets(path).status, Status::Ok);
+    std::string adjusted = ReadFile(path);
+    const unsigned char* record = reinterpret_cast<const unsigned char*>(adjusted.data()) + adjusted.size() - 22 - 20 - 56;
+    uint64_t centralOffset = 0;
+    for (int i = 7; i >= 0; --i) centralOffset = (centralOffset << 8) | record[48 + i];
+    EXPECT_EQ(centralOffset, zip.centralOffset);
+    zipcore::Error error;
+    auto reader = zipcore::Reader::Open(path, error);
+    ASSERT_TRUE(reader) << error.message;
+    EXPECT_EQ(reader->entries().at(0).localHeaderOffset, 1000u);
+}
+
+TEST(AdjustOffsets, NotAnArchiveIsReportedAndLeftAlone) {
+    ScratchDir dir;
+    WriteFile(dir / "x.exe", "MZ no archive here");
+    EXPECT_EQ(zipcore::AdjustOffsets(dir / "x.exe").status, Status::NotZip);
+    EXPECT_EQ(ReadFile(dir / "x.exe"), "MZ no archive here");
+}
