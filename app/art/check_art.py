@@ -135,12 +135,16 @@ class Bitmaps(unittest.TestCase):
         self.assertEqual((width, height, bpp), (322, 41, 4))
         self.assertEqual(palette, STANDARD_16)
 
-    def test_toolbar_background_is_button_face(self):
+    def test_each_button_image_keeps_inside_its_cell(self):
+        # A face-coloured rim round every cell: an image that ran to its edge
+        # would touch its neighbour or the button frame.
         _, _, _, _, rows = parse_bmp("toolbar.bmp")
         for i in range(7):
             x0, x1 = 46 * i, 46 * i + 45
-            for x, y in ((x0, 0), (x1, 0), (x0, 40), (x1, 40)):
-                self.assertEqual(rows[y][x], FACE, "button %d corner %d,%d" % (i, x, y))
+            rim = [(x, 0) for x in range(x0, x1 + 1)] + [(x, 40) for x in range(x0, x1 + 1)] + \
+                  [(x0, y) for y in range(41)] + [(x1, y) for y in range(41)]
+            for x, y in rim:
+                self.assertEqual(rows[y][x], FACE, "button %d reaches its edge at %d,%d" % (i, x, y))
 
     def test_every_button_has_a_dark_outlined_image(self):
         # The disabled look embosses whatever is neither face nor highlight;
@@ -231,7 +235,7 @@ class Generation(unittest.TestCase):
                            check=True)
             for name in ALL_FILES:
                 with open(os.path.join(other, name), "rb") as f:
-                    self.assertEqual(f.read(), read(name), name + " differs between runs")
+                    self.assertEqual(f.read(), read(name), name + " is not what the script draws (stale or not deterministic)")
 
 
 if __name__ == "__main__":
