@@ -102,7 +102,8 @@ def parse_ico(name):
         assert res == 0
         assert offset + length <= len(data), "%s: image %d runs past the end" % (name, i)
         width, height, dib_bpp, palette, rows, mask, end = parse_dib(data, offset, True)
-        assert end - offset == length, "%s: image %d length %d, data %d" % (name, i, length, end - offset)
+        assert end - offset == length, \
+            "%s: image %d length %d, data %d" % (name, i, length, end - offset)
         assert (w or 256) == width and (h or 256) == height, "%s: directory size differs" % name
         assert bpp == dib_bpp, "%s: directory depth differs" % name
         assert colour_count == (16 if bpp == 4 else 0), "%s: colour count %d" % (name, colour_count)
@@ -144,7 +145,8 @@ class Bitmaps(unittest.TestCase):
             rim = [(x, 0) for x in range(x0, x1 + 1)] + [(x, 40) for x in range(x0, x1 + 1)] + \
                   [(x0, y) for y in range(41)] + [(x1, y) for y in range(41)]
             for x, y in rim:
-                self.assertEqual(rows[y][x], FACE, "button %d reaches its edge at %d,%d" % (i, x, y))
+                self.assertEqual(rows[y][x], FACE,
+                                 "button %d reaches its edge at %d,%d" % (i, x, y))
 
     def test_every_button_has_a_dark_outlined_image(self):
         # The disabled look embosses whatever is neither face nor highlight;
@@ -235,7 +237,8 @@ class Generation(unittest.TestCase):
                            check=True)
             for name in ALL_FILES:
                 with open(os.path.join(other, name), "rb") as f:
-                    self.assertEqual(f.read(), read(name), name + " is not what the script draws (stale or not deterministic)")
+                    self.assertEqual(f.read(), read(name), name +
+                                     " is not what the script draws (stale or not deterministic)")
 
 
 if __name__ == "__main__":

@@ -80,10 +80,6 @@ class PaletteMapper:
         return found
 
 
-def mix(a, b, t):
-    return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(3))
-
-
 BAYER4 = [[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]
 
 
@@ -198,19 +194,16 @@ class Canvas:
                 if c is not None:
                     self.set(ox + x, oy + y, c)
 
-    def outline_shape(self, colour, diagonal=False):
+    def outline_shape(self, colour):
         """Rings every drawn pixel with a one-pixel border: the dark edge that
         keeps a shape readable when the toolbar embosses it."""
         around = [(1, 0), (-1, 0), (0, 1), (0, -1)]
-        if diagonal:
-            around += [(1, 1), (1, -1), (-1, 1), (-1, -1)]
         add = []
         for y in range(self.height):
             for x in range(self.width):
                 if self.pixels[y][x] is None:
                     for dx, dy in around:
-                        if self.get(x + dx, y + dy) not in (None, colour) or \
-                                (self.get(x + dx, y + dy) == colour and False):
+                        if self.get(x + dx, y + dy) not in (None, colour):
                             add.append((x, y))
                             break
         for x, y in add:
@@ -321,10 +314,6 @@ def text_mask(text, spacing=1):
                     rows[y][x + i] = True
         x += w + spacing
     return rows
-
-
-def text_width(text, scale=1):
-    return len(text_mask(text)[0]) * scale
 
 
 def scale_nearest(mask, factor):
@@ -446,10 +435,6 @@ def page_lines(c, x0, x1, y0, y1, step, colour, ragged=()):
         c.hline(x0, x1 - cut, y, colour)
 
 
-def draw_arrow(c, pts, fill, outline=BLACK):
-    c.polygon(pts, fill=fill, outline=outline)
-
-
 def arrow_down(x, y, shaft_w, shaft_h, head_w, head_h):
     """Points of an arrow pointing down whose shaft's top-centre is (x, y)."""
     s = shaft_w / 2.0
@@ -507,7 +492,8 @@ def draw_open_carton(c, x, y, w, h, d):
     layer = Canvas(c.width, c.height)
     back_l, back_r = (x + d, y - d), (x + w + d, y - d)
     # Flaps standing open: the back one behind, then left and right.
-    layer.polygon([back_l, back_r, (back_r[0] + 4, back_r[1] - 20), (back_l[0] + 4, back_l[1] - 20)],
+    layer.polygon([back_l, back_r, (back_r[0] + 4, back_r[1] - 20),
+                   (back_l[0] + 4, back_l[1] - 20)],
                   fill=OLIVE, outline=BLACK)
     layer.hline(back_l[0] + 5, back_r[0] + 2, back_l[1] - 19, YELLOW)
     layer.polygon([(x, y), back_l, (back_l[0] - 20, back_l[1] - 4), (x - 20, y - 4)],
