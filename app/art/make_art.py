@@ -576,6 +576,10 @@ def draw_startup():
     tag = text_mask("Zip and ARJ archives, the easy way")
     c.mask_text(tag, tx, 138, MAROON)
 
+    # An etched rule setting the small print apart.
+    c.hline(tx, W - 24, 182, GREY)
+    c.hline(tx + 1, W - 23, 183, WHITE)
+
     foot1 = text_mask("Copyright (C) Quillmark")
     foot2 = text_mask("Free to use and to share")
     c.mask_text(foot1, tx, 192, GREY)
@@ -898,22 +902,25 @@ def icon_file_help(size, colours):
     return c
 
 
+GEAR16 = ["...KKK...",
+          ".K.KGK.K.",
+          "KGKGGGKGK",
+          ".KGGKGGK.",
+          "KGGK.KGGK",
+          ".KGGKGGK.",
+          "KGKGGGKGK",
+          ".K.KGK.K.",
+          "...KKK..."]
+
+
 def icon_file_library(size, colours):
     """A library: a page of parts, shown as a gear."""
     c = small_page(size)
     if size >= 32:
         draw_gear(c, 15.5, 18.5, 9.5, 6.5, 8, GREY, 3, hole=WHITE)
     else:
-        # Hand-placed: at this size a drawn gear turns into a blob.
-        for px, py in [(6, 5), (8, 5), (5, 6), (6, 6), (7, 6), (8, 6), (9, 6),
-                       (4, 7), (5, 7), (9, 7), (10, 7), (5, 8), (9, 8), (4, 9), (5, 9),
-                       (9, 9), (10, 9), (5, 10), (6, 10), (7, 10), (8, 10), (9, 10),
-                       (6, 11), (8, 11)]:
-            c.set(px, py, BLACK)
-        for px, py in [(7, 5), (6, 7), (8, 7), (7, 11), (6, 9), (8, 9)]:
-            c.set(px, py, GREY)
-        c.set(4, 8, GREY)
-        c.set(10, 8, GREY)
+        # Placed by hand: at this size a drawn gear turns into a blob.
+        put_map(c, 3, 5, GEAR16, {'K': BLACK, 'G': GREY, 'S': SILVER})
     return c
 
 
