@@ -2,6 +2,8 @@
 // The handler for arj archives: every operation runs the outside ARJ.EXE whose path the
 // user sets ("Locations"/"ARJ.EXE"); the listing is read from its captured output.
 
+#include <vector>
+
 #include "ArchiveHandler.h"
 
 class CArjHandler : public CArchiveHandler {
@@ -14,6 +16,13 @@ public:
     int DeleteEntries(const NameList& names) override;
     int MakeExe(const std::string& targetPath) override;
     int MakeWin95Exe(const std::string& targetPath) override;
+
+    // The rows of a captured "ARJ.EXE v" listing. An entry starts at a line that begins with
+    // its number ("001) NAME", the name being word 1) and the line after it holds the sizes
+    // (words 2, 3), date and time (words 5, 6); headings, totals and further lines about an
+    // entry (newer ARJ versions print access and creation times) make no rows. A missing word
+    // leaves its text empty.
+    static void ParseListing(const std::string& text, std::vector<EntryRow>& rows);
 
     // Removes everything up to and including the first newline.
     static void DropFirstLine(std::string& text);

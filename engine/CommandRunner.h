@@ -4,7 +4,9 @@
 #include <string>
 
 // Runs "<interpreter> /C <commandLine>" in the current directory, shown or hidden, and
-// waits for it to end. Shows the wait cursor meanwhile.
+// waits for it to end. Shows the wait cursor meanwhile. Cmd.exe is given the line inside
+// one extra pair of quotes, which it strips, so quoted names in commandLine stay quoted.
+// Reports nothing when the interpreter cannot be started.
 void RunCommand(const std::string& commandLine, int showWindow);
 
 // Plays the program's WAVE resource asynchronously. 1 when sounds are switched off,

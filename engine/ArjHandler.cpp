@@ -1,0 +1,234 @@
+#include "ArjHandler.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "CommandLineSafety.h"
+#include "CommandRunner.h"
+#include "PathHelpers.h"
+#include "Settings.h"
+#include "UserMessages.h"
+
+namespace {
+
+const char kNotInstalled[] = "ARJ is not installed. Please see help for more information";
+const char kNotSupported[] = "This operation is not supported for ARJ files!";
+
+// The path of ARJ.EXE, read at each use so that a change in the settings sheet counts at once.
+bool ReadArjPath(std::string& arjPath) {
+    arjPath = ReadSettingText("Locations", "ARJ.EXE");
+    if (!arjPath.empty()) return true;
+    ShowMessage(kNotInstalled, MB_ICONWARNING);
+    return false;
+}
+
+// Every text bound for the interpreter passes here first; the refusal names it.
+bool IsPassable(const std::string& text, ArgumentUse use = ArgumentUse::ExactName) {
+    std::string reason = UnsafeArgumentReason(text, use);
+    if (reason.empty()) return true;
+    ShowMessage(UnsafeArgumentMessage(text, reason), MB_ICONERROR);
+    return false;
+}
+
+bool AreAllPassable(const NameList& names) {
+    for (const std::string& name : names) {
+        if (!IsPassable(name)) return false;
+    }
+    return true;
+}
+
+int ReportOutOfMemory() {
+    ShowMessage("Out of memory!", MB_ICONERROR);
+    RequestQuit();
+    return 0;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool EndsLine(char c) { return c == '\n' || c == '\r'; }
+
+// "001) NAME": digits at the very start, then ")". Continuation lines start with blanks and
+// headings with words, so neither is taken for an entry.
+bool IsEntryLine(const std::string& line) {
+    std::size_t pos = 0;
+    while (pos < line.size() && std::isdigit(static_cast<unsigned char>(line[pos]))) ++pos;
+    if (pos == 0 || pos >= line.size() || line[pos] != ')') return false;
+    ++pos;
+    return pos == line.size() || IsBlank(line[pos]) || EndsLine(line[pos]);
+}
+
+// "%dK" of a printed byte count; 64-bit so that entries over 2 GB do not wrap.
+std::string KiloText(const std::string& bytesWord) {
+    if (bytesWord.empty()) return std::string();
+    long long bytes = std::strtoll(bytesWord.c_str(), nullptr, 10);
+    return std::to_string(bytes / 1024) + "K";
+}
+
+// The share saved, truncated toward zero. Computed on integers: in floating point 7 of 100
+// gives 92.99999 and so 92%. An empty entry saves nothing, shown as " 0%".
+std::string RatioText(const std::string& sizeWord, const std::string& packedWord) {
+    if (sizeWord.empty() || packedWord.empty()) return std::string();
+    long long size = std::strtoll(sizeWord.c_str(), nullptr, 10);
+    long long packed = std::strtoll(packedWord.c_str(), nullptr, 10);
+    long long percent = size == 0 ? 0 : 100 * (size - packed) / size;
+    char text[32];
+    std::snprintf(text, sizeof text, "%2lld%%", percent);
+    return text;
+}
+
+}  // namespace
+
+CArjHandler::CArjHandler(IArchiveView* view) : CArchiveHandler(view) {}
+
+void CArjHandler::DropFirstLine(std::string& text) {
+    std::size_t newline = text.find('\n');
+    if (newline == std::string::npos)
+        text.clear();
+    else
+        text.erase(0, newline + 1);
+}
+
+void CArjHandler::GetField(const std::string& text, std::string& word, int index) {
+    std::size_t pos = 0;
+    auto atLineEnd = [&] { return pos >= text.size() || EndsLine(text[pos]); };
+    for (int skipped = 0; skipped < index; ++skipped) {
+        while (!atLineEnd() && IsBlank(text[pos])) ++pos;
+        if (atLineEnd()) return;
+        while (!atLineEnd() && !IsBlank(text[pos])) ++pos;
+    }
+    while (!atLineEnd() && IsBlank(text[pos])) ++pos;
+    if (atLineEnd()) return;
+    std::size_t start = pos;
+    while (!atLineEnd() && !IsBlank(text[pos])) ++pos;
+    word.assign(text, start, pos - start);
+}
+
+void CArjHandler::ParseListing(const std::string& text, std::vector<EntryRow>& rows) {
+    // Split once by position: dropping lines off the front would copy the rest each time.
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t newline = text.find('\n', start);
+        if (newline == std::string::npos) newline = text.size();
+        lines.push_back(text.substr(start, newline - start));
+        start = newline + 1;
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!IsEntryLine(lines[i])) continue;
+        EntryRow row;
+        GetField(lines[i], row.name, 1);
+        // A numbered line right after another means this entry's details are missing.
+        std::string details;
+        if (i + 1 < lines.size() && !IsEntryLine(lines[i + 1])) details = lines[++i];
+        std::string size;
+        std::string packed;
+        GetField(details, size, 2);
+        GetField(details, packed, 3);
+        GetField(details, row.date, 5);
+        GetField(details, row.time, 6);
+        row.size = KiloText(size);
+        row.packed = KiloText(packed);
+        row.ratio = RatioText(size, packed);
+        rows.push_back(row);
+    }
+}
+
+int CArjHandler::Refresh() {
+    try {
+        if (!CArchiveHandler::Refresh()) return 1;   // nothing to list is not an error
+        std::string arjPath;
+        if (!ReadArjPath(arjPath)) return 0;
+        if (!IsPassable(arjPath) || !IsPassable(archivePath)) return 0;
+        std::string listing;
+        if (!RunCaptured(QuoteArgument(arjPath) + " v " + QuoteArgument(archivePath), listing)) return 0;
+        std::vector<EntryRow> rows;
+        ParseListing(listing, rows);
+        if (view) {
+            for (const EntryRow& row : rows) view->AddEntry(row);
+        }
+        return 1;
+    } catch (const std::bad_alloc&) {
+        return ReportOutOfMemory();
+    }
+}
+
+int CArjHandler::Extract(const std::string& targetFolder, int /*overwrite: ARJ asks in its own window*/,
+                         int junkPaths, int extractAll) {
+    try {
+        NameList names;
+        if (view && !(extractAll ? view->GetAllNames(names) : view->GetSelectedNames(names)))
+            return ReportOutOfMemory();
+        if (names.empty()) return 1;
+
+        CreateDirectoryA(targetFolder.c_str(), nullptr);   // it may exist already
+        if (!SetCurrentDirectoryA(targetFolder.c_str())) {
+            ShowMessage("Cannot create the specified directory!", MB_ICONERROR);
+            return 0;
+        }
+        std::string arjPath;
+        if (!ReadArjPath(arjPath)) return 0;
+        // Checked all before the first run, so that a refusal leaves nothing half done.
+        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(names)) return 0;
+
+        const std::string prefix =
+            QuoteArgument(arjPath) + (junkPaths ? " e " : " x ") + QuoteArgument(archivePath) + " ";
+        for (const std::string& name : names) RunCommand(prefix + QuoteArgument(name), 1);
+        return 1;
+    } catch (const std::bad_alloc&) {
+        return ReportOutOfMemory();
+    }
+}
+
+int CArjHandler::AddFile(const std::string& name, int storePath, int recurse, int level) {
+    try {
+        std::string arjPath;
+        if (!ReadArjPath(arjPath)) return 0;
+        std::string command = QuoteArgument(arjPath) + " a ";
+        if (storePath == 0) command += " -e ";
+        if (recurse == 1) command += " -r ";
+        // Levels 0..9 map onto ARJ's methods 0..4; anything outside is held to that range
+        // rather than becoming a method digit ARJ does not know.
+        int method = (level < 0 ? 0 : level > 9 ? 9 : level) / 2;
+        command += "-m";
+        command += static_cast<char>('0' + method);
+        command += " ";
+
+        std::string shortName = name;
+        ToShortPath(shortName);
+        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !IsPassable(shortName, ArgumentUse::Pattern))
+            return 0;
+        command += "-va " + QuoteArgument(archivePath) + " " + QuoteArgument(shortName);
+        RunCommand(command, 1);
+        return 1;
+    } catch (const std::bad_alloc&) {
+        return ReportOutOfMemory();
+    }
+}
+
+int CArjHandler::DeleteEntries(const NameList& names) {
+    try {
+        std::string arjPath;
+        if (!ReadArjPath(arjPath)) return 0;
+        NameList shortNames = names;
+        for (std::string& name : shortNames) ToShortPath(name);   // for an entry name: upper case
+        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(shortNames)) return 0;
+
+        const std::string prefix = QuoteArgument(arjPath) + " d " + QuoteArgument(archivePath) + " ";
+        for (const std::string& name : shortNames) RunCommand(prefix + QuoteArgument(name), 1);
+        return 1;
+    } catch (const std::bad_alloc&) {
+        return ReportOutOfMemory();
+    }
+}
+
+int CArjHandler::MakeExe(const std::string&) {
+    ShowMessage(kNotSupported, MB_ICONWARNING);
+    return 0;
+}
+
+int CArjHandler::MakeWin95Exe(const std::string&) {
+    ShowMessage(kNotSupported, MB_ICONWARNING);
+    return 0;
+}

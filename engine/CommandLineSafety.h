@@ -1,0 +1,25 @@
+#pragma once
+// Names and paths that go on a command line the command interpreter runs. Each is quoted;
+// one that quoting cannot make harmless is refused before anything runs.
+
+#include <string>
+
+enum class ArgumentUse {
+    ExactName,   // one file or entry: a wildcard would widen a delete or extract to others
+    Pattern,     // a name that may be a wildcard pattern, as Add takes
+};
+
+// Why text cannot be passed safely on an interpreter command line, or empty when it can.
+// Refused: double quotes (end the quoting), percent signs (the interpreter expands %VAR%
+// even inside quotes), exclamation marks (expanded too when delayed expansion is on, and
+// a leading one makes ARJ read a list file), control characters (a line break ends the
+// command), a leading "-" or "/" (read as a switch), a trailing backslash (the program's
+// argument parser takes backslash-quote for a quote), an empty text, and for exact names
+// the wildcards "*" and "?".
+std::string UnsafeArgumentReason(const std::string& text, ArgumentUse use);
+
+// text in double quotes; only for texts that UnsafeArgumentReason accepts.
+std::string QuoteArgument(const std::string& text);
+
+// The message that refuses text: names it and says why.
+std::string UnsafeArgumentMessage(const std::string& text, const std::string& reason);
