@@ -153,7 +153,9 @@ TEST_F(Oracle, StreamedArchivesWithDataDescriptors) {
     auto piped = zipcore::Reader::Open(toPipe, error);
     ASSERT_TRUE(piped) << error.message;
     for (const auto& e : piped->entries()) {
-        if (!e.isDirectory()) EXPECT_NE(e.flags & 8, 0) << e.name;
+        if (!e.isDirectory()) {
+            EXPECT_NE(e.flags & 8, 0) << e.name;
+        }
     }
     piped.reset();
     auto reader = zipcore::Reader::Open(fromStdin, error);
