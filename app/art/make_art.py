@@ -555,7 +555,8 @@ def draw_startup():
     # Right side: name, version and tagline.
     tx = panel_w + 22
     title = scale2x(scale2x(embolden(text_mask("Brindle", spacing=2))))
-    # Shadow, then the letters with a two-tone fill: light above, shaded below.
+    # A drop shadow and a light edge, then the letters, navy lightening to
+    # blue towards their foot.
     c.mask_text(title, tx + 3, 45 + 3, GREY)
     c.mask_text(title, tx - 1, 45 - 1, WHITE)
     for y, row in enumerate(title):
