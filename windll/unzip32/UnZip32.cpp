@@ -48,13 +48,14 @@ unsigned long Clamp32(uint64_t value) {
     return value > 0xFFFFFFFFull ? 0xFFFFFFFFul : static_cast<unsigned long>(value);
 }
 
-// Percent saved, truncated toward zero so that an entry that still takes space never shows 100%.
-// An entry that grew gets the magnitude of its growth: the caller adds the sign by comparing
-// the two sizes, which it has anyway.
+// Percent saved, rounded half up as zip listings customarily show it, except that an entry
+// that still takes space never shows 100%. An entry that grew gets the magnitude of its
+// growth: the caller adds the sign by comparing the two sizes, which it has anyway.
 unsigned long FactorPercent(uint64_t uncompressed, uint64_t compressed) {
     if (uncompressed == 0) return 0;
     const uint64_t difference = compressed <= uncompressed ? uncompressed - compressed : compressed - uncompressed;
-    const double percent = std::floor(100.0 * static_cast<double>(difference) / static_cast<double>(uncompressed));
+    double percent = std::floor(100.0 * static_cast<double>(difference) / static_cast<double>(uncompressed) + 0.5);
+    if (compressed > 0 && compressed < uncompressed && percent > 99.0) percent = 99.0;
     return percent > 65535.0 ? 65535ul : static_cast<unsigned long>(percent);
 }
 
@@ -204,14 +205,13 @@ int Test(const std::vector<std::string>& requested, const UnzipCommand& command,
     return notFound.empty() && skipped == 0 ? UNZIP_OK : UNZIP_WARNING;
 }
 
-// Lines that report something going wrong pass at quiet level 1 too; progress lines do not.
-bool IsProblemLine(const std::string& line) {
-    std::size_t start = line.find_first_not_of(' ');
-    if (start == std::string::npos) return false;
-    static const char* const problemStarts[] = {"warning", "error", "caution", "skipp", "refus", "cannot", "kept"};
-    for (const char* word : problemStarts)
-        if (line.compare(start, std::char_traits<char>::length(word), word) == 0) return true;
-    return false;
+// The library reports only what went wrong or was changed while extracting; its lines get the
+// customary "warning: " or "error: " in front so that a person scanning the log sees the weight.
+std::string WithSeverity(const std::string& line) {
+    static const char* const warningMarks[] = {"refused", "kept", "removed", "not in the archive", "skipped"};
+    for (const char* mark : warningMarks)
+        if (line.find(mark) != std::string::npos) return "warning: " + line;
+    return "error: " + line;
 }
 
 // Decides about one existing file: the overwrite words replace without asking (read-only files
@@ -243,9 +243,11 @@ int ResultForExtraction(const zipcore::ExtractResult& result) {
     case Status::Ok:
         return result.namesNotFound.empty() ? UNZIP_OK : UNZIP_WARNING;
     case Status::Skipped:
-    case Status::NotFound:
     case Status::NothingToDo:
         return UNZIP_WARNING;
+    // Names missing from the archive are a warning; a missing archive is not.
+    case Status::NotFound:
+        return result.namesNotFound.empty() ? UNZIP_ERROR : UNZIP_WARNING;
     // A refused entry spoils nothing else: a warning while other files came out, an error
     // when the archive gave nothing at all.
     case Status::UnsafeName:
@@ -266,14 +268,8 @@ int Extract(const std::vector<std::string>& requested, const UnzipCommand& comma
     const bool mayReplace = command.overwriteAll || command.replaceReadOnly || command.promptOverwrite;
     options.overwrite = mayReplace ? zipcore::Overwrite::Ask : zipcore::Overwrite::Never;
     options.askOverwrite = [&](const std::string& path) { return DecideReplace(path, command, callbacks, printer); };
-    options.message = [&](const std::string& line) {
-        if (IsProblemLine(line))
-            printer.Problem(line);
-        else
-            printer.Info(line);
-    };
+    options.message = [&](const std::string& line) { printer.Problem(WithSeverity(line)); };
     const zipcore::ExtractResult result = zipcore::Extract(command.archivePath, options);
-    for (const std::string& name : result.namesNotFound) printer.Problem("warning: " + name + " not found in the archive");
     const int code = ResultForExtraction(result);
     std::string summary = std::to_string(result.extracted) + " file(s) extracted";
     if (result.skipped) summary += ", " + std::to_string(result.skipped) + " kept";

@@ -78,22 +78,21 @@ std::vector<std::string> RequestedNames(const ZipRequest& request) {
     return names;
 }
 
-bool IsProblemLine(const std::string& line) {
-    std::size_t start = line.find_first_not_of(' ');
-    if (start == std::string::npos) return false;
-    static const char* const problemStarts[] = {"warning", "error", "caution", "skipp", "refus", "cannot"};
-    for (const char* word : problemStarts)
-        if (line.compare(start, std::char_traits<char>::length(word), word) == 0) return true;
-    return false;
+// The library's progress lines ("adding: x (deflated 61%)", "deleting: x") are shown indented
+// as zip logs customarily are; everything else it says is a problem and gets its weight in front.
+void Forward(const Printer& printer, const std::string& line) {
+    static const char* const progressStarts[] = {"adding: ", "updating: ", "deleting: "};
+    for (const char* start : progressStarts)
+        if (line.rfind(start, 0) == 0) return printer.Info("  " + line);
+    static const char* const warningMarks[] = {"no file matches", "skipped", "not added", "not in the archive",
+                                               "nothing to do"};
+    for (const char* mark : warningMarks)
+        if (line.find(mark) != std::string::npos) return printer.Problem("warning: " + line);
+    printer.Problem("error: " + line);
 }
 
 std::function<void(const std::string&)> Forwarder(const Printer& printer) {
-    return [&printer](const std::string& line) {
-        if (IsProblemLine(line))
-            printer.Problem(line);
-        else
-            printer.Info(line);
-    };
+    return [&printer](const std::string& line) { Forward(printer, line); };
 }
 
 DWORD FileAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
@@ -172,11 +171,7 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
         return ZIP_OK;
     }
     emptyArchive.Restore();
-    if (code == ZIP_NOTHING_TO_DO) {
-        std::string names;
-        for (const std::string& name : options.add) names += (names.empty() ? "" : ", ") + name;
-        printer.Problem("warning: no file matched " + names + "; " + archive + " unchanged");
-    } else {
+    if (code != ZIP_NOTHING_TO_DO) {   // the library has said which names matched nothing
         printer.Problem("error: cannot update " + archive + ": " + zipcore::StatusText(result.status) +
                         "; the archive is unchanged");
     }
@@ -243,7 +238,6 @@ int Delete(const ZipRequest& request, const std::vector<std::string>& requested,
     const zipcore::UpdateResult result = zipcore::Update(archive, options);
     const int code = ResultForUpdate(result);
     if (code == ZIP_OK) {
-        for (const std::string& name : resolved) printer.Info("deleting: " + name);
         ReportCounts(printer, archive, result);
     } else {
         printer.Problem("error: cannot delete from " + archive + ": " + zipcore::StatusText(result.status) +

@@ -1,0 +1,85 @@
+// Archives with names meant to escape the target folder or to open devices: nothing may be
+// written outside the current folder, every refused entry is reported, and the safe entries
+// still come out.
+
+#include "WindllFixture.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+using namespace windll_test;
+
+namespace {
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Extracts into scratch\inner, so that anything escaping one level lands beside it.
+std::vector<std::string> ExtractIntoInner(const ScratchFolder& scratch, const std::string& archive, bool keepFolders,
+                                          int& result) {
+    MakeFolder(scratch / "inner");
+    SetCurrentDirectoryA((scratch / "inner").c_str());
+    result = CallUnzip(ExtractCommand(DataFile(archive), true, keepFolders)).result;
+    SetCurrentDirectoryA(scratch.path().c_str());
+    return FolderTree(scratch.path());
+}
+
+}  // namespace
+
+TEST(HostileArchive, NothingIsWrittenOutsideTheCurrentFolder) {
+    ScratchFolder scratch;
+    int result = -1;
+    const std::vector<std::string> tree = ExtractIntoInner(scratch, "hostile.zip", true, result);
+    for (const std::string& name : tree)
+        EXPECT_EQ(name.rfind("inner\\", 0) == 0 || name == "inner\\", true) << name << " escaped";
+    EXPECT_TRUE(Contains(tree, "inner\\safe\\good.txt"));
+    EXPECT_EQ(ReadWholeFile(scratch / "inner\\safe\\good.txt"), "good\n");
+    // Rooted and drive names would land at the root of the drive the scratch folder is on.
+    EXPECT_FALSE(FileExists("C:\\drive.txt") && ReadWholeFile("C:\\drive.txt") == "drive\n");
+    EXPECT_FALSE(FileExists("\\rooted.txt") && ReadWholeFile("\\rooted.txt") == "rooted\n");
+}
+
+TEST(HostileArchive, DeviceAndForbiddenNamesAreRefusedAndReported) {
+    ScratchFolder scratch;
+    int result = -1;
+    const std::vector<std::string> tree = ExtractIntoInner(scratch, "hostile.zip", true, result);
+    EXPECT_FALSE(Contains(tree, "inner\\CON"));
+    EXPECT_FALSE(Contains(tree, "inner\\aux.txt"));
+    const std::string& printed = Recorded().printed;
+    EXPECT_NE(printed.find("CON"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("aux.txt"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("bad|name.txt"), std::string::npos) << printed;
+    // The safe entries came out, so the refusals are warnings, not a failed extraction.
+    EXPECT_EQ(result, UNZIP_WARNING) << printed;
+}
+
+TEST(HostileArchive, JunkPathsStaysInsideToo) {
+    ScratchFolder scratch;
+    int result = -1;
+    const std::vector<std::string> tree = ExtractIntoInner(scratch, "hostile.zip", false, result);
+    for (const std::string& name : tree)
+        EXPECT_TRUE(name.rfind("inner\\", 0) == 0) << name << " escaped";
+    EXPECT_TRUE(Contains(tree, "inner\\good.txt"));
+    EXPECT_FALSE(Contains(tree, "inner\\safe\\"));
+    EXPECT_EQ(result, UNZIP_WARNING);
+}
+
+TEST(HostileArchive, AnArchiveOfRefusedNamesOnlyIsAnError) {
+    ScratchFolder scratch;
+    int result = -1;
+    const std::vector<std::string> tree = ExtractIntoInner(scratch, "devices.zip", true, result);
+    EXPECT_GT(result, UNZIP_WARNING);
+    EXPECT_EQ(tree, std::vector<std::string>{"inner\\"});
+    EXPECT_NE(Recorded().printed.find("NUL"), std::string::npos) << Recorded().printed;
+    EXPECT_NE(Recorded().printed.find("com1.txt"), std::string::npos) << Recorded().printed;
+}
+
+TEST(HostileArchive, ListingShowsTheNamesAsStored) {
+    const UnzipOutcome outcome = CallUnzip(ListingCommand(DataFile("hostile.zip")));
+    EXPECT_EQ(outcome.result, UNZIP_OK);
+    ASSERT_EQ(Recorded().entries.size(), 8u);
+    EXPECT_EQ(Recorded().entries[0].name, "../escape.txt");
+    EXPECT_EQ(Recorded().entries[4].name, "CON");
+}

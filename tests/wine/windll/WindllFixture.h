@@ -1,0 +1,99 @@
+#pragma once
+// Shared scaffolding of the DLL tests: the DLLs bound the way the engine binds them, callbacks
+// that record what the DLLs report, a scratch folder made current for each test, and small
+// file helpers.
+
+#include "zipdll/ZipDllInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace windll_test {
+
+struct ListedEntry {
+    unsigned long uncompressedSize = 0;
+    unsigned long compressedSize = 0;
+    unsigned short factor = 0;
+    unsigned short month = 0, day = 0, year = 0, hour = 0, minute = 0;
+    char flag = 0;
+    std::string name;
+    std::string method;
+    unsigned long crc = 0;
+    char encrypted = 0;
+};
+
+// What the callbacks saw during the last call. The callbacks get no context pointer, so this
+// is process-wide; Reset() runs before every DLL call the helpers make.
+struct Recorder {
+    std::string printed;                  // everything both print callbacks received
+    int printCalls = 0;
+    std::vector<ListedEntry> entries;
+    std::vector<std::string> replaceQuestions;
+    // Answer of the replace callback, chosen per file name; anything not listed gets defaultAnswer.
+    std::vector<std::pair<std::string, int>> replaceAnswers;
+    int defaultAnswer = UNZIP_KEEP;
+    void Reset();
+};
+Recorder& Recorded();
+
+UnzipCallbacks MakeCallbacks();
+UnzipCommand ListingCommand(const std::string& archive);
+// The record the engine fills for extraction: overwrite, or ask when overwrite is 0.
+UnzipCommand ExtractCommand(const std::string& archive, bool overwrite, bool keepFolderNames);
+
+WindllUnzipFunction Unzip();
+DllZipUpFilesFunction ZipUp();
+
+struct UnzipOutcome {
+    int result = -1;
+    UnzipCallbacks callbacks{};
+};
+// Calls windll_unzip after clearing the recorder; names empty means every entry.
+UnzipOutcome CallUnzip(UnzipCommand command, const std::vector<std::string>& names = {});
+
+// A request as the engine fills it: the level digit at byte 0, everything else 0.
+struct ZipCall {
+    std::string archive;
+    std::vector<std::string> names;
+    char level = '9';
+    bool dropFolderNames = false;
+    bool deleteEntries = false;
+    bool quiet = false;
+};
+int CallZip(const ZipCall& call);
+// For tests that set words themselves; print callback and names filled by the caller.
+ZipRequest DefaultZipRequest();
+ZipPrintCallback RecordingZipPrint();
+
+// A new empty folder under the temporary folder, made current for the test's life.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return folder; }
+    std::string operator/(const std::string& name) const { return folder + "\\" + name; }
+
+private:
+    std::string previous;
+    std::string folder;
+};
+
+std::string ProgramFolder();
+std::string DataFile(const std::string& name);   // a committed fixture archive
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& data);
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+void MakeFolder(const std::string& path);
+// Names in a folder, recursively, relative to it, '\' separated, sorted; folders end in '\'.
+std::vector<std::string> FolderTree(const std::string& folder);
+std::string HelloText();   // the 1031-byte hello.txt inside the Info-ZIP fixtures
+
+// Entry names of an archive read with the library, independently of the DLLs.
+std::vector<std::string> EntryNames(const std::string& archive);
+
+}  // namespace windll_test

@@ -1,0 +1,267 @@
+// Zip32: adding names and wildcard patterns at a level, with or without folder names, and
+// deleting entries; the result codes the engine relies on to tell failure from success; and
+// the archive left exactly as it was whenever the request fails.
+
+#include "WindllFixture.h"
+
+#include "zipcore/ZipArchive.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+using namespace windll_test;
+
+namespace {
+
+std::vector<zipcore::Entry> ReadEntries(const std::string& archive) {
+    zipcore::Error error;
+    auto reader = zipcore::Reader::Open(archive, error);
+    if (!reader) {
+        ADD_FAILURE() << "cannot read " << archive << ": " << error.message;
+        return {};
+    }
+    return reader->entries();
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Upper(std::string text) {
+    CharUpperA(text.data());
+    return text;
+}
+
+std::string TextOfSize(std::size_t size) {
+    std::string text;
+    while (text.size() < size) text += "All work and no play makes a dull archive. ";
+    text.resize(size);
+    return text;
+}
+
+}  // namespace
+
+TEST(ZipAdd, LevelNineDeflatesAndTheEntryRoundTrips) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "report.txt", TextOfSize(5000));
+    ZipCall call{scratch / "new.zip", {"report.txt"}};
+    ASSERT_EQ(CallZip(call), ZIP_OK) << Recorded().printed;
+    const std::vector<zipcore::Entry> entries = ReadEntries(scratch / "new.zip");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "report.txt");
+    EXPECT_EQ(entries[0].method, 8);
+    EXPECT_LT(entries[0].compressedSize, 1000u);
+    EXPECT_FALSE(Recorded().printed.empty()) << "a person reading the log should see what was added";
+
+    MakeFolder(scratch / "out");
+    SetCurrentDirectoryA((scratch / "out").c_str());
+    ASSERT_EQ(CallUnzip(ExtractCommand(scratch / "new.zip", true, true)).result, UNZIP_OK);
+    EXPECT_EQ(ReadWholeFile(scratch / "out\\report.txt"), TextOfSize(5000));
+}
+
+TEST(ZipAdd, LevelZeroStoresWithoutCompression) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "report.txt", TextOfSize(5000));
+    ZipCall call{scratch / "new.zip", {"report.txt"}, '0'};
+    ASSERT_EQ(CallZip(call), ZIP_OK) << Recorded().printed;
+    const std::vector<zipcore::Entry> entries = ReadEntries(scratch / "new.zip");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].method, 0);
+    EXPECT_EQ(entries[0].compressedSize, 5000u);
+}
+
+TEST(ZipAdd, AddingToAnExistingArchiveKeepsItsEntriesAndReplacesSameNames) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "first a");
+    WriteWholeFile(scratch / "b.txt", "b");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"b.txt"}}), ZIP_OK);
+    WriteWholeFile(scratch / "a.txt", "second a, longer");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
+    EXPECT_EQ(Sorted(EntryNames(scratch / "set.zip")), (std::vector<std::string>{"a.txt", "b.txt"}));
+    for (const zipcore::Entry& entry : ReadEntries(scratch / "set.zip")) {
+        if (entry.name == "a.txt") {
+            EXPECT_EQ(entry.uncompressedSize, 16u);
+        }
+    }
+}
+
+TEST(ZipAdd, UpperCasedAbsolutePathWithBackslashesDroppingFolderNames) {
+    ScratchFolder scratch;
+    MakeFolder(scratch / "data");
+    WriteWholeFile(scratch / "data\\report.txt", "quarterly numbers");
+    // The engine hands over upper-cased short paths; the file system matches them regardless.
+    ZipCall call{Upper(scratch / "ARCHIVE.ZIP"), {Upper(scratch / "data\\report.txt")}, '9', true};
+    ASSERT_EQ(CallZip(call), ZIP_OK) << Recorded().printed;
+    const std::vector<std::string> names = EntryNames(scratch / "archive.zip");
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(Upper(names[0]), "REPORT.TXT");
+}
+
+TEST(ZipAdd, RelativePathKeepsItsFolderNamesWhenAsked) {
+    ScratchFolder scratch;
+    MakeFolder(scratch / "data");
+    WriteWholeFile(scratch / "data\\report.txt", "quarterly numbers");
+    ASSERT_EQ(CallZip({scratch / "keep.zip", {"data\\report.txt"}, '9', false}), ZIP_OK) << Recorded().printed;
+    EXPECT_EQ(EntryNames(scratch / "keep.zip"), std::vector<std::string>{"data/report.txt"});
+    ASSERT_EQ(CallZip({scratch / "drop.zip", {"data\\report.txt"}, '9', true}), ZIP_OK) << Recorded().printed;
+    EXPECT_EQ(EntryNames(scratch / "drop.zip"), std::vector<std::string>{"report.txt"});
+}
+
+TEST(ZipAdd, AWildcardPatternAddsEveryMatchingFile) {
+    ScratchFolder scratch;
+    MakeFolder(scratch / "data");
+    WriteWholeFile(scratch / "data\\one.txt", "1");
+    WriteWholeFile(scratch / "data\\two.txt", "2");
+    WriteWholeFile(scratch / "data\\three.dat", "3");
+    ASSERT_EQ(CallZip({scratch / "pattern.zip", {Upper(scratch / "data\\*.TXT")}, '6', true}), ZIP_OK)
+        << Recorded().printed;
+    std::vector<std::string> names = EntryNames(scratch / "pattern.zip");
+    for (std::string& name : names) name = Upper(name);
+    EXPECT_EQ(Sorted(names), (std::vector<std::string>{"ONE.TXT", "TWO.TXT"}));
+}
+
+TEST(ZipAdd, APatternMatchingNothingIsNothingToDoAndLeavesTheArchiveAlone) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "a");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
+    const std::string before = ReadWholeFile(scratch / "set.zip");
+    EXPECT_EQ(CallZip({scratch / "set.zip", {"*.none"}}), ZIP_NOTHING_TO_DO);
+    EXPECT_FALSE(Recorded().printed.empty());
+    EXPECT_EQ(ReadWholeFile(scratch / "set.zip"), before);
+
+    EXPECT_EQ(CallZip({scratch / "fresh.zip", {"*.none"}}), ZIP_NOTHING_TO_DO);
+    EXPECT_FALSE(FileExists(scratch / "fresh.zip"));
+}
+
+TEST(ZipAdd, AMissingFileIsNotReportedAsSuccess) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "a");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
+    const std::string before = ReadWholeFile(scratch / "set.zip");
+    const int result = CallZip({scratch / "set.zip", {"no-such-file.txt"}});
+    EXPECT_TRUE(result == ZIP_NOTHING_TO_DO || result == ZIP_ERROR) << result;
+    EXPECT_NE(Recorded().printed.find("no-such-file.txt"), std::string::npos) << Recorded().printed;
+    EXPECT_EQ(ReadWholeFile(scratch / "set.zip"), before);
+}
+
+TEST(ZipAdd, AZeroLengthArchiveFileIsTreatedAsANewArchive) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "empty.zip", "");
+    WriteWholeFile(scratch / "a.txt", "a");
+    ASSERT_EQ(CallZip({scratch / "empty.zip", {"a.txt"}}), ZIP_OK) << Recorded().printed;
+    EXPECT_EQ(EntryNames(scratch / "empty.zip"), std::vector<std::string>{"a.txt"});
+}
+
+TEST(ZipAdd, AZeroLengthArchiveStaysWhenNothingWasAdded) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "empty.zip", "");
+    EXPECT_EQ(CallZip({scratch / "empty.zip", {"*.none"}}), ZIP_NOTHING_TO_DO);
+    EXPECT_TRUE(FileExists(scratch / "empty.zip"));
+    EXPECT_EQ(ReadWholeFile(scratch / "empty.zip"), "");
+}
+
+TEST(ZipAdd, ANonZipArchiveFileIsAnErrorAndKeepsItsBytes) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "letter.zip", "Dear reader, this is not an archive.");
+    WriteWholeFile(scratch / "a.txt", "a");
+    EXPECT_EQ(CallZip({scratch / "letter.zip", {"a.txt"}}), ZIP_ERROR);
+    EXPECT_NE(Recorded().printed.find("letter.zip"), std::string::npos) << Recorded().printed;
+    EXPECT_EQ(ReadWholeFile(scratch / "letter.zip"), "Dear reader, this is not an archive.");
+}
+
+TEST(ZipAdd, AnArchiveInAMissingFolderIsAnError) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "a");
+    EXPECT_EQ(CallZip({scratch / "no\\such\\folder\\out.zip", {"a.txt"}}), ZIP_ERROR);
+    EXPECT_FALSE(Recorded().printed.empty());
+}
+
+TEST(ZipAdd, QuietPrintsNothingOnSuccess) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "a");
+    ZipCall call{scratch / "quiet.zip", {"a.txt"}};
+    call.quiet = true;
+    ASSERT_EQ(CallZip(call), ZIP_OK);
+    EXPECT_EQ(Recorded().printCalls, 0) << Recorded().printed;
+}
+
+TEST(ZipAdd, EveryPrintedLineEndsWithANewline) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "a");
+    WriteWholeFile(scratch / "b.txt", "b");
+    ASSERT_EQ(CallZip({scratch / "lines.zip", {"*.txt"}}), ZIP_OK);
+    ASSERT_GT(Recorded().printCalls, 0);
+    std::size_t lines = 0;
+    for (char c : Recorded().printed) lines += c == '\n';
+    EXPECT_EQ(lines, static_cast<std::size_t>(Recorded().printCalls));
+    EXPECT_EQ(Recorded().printed.back(), '\n');
+}
+
+TEST(ZipDelete, NamedEntriesAreRemovedAndTheRestKept) {
+    ScratchFolder scratch;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteWholeFile(scratch / name, std::string(name) + " body");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"*.txt"}}), ZIP_OK);
+    ZipCall erase{scratch / "set.zip", {"b.txt"}};
+    erase.deleteEntries = true;
+    ASSERT_EQ(CallZip(erase), ZIP_OK) << Recorded().printed;
+    EXPECT_NE(Recorded().printed.find("b.txt"), std::string::npos) << Recorded().printed;
+    EXPECT_EQ(Sorted(EntryNames(scratch / "set.zip")), (std::vector<std::string>{"a.txt", "c.txt"}));
+
+    MakeFolder(scratch / "out");
+    SetCurrentDirectoryA((scratch / "out").c_str());
+    ASSERT_EQ(CallUnzip(ExtractCommand(scratch / "set.zip", true, true)).result, UNZIP_OK);
+    EXPECT_EQ(ReadWholeFile(scratch / "out\\c.txt"), "c.txt body");
+}
+
+TEST(ZipDelete, NamesMatchAcrossSlashDirectionAndLetterCase) {
+    ScratchFolder scratch;
+    MakeFolder(scratch / "docs");
+    WriteWholeFile(scratch / "docs\\Notes.txt", "n");
+    WriteWholeFile(scratch / "keep.txt", "k");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"docs\\Notes.txt", "keep.txt"}}), ZIP_OK) << Recorded().printed;
+    ASSERT_EQ(Sorted(EntryNames(scratch / "set.zip")), (std::vector<std::string>{"docs/Notes.txt", "keep.txt"}));
+    ZipCall erase{scratch / "set.zip", {"DOCS\\NOTES.TXT"}};
+    erase.deleteEntries = true;
+    ASSERT_EQ(CallZip(erase), ZIP_OK) << Recorded().printed;
+    EXPECT_EQ(EntryNames(scratch / "set.zip"), std::vector<std::string>{"keep.txt"});
+}
+
+TEST(ZipDelete, AnAbsentNameIsNothingToDoAndTheArchiveIsUnchanged) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "a");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
+    const std::string before = ReadWholeFile(scratch / "set.zip");
+    ZipCall erase{scratch / "set.zip", {"ghost.txt"}};
+    erase.deleteEntries = true;
+    EXPECT_EQ(CallZip(erase), ZIP_NOTHING_TO_DO);
+    EXPECT_NE(Recorded().printed.find("ghost.txt"), std::string::npos) << Recorded().printed;
+    EXPECT_EQ(ReadWholeFile(scratch / "set.zip"), before);
+}
+
+TEST(ZipDelete, FromAMissingOrNonZipArchiveIsAnError) {
+    ScratchFolder scratch;
+    ZipCall erase{scratch / "nowhere.zip", {"a.txt"}};
+    erase.deleteEntries = true;
+    EXPECT_EQ(CallZip(erase), ZIP_ERROR);
+    EXPECT_FALSE(FileExists(scratch / "nowhere.zip"));
+    WriteWholeFile(scratch / "letter.zip", "not an archive");
+    erase.archive = scratch / "letter.zip";
+    EXPECT_EQ(CallZip(erase), ZIP_ERROR);
+    EXPECT_EQ(ReadWholeFile(scratch / "letter.zip"), "not an archive");
+}
+
+TEST(ZipDelete, DeletingEveryEntryLeavesAValidEmptyArchive) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "a");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
+    ZipCall erase{scratch / "set.zip", {"a.txt"}};
+    erase.deleteEntries = true;
+    ASSERT_EQ(CallZip(erase), ZIP_OK) << Recorded().printed;
+    EXPECT_TRUE(EntryNames(scratch / "set.zip").empty());
+    const UnzipOutcome listing = CallUnzip(ListingCommand(scratch / "set.zip"));
+    EXPECT_EQ(listing.result, UNZIP_OK);
+    EXPECT_EQ(listing.callbacks.entryCount, 0u);
+}
