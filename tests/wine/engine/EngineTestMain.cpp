@@ -1,6 +1,7 @@
 // The engine tests' entry point. Started as "<program> --init-probe <report file>" it instead
 // binds the zip libraries from its own folder and writes what happened into the report, so
-// that a copy placed beside missing or wrong DLLs shows how Init reacts.
+// that a copy placed beside missing or wrong DLLs shows how Init reacts. With
+// "--record-probe" it runs one operation against the recording stand-in DLLs.
 
 #include <cstring>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "RecordProbe.h"
 #include "ZipHandler.h"
 
 namespace {
@@ -26,6 +28,7 @@ int RunInitProbe(const char* reportPath) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--init-probe") == 0) return RunInitProbe(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--record-probe") == 0) return RunRecordProbe(argv[2], argv[3]);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,46 @@
+// Started as "<copy of the tests> --record-probe <scenario> <folder>" beside the recording
+// stand-in DLLs: binds them, runs one operation and writes what the view and the message
+// seam saw into <folder>\report.txt.
+
+#include "RecordProbe.h"
+
+#include <fstream>
+
+#include "EngineTestSupport.h"
+#include "ZipHandler.h"
+
+int RunRecordProbe(const std::string& scenario, const std::string& folder) {
+    std::ofstream report(folder + "\\report.txt", std::ios::binary | std::ios::trunc);
+    RecordingView view;
+    RecordingPresenter presenter;
+    CZipHandler handler(&view);
+    if (!handler.Init()) {
+        report << "init failed\n";
+        return 0;
+    }
+    handler.Open(folder + "\\ARCHIVE.ZIP");
+    int result = -1;
+    if (scenario == "list") {
+        result = handler.Refresh();
+    } else if (scenario == "extract-selected") {
+        view.selection = {"first.txt", "dir/second.bin"};
+        result = handler.Extract(folder + "\\out", 0, 1, 0);
+    } else if (scenario == "extract-all") {
+        result = handler.Extract(folder + "\\out", 1, 0, 1);
+    } else if (scenario == "add-tree") {
+        SetCurrentDirectoryA((folder + "\\tree").c_str());
+        result = handler.AddFile("*.TXT", 1, 1, 0);
+    } else if (scenario == "add-plain") {
+        result = handler.AddFile("C:\\SOME\\FILE.TXT", 0, 0, 9);
+    } else if (scenario == "delete") {
+        result = handler.DeleteEntries(NameList{"first.txt", "dir/second.bin"});
+    }
+    report << "result " << result << "\n";
+    for (const EntryRow& row : view.rows)
+        report << "row " << row.name << "|" << row.date << "|" << row.time << "|" << row.size << "|" << row.ratio
+               << "|" << row.packed << "\n";
+    if (view.statusSet) report << "status " << view.statusText << "\n";
+    for (const RecordedMessage& message : presenter.messages) report << "message " << message.text << "\n";
+    report << "cwd " << CurrentDirectory() << "\n";
+    return 0;
+}
