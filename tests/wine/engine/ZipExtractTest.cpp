@@ -109,15 +109,6 @@ TEST_F(ZipExtract, OverwriteQuestionAnsweredYesReplacesTheFile) {
     EXPECT_EQ(ReadFileBytes(target + "\\top.txt"), "top contents");
 }
 
-TEST_F(ZipExtract, OverwriteReplacesWithoutAsking) {
-    const std::string target = scratch / "out";
-    MakeFolder(target);
-    WriteFileBytes(target + "\\top.txt", "mine");
-    EXPECT_EQ(handler.Extract(target, 1, 0, 1), 1);
-    EXPECT_EQ(ReadFileBytes(target + "\\top.txt"), "top contents");
-    EXPECT_TRUE(presenter.messages.empty());
-}
-
 TEST_F(ZipExtract, DamagedArchiveReportsError) {
     WriteFileBytes(scratch / "bad.zip", "PK\x03\x04 this is not really an archive");
     handler.Open(scratch / "bad.zip");

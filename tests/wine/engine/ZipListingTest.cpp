@@ -108,15 +108,6 @@ TEST_F(ZipListing, TextFileNamedZipGivesTheListingFailure) {
     EXPECT_FALSE(handler.GetErrorLog().empty());
 }
 
-TEST_F(ZipListing, EachRefreshStartsWithAnEmptyLog) {
-    WriteFileBytes(scratch / "notes.zip", "not an archive");
-    handler.Open(scratch / "notes.zip");
-    handler.Refresh();
-    const std::size_t firstLength = handler.GetErrorLog().size();
-    handler.Refresh();
-    EXPECT_EQ(handler.GetErrorLog().size(), firstLength);
-}
-
 TEST(ZipBinding, BothLibrariesBindFromTheProgramFolder) {
     RecordingPresenter presenter;
     CZipHandler handler(nullptr);

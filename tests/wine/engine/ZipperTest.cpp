@@ -84,18 +84,4 @@ TEST(ZipperProgram, RelativeNameIsTakenFromItsStartingFolderAndBlanksNeedNoQuote
     EXPECT_EQ(EntryNames(scratch / "my notes.zip"), std::vector<std::string>{"my notes.txt"});
 }
 
-TEST(ZipperProgram, ReplacesTheEntryWhenRunAgain) {
-    ScratchFolder scratch;
-    const std::string source = scratch / "data.csv";
-    WriteFileBytes(source, "1,2,3");
-    ASSERT_EQ(RunAndWait("\"" + ZipperProgram() + "\" " + source), 0);
-    WriteFileBytes(source, "4,5,6,7");
-    ASSERT_EQ(RunAndWait("\"" + ZipperProgram() + "\" " + source), 0);
-    zipcore::Error error;
-    std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(scratch / "data.zip", error);
-    ASSERT_TRUE(reader);
-    ASSERT_EQ(reader->entries().size(), 1u);
-    EXPECT_EQ(reader->entries()[0].uncompressedSize, 7u);
-}
-
 }  // namespace
