@@ -1,0 +1,162 @@
+// Windows paths and file sharing, run under Wine in the mingw build: drive letters and
+// backslashes, long names, case-insensitive replacing, files held open by someone else.
+#include "TestSupport.h"
+#include "zipcore/ZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+
+using namespace ziptest;
+using zipcore::Status;
+
+namespace {
+
+// Opens a file the way another program might: reading allowed to others, writing denied.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path) {
+        _sopen_s(&fd_, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYWR, _S_IREAD);
+    }
+    ~HeldOpen() {
+        if (fd_ >= 0) _close(fd_);
+    }
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool ok() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+std::vector<std::string> Names(const std::string& archive) {
+    zipcore::Error error;
+    auto reader = zipcore::Reader::Open(archive, error);
+    std::vector<std::string> names;
+    if (reader)
+        for (const auto& e : reader->entries()) names.push_back(e.name);
+    return names;
+}
+
+}  // namespace
+
+TEST(WindowsPaths, DriveLettersAndBackslashesInEveryPath) {
+    ScratchDir dir;
+    ASSERT_EQ(dir.path()[1], ':') << dir.path();
+    WriteFile(dir.path() + "\\src\\sub\\a.txt", "alpha");
+    WriteFile(dir.path() + "\\src\\sub\\b.dat", "beta");
+    const std::string archive = dir.path() + "\\pack.zip";
+    zipcore::UpdateOptions add;
+    add.baseDir = dir.path() + "\\src\\";
+    add.add = {"sub\\*.txt", "sub/b.dat"};
+    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    EXPECT_EQ(Names(archive), (std::vector<std::string>{"sub/a.txt", "sub/b.dat"}));
+
+    zipcore::ExtractOptions extract;
+    extract.targetDir = dir.path() + "/out\\two\\levels";  // neither level exists yet
+    extract.overwrite = zipcore::Overwrite::Always;
+    zipcore::ExtractResult result = zipcore::Extract(archive, extract);
+    EXPECT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(ReadFile(dir.path() + "\\out\\two\\levels\\sub\\a.txt"), "alpha");
+}
+
+TEST(WindowsPaths, AbsolutePatternStoresThePathWithoutTheDrive) {
+    ScratchDir dir;
+    WriteFile(dir.path() + "\\src\\x.txt", "x");
+    const std::string archive = dir.path() + "\\pack.zip";
+    zipcore::UpdateOptions add;
+    add.add = {dir.path() + "\\src\\*.txt"};
+    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    std::vector<std::string> names = Names(archive);
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].find(':'), std::string::npos);
+    EXPECT_EQ(names[0].find('\\'), std::string::npos);
+    EXPECT_NE(names[0].front(), '/');
+    EXPECT_EQ(names[0].substr(names[0].size() - 9), "src/x.txt");
+}
+
+TEST(WindowsPaths, LongNamesRoundTrip) {
+    ScratchDir dir;
+    const std::string longName = std::string(150, 'n') + ".txt";
+    WriteFile(dir.path() + "\\" + longName, "long");
+    const std::string archive = dir.path() + "\\pack.zip";
+    zipcore::UpdateOptions add;
+    add.baseDir = dir.path();
+    add.add = {longName};
+    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    zipcore::ExtractOptions extract;
+    extract.targetDir = dir.path() + "\\out";
+    ASSERT_EQ(zipcore::Extract(archive, extract).status, Status::Ok);
+    EXPECT_EQ(ReadFile(dir.path() + "\\out\\" + longName), "long");
+}
+
+TEST(WindowsPaths, ReplacingIgnoresCase) {
+    ScratchDir dir;
+    RawZip zip;
+    zip.entries.push_back({"Docs/README.TXT", "old"});
+    zip.entries.push_back({"other", "o"});
+    const std::string archive = dir.path() + "\\pack.zip";
+    WriteFile(archive, zip.Build());
+    WriteFile(dir.path() + "\\docs\\readme.txt", "new");
+    zipcore::UpdateOptions add;
+    add.baseDir = dir.path();
+    add.add = {"docs\\readme.txt"};
+    zipcore::UpdateResult result = zipcore::Update(archive, add);
+    ASSERT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.replaced, 1);
+    EXPECT_EQ(Names(archive), (std::vector<std::string>{"docs/readme.txt", "other"}));
+}
+
+TEST(WindowsSharing, ArchiveHeldOpenByAnotherProgramStaysWhole) {
+    ScratchDir dir;
+    WriteFile(dir.path() + "\\a.txt", Words(50000, 1));
+    WriteFile(dir.path() + "\\b.txt", "bee");
+    const std::string archive = dir.path() + "\\pack.zip";
+    zipcore::UpdateOptions add;
+    add.baseDir = dir.path();
+    add.add = {"a.txt"};
+    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    const std::string before = ReadFile(archive);
+    add.add = {"b.txt"};
+    {
+        HeldOpen other(archive);
+        ASSERT_TRUE(other.ok());
+        std::vector<std::string> lines;
+        add.message = [&](const std::string& line) { lines.push_back(line); };
+        zipcore::UpdateResult result = zipcore::Update(archive, add);
+        EXPECT_EQ(result.status, Status::IoError);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines.back().find("pack.zip"), std::string::npos) << lines.back();
+    }
+    EXPECT_TRUE(ReadFile(archive) == before);
+    EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
+    add.message = nullptr;
+    EXPECT_EQ(zipcore::Update(archive, add).status, Status::Ok);  // once released, it works
+    EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST(WindowsSharing, ExtractingOverAFileHeldOpenFailsCleanly) {
+    ScratchDir dir;
+    RawZip zip;
+    zip.entries.push_back({"busy.txt", "new"});
+    zip.entries.push_back({"free.txt", "free"});
+    const std::string archive = dir.path() + "\\pack.zip";
+    WriteFile(archive, zip.Build());
+    WriteFile(dir.path() + "\\out\\busy.txt", "in use");
+    HeldOpen other(dir.path() + "\\out\\busy.txt");
+    ASSERT_TRUE(other.ok());
+    zipcore::ExtractOptions extract;
+    extract.targetDir = dir.path() + "\\out";
+    extract.overwrite = zipcore::Overwrite::Always;
+    zipcore::ExtractResult result = zipcore::Extract(archive, extract);
+    EXPECT_EQ(result.status, Status::IoError);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.extracted, 1);
+    EXPECT_EQ(ReadFile(dir.path() + "\\out\\busy.txt"), "in use");
+    EXPECT_EQ(FilesBelow(dir.path() + "\\out"), (std::vector<std::string>{"busy.txt", "free.txt"}));
+}
+#endif
