@@ -14,6 +14,8 @@ namespace {
 
 const std::string& ScratchPath() {
     static const std::string path = "/tmp/zipcore-fuzz-" + std::to_string(getpid()) + ".zip";
+    static const bool cleanup = std::atexit([] { std::remove(ScratchPath().c_str()); }) == 0;
+    (void)cleanup;
     return path;
 }
 
