@@ -360,7 +360,8 @@ void CBrindleView::OnDropFiles(HDROP drop) {
 
 // ---- Window --------------------------------------------------------------------------
 
-void CBrindleView::SaveLayout() {
+std::vector<std::pair<std::string, int>> CBrindleView::ReadColumnWidths() const {
+    std::vector<std::pair<std::string, int>> widths;
     for (int index = 0; index < kColumnCount; ++index) {
         char title[100] = "";
         LVCOLUMNA column{};
@@ -368,8 +369,14 @@ void CBrindleView::SaveLayout() {
         column.pszText = title;
         column.cchTextMax = sizeof title;
         if (SendMessageA(GetListControl(), LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(&column)))
-            WriteSettingInt("Window", title, column.cx);
+            widths.emplace_back(title, column.cx);
     }
+    return widths;
+}
+
+void CBrindleView::SaveLayout(const std::vector<std::pair<std::string, int>>& columnWidths) {
+    // Under the titles the columns show, which are also the keys the widths are read from.
+    for (const auto& column : columnWidths) WriteSettingInt("Window", column.first.c_str(), column.second);
     HWND mainWindow = GetParentFrame() ? GetParentFrame()->GetHandle() : GetAncestor(GetHandle(), GA_ROOT);
     const bool maximized = IsZoomed(mainWindow) != FALSE;
     WriteSettingInt("Window", "fMaximized", maximized ? 1 : 0);
@@ -417,8 +424,10 @@ LRESULT CBrindleView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         }
         case WM_DESTROY: {
+            // The columns are read while the control certainly still has them.
+            auto columnWidths = ReadColumnWidths();
             LRESULT result = DefaultHandling(message, wParam, lParam);
-            SaveLayout();
+            SaveLayout(columnWidths);
             return result;
         }
         default:

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ArchiveView.h"
@@ -83,7 +84,8 @@ private:
     // Tells the control how many rows there are; deferred while a listing adds rows.
     void SyncItemCount();
     void SetPaneText(int pane, const std::string& text);
-    void SaveLayout();
+    std::vector<std::pair<std::string, int>> ReadColumnWidths() const;
+    void SaveLayout(const std::vector<std::pair<std::string, int>>& columnWidths);
     void ShowContextMenu(POINT screenPoint);
     void FillDisplayInfo(NMLVDISPINFOA& info) const;
     int RowIndexForDisplay(int displayIndex) const { return static_cast<int>(rows.size()) - 1 - displayIndex; }
