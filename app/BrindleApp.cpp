@@ -48,12 +48,7 @@ BOOL CBrindleApp::InitInstance() {
     LoadRecentFileList();
     CStartupScreen::EnableStartupScreen(ReadSettingInt("Settings", "ShowStartupScreen", 1) != 0);
 
-    DocumentTemplate documentTemplate;
-    documentTemplate.resourceId = IDR_MAINFRAME;
-    documentTemplate.createDocument = [] { return std::unique_ptr<CDocument>(new CBrindleDoc()); };
-    documentTemplate.createFrame = [] { return std::unique_ptr<CFrameWindow>(new CMainFrame()); };
-    documentTemplate.createView = [] { return std::unique_ptr<CView>(new CBrindleView()); };
-    SetDocumentTemplate(std::move(documentTemplate));
+    SetDocumentTemplate(CreateDocumentTemplate());
 
     // Whatever the command line asked for, the window starts with the empty document;
     // only a plain file name is then opened into it.
@@ -67,6 +62,15 @@ BOOL CBrindleApp::InitInstance() {
     UpdateWindow(frame);
     DragAcceptFiles(frame, TRUE);
     return TRUE;
+}
+
+DocumentTemplate CBrindleApp::CreateDocumentTemplate() {
+    DocumentTemplate documentTemplate;
+    documentTemplate.resourceId = IDR_MAINFRAME;
+    documentTemplate.createDocument = [] { return std::unique_ptr<CDocument>(new CBrindleDoc()); };
+    documentTemplate.createFrame = [] { return std::unique_ptr<CFrameWindow>(new CMainFrame()); };
+    documentTemplate.createView = [] { return std::unique_ptr<CView>(new CBrindleView()); };
+    return documentTemplate;
 }
 
 int CBrindleApp::ExitInstance() {

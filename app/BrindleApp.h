@@ -19,6 +19,10 @@ public:
     bool OnCommand(UINT id) override;
     bool QueryCommandState(UINT id, CommandState& state) override;
 
+protected:
+    // Joins CBrindleDoc, CMainFrame and CBrindleView under resource 128.
+    virtual DocumentTemplate CreateDocumentTemplate();
+
 private:
     void OnFileOpen();
     void OnAppAbout();

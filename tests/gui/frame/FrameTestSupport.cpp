@@ -1,0 +1,260 @@
+#include "FrameTestSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "MainFrame.h"
+#include "Settings.h"
+#include "StartupScreen.h"
+#include "framework/FrameWindow.h"
+#include "resource.h"
+
+namespace {
+
+void RemoveFolderTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolderTree(path);
+            else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+int RecordingPresenter::Show(const std::string& text, const std::string& caption, unsigned int style) {
+    messages.push_back({text, style});
+    captions.push_back(caption);
+    return (style & MB_YESNO) ? IDYES : IDOK;
+}
+
+bool FrameEvents::Contains(const std::string& entry) const { return IndexOf(entry) >= 0; }
+
+int FrameEvents::IndexOf(const std::string& entry) const {
+    auto found = std::find(log.begin(), log.end(), entry);
+    return found == log.end() ? -1 : static_cast<int>(found - log.begin());
+}
+
+FrameEvents& Events() {
+    static FrameEvents events;
+    return events;
+}
+
+RecordingDocument::~RecordingDocument() { Events().log.push_back("document deleted"); }
+
+BOOL RecordingDocument::OnOpenDocument(const std::string& path) {
+    Events().log.push_back("open " + path);
+    std::string upper = path;
+    CharUpperA(upper.data());
+    return upper.find("REFUSE") == std::string::npos;
+}
+
+void RecordingDocument::OnCloseDocument() { Events().log.push_back("close document"); }
+
+bool RecordingView::OnCommand(UINT id) {
+    if (id == ID_ACTIONS_ADD || id == ID_ACTIONS_VIEW || id == ID_ACTIONS_DELETE) {
+        Events().log.push_back("command " + std::to_string(id));
+        return true;
+    }
+    return false;
+}
+
+bool RecordingView::QueryCommandState(UINT id, CommandState& state) {
+    if (Events().disabledCommands.count(id) == 0) return false;
+    state.enabled = false;
+    return true;
+}
+
+bool RecordingView::OnViewCreated() {
+    ++Events().viewCreations;
+    return !Events().failViewCreation;
+}
+
+LRESULT RecordingView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN) Events().log.push_back("key " + std::to_string(wParam));
+    if (message == WM_DESTROY) Events().log.push_back("view destroyed");
+    return CListViewBase::HandleMessage(message, wParam, lParam);
+}
+
+DocumentTemplate TestBrindleApp::CreateDocumentTemplate() {
+    DocumentTemplate documentTemplate = CBrindleApp::CreateDocumentTemplate();
+    if (useDoubles) {
+        documentTemplate.createDocument = [] { return std::unique_ptr<CDocument>(new RecordingDocument()); };
+        documentTemplate.createView = [] { return std::unique_ptr<CView>(new RecordingView()); };
+    }
+    return documentTemplate;
+}
+
+void DeleteSettingsCompany(const std::string& company) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + company).c_str());
+}
+
+void FrameTest::SetUp() {
+    Events() = FrameEvents{};
+    SetMessagePresenter(&presenter);
+    company = "BrindleTestFrame" + std::to_string(GetCurrentProcessId());
+    DeleteSettingsCompany(company);
+    SetSettingsCompany(company);
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    scratchDir = std::string(temp) + "BrindleFrameTest" + std::to_string(GetCurrentProcessId());
+    RemoveFolderTree(scratchDir);
+    ASSERT_TRUE(CreateDirectoryA(scratchDir.c_str(), nullptr));
+}
+
+void FrameTest::TearDown() {
+    if (application) {
+        application->ExitInstance();
+        application.reset();
+    }
+    // A WM_QUIT left by a closed window must not end the next test's pumping.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    SetMessagePresenter(nullptr);
+    DeleteSettingsCompany(company);
+    // Open and the tests move the current directory into the scratch folder, which could
+    // not be removed while it is current.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    SetCurrentDirectoryA(temp);
+    RemoveFolderTree(scratchDir);
+}
+
+BOOL FrameTest::Start(const std::string& commandLine, bool realDocument) {
+    application = std::make_unique<TestBrindleApp>(company, !realDocument);
+    application->SetCommandLine(commandLine);
+    BOOL started = application->InitInstance();
+    if (started) Pump();
+    return started;
+}
+
+void FrameTest::Pump() {
+    if (application) application->ProcessPendingMessages();
+}
+
+void FrameTest::ChooseCommand(UINT id) {
+    PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    Pump();
+}
+
+void FrameTest::PressKey(UINT virtualKey, bool control) {
+    // Posted keys leave the keyboard state alone, so Ctrl is set there by hand, as the
+    // accelerator translation reads it.
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    keys[VK_LCONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(ViewWindow(), WM_KEYDOWN, virtualKey, 1);
+    Pump();
+    keys[VK_CONTROL] = 0;
+    keys[VK_LCONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+CFrameWindow& FrameTest::Frame() const { return *application->GetMainFrame(); }
+
+HWND FrameTest::MainWindow() const { return Frame().GetHandle(); }
+
+HWND FrameTest::ViewWindow() const { return Frame().GetActiveView()->GetHandle(); }
+
+std::string FrameTest::PaneText(int pane) const { return Frame().GetStatusBar()->GetPaneText(pane); }
+
+std::string FrameTest::Caption() const {
+    char text[512] = "";
+    GetWindowTextA(MainWindow(), text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> FrameTest::MenuTexts(int popupIndex) {
+    HMENU popup = GetSubMenu(GetMenu(MainWindow()), popupIndex);
+    SendMessageA(MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(popupIndex, FALSE));
+    std::vector<std::string> texts;
+    for (int position = 0; position < GetMenuItemCount(popup); ++position) {
+        char text[512] = "";
+        GetMenuStringA(popup, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+UINT FrameTest::MenuItemState(int popupIndex, UINT id) {
+    HMENU popup = GetSubMenu(GetMenu(MainWindow()), popupIndex);
+    SendMessageA(MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(popupIndex, FALSE));
+    return GetMenuState(popup, id, MF_BYCOMMAND);
+}
+
+std::string FrameTest::MakeFile(const std::string& name, const std::string& bytes) const {
+    std::string path = ScratchPath(name);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return path;
+}
+
+std::vector<std::string> FrameTest::TakeMessageTexts() {
+    std::vector<std::string> texts;
+    for (const ShownMessage& message : presenter.messages) texts.push_back(message.text);
+    presenter.messages.clear();
+    return texts;
+}
+
+std::string ScreenshotFolder() {
+    std::string folder = BRINDLE_SCREENSHOT_DIR;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    if (!folder.empty() && folder[0] == '\\') folder = "Z:" + folder;   // Wine's drive for the Unix root
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+bool SaveWindowBitmap(HWND window, const std::string& path) {
+    RECT bounds{};
+    if (!GetWindowRect(window, &bounds)) return false;
+    int width = bounds.right - bounds.left;
+    int height = bounds.bottom - bounds.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY);
+    SelectObject(memory, previous);
+
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    int stride = ((width * 3 + 3) / 4) * 4;
+    std::vector<BYTE> pixels(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
+    GetDIBits(memory, picture, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;
+    fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
+    fileHeader.bfSize = fileHeader.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    std::fwrite(&fileHeader, sizeof fileHeader, 1, file);
+    std::fwrite(&header, sizeof header, 1, file);
+    std::fwrite(pixels.data(), 1, pixels.size(), file);
+    return std::fclose(file) == 0;
+}
