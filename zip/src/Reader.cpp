@@ -91,6 +91,7 @@ private:
     Error pipeDeflated(const Entry& entry, uint64_t dataOffset,
                        const std::function<bool(const uint8_t*, std::size_t)>& sink);
     uint64_t measureDescriptor(const Entry& entry, uint64_t at, bool zip64Sizes);
+    bool readCached(uint64_t offset, void* buffer, std::size_t size);
 
     std::string path_;
     fs::File file_;
@@ -108,6 +109,10 @@ private:
     uint64_t zip64LocatorOffset_ = 0;
     std::vector<uint8_t> input_;
     std::vector<uint8_t> output_;
+    // Local headers are read through a window, so walking many small entries in file
+    // order (listing checks, copying on update) costs one read per window, not several each.
+    std::vector<uint8_t> window_;
+    uint64_t windowStart_ = 0;
 };
 
 bool StartsWithLocalHeader(fs::File& file, uint64_t size) {
@@ -321,10 +326,28 @@ Error ArchiveReader::load() {
     return checkRanges();
 }
 
+bool ArchiveReader::readCached(uint64_t offset, void* buffer, std::size_t size) {
+    constexpr std::size_t kWindow = 64 * 1024;
+    if (size > kWindow / 2) return file_.readAt(offset, buffer, size);
+    if (offset < windowStart_ || offset - windowStart_ + size > window_.size()) {
+        if (offset >= fileSize_) return false;
+        std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(kWindow, fileSize_ - offset));
+        window_.resize(want);
+        if (!file_.readAt(offset, window_.data(), want)) {
+            window_.clear();
+            return false;
+        }
+        windowStart_ = offset;
+        if (size > want) return false;
+    }
+    std::memcpy(buffer, window_.data() + (offset - windowStart_), size);
+    return true;
+}
+
 uint64_t ArchiveReader::measureDescriptor(const Entry& entry, uint64_t at, bool zip64Sizes) {
     uint8_t bytes[24] = {};
     std::size_t available = static_cast<std::size_t>(std::min<uint64_t>(24, fileSize_ - std::min(at, fileSize_)));
-    if (available < 12 || !file_.readAt(at, bytes, available)) return 0;
+    if (available < 12 || !readCached(at, bytes, available)) return 0;
     auto matches = [&](std::size_t skip, bool wide) {
         std::size_t size = skip + 4 + (wide ? 16 : 8);
         if (size > available || Get32(bytes + skip) != entry.crc32) return false;
@@ -344,7 +367,7 @@ uint64_t ArchiveReader::measureDescriptor(const Entry& entry, uint64_t at, bool 
 Error ArchiveReader::Locate(std::size_t index, LocalLayout& layout) {
     const Entry& entry = entries_.at(index);
     uint8_t header[kLocalHeaderSize];
-    if (!file_.readAt(entry.localHeaderOffset, header, sizeof header))
+    if (!readCached(entry.localHeaderOffset, header, sizeof header))
         return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its local header");
     if (Get32(header) != kLocalSignature)
         return Fail(Status::BadOffsets, Quoted(entry.name) + ": no local header at offset " +
@@ -354,7 +377,7 @@ Error ArchiveReader::Locate(std::size_t index, LocalLayout& layout) {
     uint64_t compressed = Get32(header + 18), uncompressed = Get32(header + 22);
     std::size_t nameLength = Get16(header + 26), extraLength = Get16(header + 28);
     std::vector<uint8_t> variable(nameLength + extraLength);
-    if (!variable.empty() && !file_.readAt(entry.localHeaderOffset + kLocalHeaderSize, variable.data(), variable.size()))
+    if (!variable.empty() && !readCached(entry.localHeaderOffset + kLocalHeaderSize, variable.data(), variable.size()))
         return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its local header");
     if (nameLength != entry.name.size() || std::memcmp(variable.data(), entry.name.data(), nameLength) != 0)
         return Fail(Status::BadOffsets, Quoted(entry.name) + ": the local header names another file (" +

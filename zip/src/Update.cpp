@@ -305,6 +305,7 @@ private:
     void addItem(SourceItem item);
     bool writeArchive();
     bool copyEntry(std::size_t index);
+    bool flushCopy();
     bool writeFolder(const SourceItem& item);
     bool writeFile(const SourceItem& item);
     void topUp();
@@ -336,6 +337,10 @@ private:
     uint64_t nextOffset_ = 0;       // next chunk offset within that item
     std::vector<std::size_t> itemOrder_;  // items in the order they are written
     std::vector<uint8_t> copyBuffer_;
+    uint64_t copyStart_ = 0;  // a run of old entries still to be copied
+    uint64_t copyEnd_ = 0;
+    uint64_t inFlightBytes_ = 0;
+    uint64_t inFlightByteLimit_ = 8 << 20;
 };
 
 void Updater::addItem(SourceItem item) {
@@ -427,7 +432,7 @@ Entry Updater::newEntry(const SourceItem& item) const {
 }
 
 void Updater::topUp() {
-    while (inFlight_.size() < inFlightLimit_ && nextItem_ < itemOrder_.size()) {
+    while (inFlight_.size() < inFlightLimit_ && inFlightBytes_ < inFlightByteLimit_ && nextItem_ < itemOrder_.size()) {
         const SourceItem& item = items_[itemOrder_[nextItem_]];
         if (item.folder) {
             ++nextItem_;
@@ -444,6 +449,7 @@ void Updater::topUp() {
             ++nextItem_;
             nextOffset_ = 0;
         }
+        inFlightBytes_ += task->length;
         inFlight_.push_back(task);
         pool_->submit(std::move(task));
     }
@@ -456,27 +462,41 @@ bool Updater::copyEntry(std::size_t index) {
         fail(error.status, error.message);
         return false;
     }
-    const uint64_t offset = output_.position();
-    uint64_t left = layout.dataOffset - layout.headerOffset + entry.compressedSize + layout.descriptorSize;
+    const uint64_t end = layout.dataOffset + entry.compressedSize + layout.descriptorSize;
+    // Neighbouring entries are copied as one run: one read and write per megabyte
+    // instead of several small ones per entry.
+    if (copyEnd_ != layout.headerOffset || copyEnd_ == copyStart_) {
+        if (!flushCopy()) return false;
+        copyStart_ = copyEnd_ = layout.headerOffset;
+    }
+    const uint64_t offset = output_.position() + (copyEnd_ - copyStart_);
+    copyEnd_ = end;
+    AppendCentral(central_, entry, old_->extras()[index], offset);
+    intendedNames_.push_back(entry.name);
+    ++entryCount_;
+    ++result_.copied;
+    return true;
+}
+
+bool Updater::flushCopy() {
+    uint64_t left = copyEnd_ - copyStart_;
+    if (left == 0) return true;
     copyBuffer_.resize(kCopyBlock);
     fs::File& source = old_->file();
-    if (!source.seek(layout.headerOffset)) {
-        fail(Status::IoError, Quoted(entry.name) + ": cannot read the archive");
+    if (!source.seek(copyStart_)) {
+        fail(Status::IoError, "cannot read " + archivePath_);
         return false;
     }
     while (left > 0) {
         std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(left, copyBuffer_.size()));
         if (source.read(copyBuffer_.data(), want) != want) {
-            fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+            fail(Status::Truncated, archivePath_ + ": the archive ends inside entry data");
             return false;
         }
         output_.write(copyBuffer_.data(), want);
         left -= want;
     }
-    AppendCentral(central_, entry, old_->extras()[index], offset);
-    intendedNames_.push_back(entry.name);
-    ++entryCount_;
-    ++result_.copied;
+    copyStart_ = copyEnd_;
     return true;
 }
 
@@ -507,6 +527,7 @@ bool Updater::writeFile(const SourceItem& item) {
         std::shared_ptr<Task> task = inFlight_.front();
         pool_->waitFor(*task);
         inFlight_.pop_front();
+        inFlightBytes_ -= task->length;
         if (task->item != &item) {
             fail(Status::IoError, "internal error: chunks out of order");
             return false;
@@ -598,17 +619,21 @@ bool Updater::writeArchive() {
     bool anyFile = std::any_of(items_.begin(), items_.end(), [](const SourceItem& item) { return !item.folder; });
     if (anyFile) {
         unsigned threads = options_.threads ? options_.threads : std::max(1u, std::thread::hardware_concurrency());
-        inFlightLimit_ = std::clamp<std::size_t>(threads * 3, 4, 64);
+        // Many small files need many tasks queued to keep every worker busy; large ones are
+        // held back by the byte limit, which bounds the memory in flight.
+        inFlightLimit_ = std::clamp<std::size_t>(threads * 32, 64, 1024);
+        inFlightByteLimit_ = std::max<uint64_t>(8 << 20, uint64_t{threads} * (3 << 20));
         pool_ = std::make_unique<WorkerPool>(threads, level_);
     }
     for (const auto& step : plan) {
         topUp();  // keep the workers busy while this thread copies
         bool ok = !step.first ? copyEntry(step.second)
-                              : items_[step.second].folder ? writeFolder(items_[step.second])
-                                                           : writeFile(items_[step.second]);
+                              : flushCopy() && (items_[step.second].folder ? writeFolder(items_[step.second])
+                                                                           : writeFile(items_[step.second]));
         if (!ok) return false;
         if (!output_.ok()) break;
     }
+    if (!flushCopy()) return false;
     pool_.reset();
 
     const uint64_t centralOffset = output_.position();
