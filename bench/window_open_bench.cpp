@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     QuietPresenter presenter;
     SetMessagePresenter(&presenter);
 
-    CBrindleApp application;
+    CBrindleApp application("BrindleWindowBench");
     application.SetCommandLine("");
     if (!application.InitInstance()) {
         std::fprintf(stderr, "the window could not be created\n");
