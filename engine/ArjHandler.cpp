@@ -34,9 +34,9 @@ bool IsPassable(const std::string& text, ArgumentUse use = ArgumentUse::ExactNam
     return false;
 }
 
-bool AreAllPassable(const NameList& names) {
+bool AreAllPassable(const NameList& names, ArgumentUse use) {
     for (const std::string& name : names) {
-        if (!IsPassable(name)) return false;
+        if (!IsPassable(name, use)) return false;
     }
     return true;
 }
@@ -169,8 +169,11 @@ int CArjHandler::Extract(const std::string& targetFolder, int /*overwrite: ARJ a
         }
         std::string arjPath;
         if (!ReadArjPath(arjPath)) return 0;
-        // Checked all before the first run, so that a refusal leaves nothing half done.
-        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(names)) return 0;
+        // Checked all before the first run, so that a refusal leaves nothing half done. An entry
+        // name with a wildcard (possible in an archive made on Unix) may extract more than the
+        // one entry, which loses nothing; ARJ asks before it overwrites.
+        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(names, ArgumentUse::Pattern))
+            return 0;
 
         const std::string prefix =
             QuoteArgument(arjPath) + (junkPaths ? " e " : " x ") + QuoteArgument(archivePath) + " ";
@@ -213,7 +216,9 @@ int CArjHandler::DeleteEntries(const NameList& names) {
         if (!ReadArjPath(arjPath)) return 0;
         NameList shortNames = names;
         for (std::string& name : shortNames) ToShortPath(name);   // for an entry name: upper case
-        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(shortNames)) return 0;
+        // A wildcard here would delete every entry it matches, not the one the user chose.
+        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(shortNames, ArgumentUse::ExactName))
+            return 0;
 
         const std::string prefix = QuoteArgument(arjPath) + " d " + QuoteArgument(archivePath) + " ";
         for (const std::string& name : shortNames) RunCommand(prefix + QuoteArgument(name), 1);

@@ -5,8 +5,8 @@
 #include <string>
 
 enum class ArgumentUse {
-    ExactName,   // one file or entry: a wildcard would widen a delete or extract to others
-    Pattern,     // a name that may be a wildcard pattern, as Add takes
+    ExactName,   // a path, or an entry to delete: a wildcard would widen a delete to others
+    Pattern,     // may match more than itself: what Add takes, or an entry to extract
 };
 
 // Why text cannot be passed safely on an interpreter command line, or empty when it can.

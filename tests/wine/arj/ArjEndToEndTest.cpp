@@ -1,0 +1,92 @@
+// The handler against Debian's own arj, started by Wine through arj_bridge: an archive made
+// by arj is listed, extracted, added to and deleted from, and the files are checked.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ArjHandler.h"
+#include "ArjTestSupport.h"
+#include "CommandLineSafety.h"
+#include "CommandRunner.h"
+#include "Settings.h"
+
+namespace {
+
+std::string Repeated(const std::string& line, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += line;
+    return text;
+}
+
+std::vector<std::string> Names(const std::vector<EntryRow>& rows) {
+    std::vector<std::string> names;
+    for (const EntryRow& row : rows) names.push_back(row.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const EntryRow* FindRow(const std::vector<EntryRow>& rows, const std::string& name) {
+    for (const EntryRow& row : rows)
+        if (row.name == name) return &row;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(ArjEndToEnd, ListExtractAddAndDeleteWithTheRealArj) {
+    if (!FileExists("Z:\\usr\\bin\\arj")) GTEST_SKIP() << "Debian's arj is not installed";
+    ScratchSettings settings;
+    ScratchFolder folder("ARJE2E");
+    CurrentDirectoryKeeper keeper;
+    RecordingPresenter presenter;
+    RecordingView view;
+    const std::string bridge = TestProgramFolder() + "\\arj_bridge.exe";
+    WriteSettingText("Locations", "ARJ.EXE", bridge);
+
+    // Upper-case names throughout: the handler upper-cases what it deletes, as DOS did, and
+    // the Unix arj compares names exactly.
+    const std::string alpha = Repeated("alpha alpha alpha alpha alpha alpha\r\n", 200);
+    WriteFileBytes(folder / "ALPHA.TXT", alpha);
+    WriteFileBytes(folder / "BETA.TXT", "beta");
+    CreateDirectoryA((folder / "SUB").c_str(), nullptr);
+    WriteFileBytes(folder / "SUB\\GAMMA.TXT", "gamma in a folder");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    RunCommand(QuoteArgument(bridge) + " a -r " + QuoteArgument(folder / "T.ARJ") + " ALPHA.TXT BETA.TXT SUB", 0);
+    ASSERT_TRUE(FileExists(folder / "T.ARJ"));
+
+    CArjHandler handler(&view);
+    handler.Open(ShortUpperPath(folder / "T.ARJ"));
+    ASSERT_EQ(handler.Refresh(), 1);
+    EXPECT_TRUE(presenter.messages.empty());
+    ASSERT_EQ(Names(view.rows), (std::vector<std::string>{"ALPHA.TXT", "BETA.TXT", "SUB/GAMMA.TXT"}));
+    const EntryRow* alphaRow = FindRow(view.rows, "ALPHA.TXT");
+    EXPECT_EQ(alphaRow->size, std::to_string(alpha.size() / 1024) + "K");
+    EXPECT_EQ(alphaRow->ratio.size(), 3u);   // two places and "%": compressible text saves 10..99%
+    EXPECT_NE(alphaRow->ratio, " 0%");
+    EXPECT_EQ(alphaRow->date.size(), 8u);
+    EXPECT_EQ(alphaRow->time.size(), 8u);
+
+    view.selection = {"ALPHA.TXT", "SUB/GAMMA.TXT"};
+    ASSERT_EQ(handler.Extract(folder / "OUT", 0, 0, 0), 1);
+    EXPECT_EQ(ReadFileBytes(folder / "OUT\\ALPHA.TXT"), alpha);
+    EXPECT_EQ(ReadFileBytes(folder / "OUT\\SUB\\GAMMA.TXT"), "gamma in a folder");
+    EXPECT_FALSE(FileExists(folder / "OUT\\BETA.TXT"));
+
+    view.selection = {"SUB/GAMMA.TXT"};
+    ASSERT_EQ(handler.Extract(folder / "FLAT", 0, 1, 0), 1);
+    EXPECT_EQ(ReadFileBytes(folder / "FLAT\\GAMMA.TXT"), "gamma in a folder");
+    EXPECT_FALSE(FileExists(folder / "FLAT\\SUB"));
+
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    WriteFileBytes(folder / "DELTA.TXT", "delta");
+    ASSERT_EQ(handler.AddFile(folder / "DELTA.TXT", 0, 0, 9), 1);
+    ASSERT_EQ(handler.Refresh(), 1);
+    EXPECT_EQ(Names(view.rows),
+              (std::vector<std::string>{"ALPHA.TXT", "BETA.TXT", "DELTA.TXT", "SUB/GAMMA.TXT"}));
+
+    ASSERT_EQ(handler.DeleteEntries({"BETA.TXT"}), 1);
+    ASSERT_EQ(handler.Refresh(), 1);
+    EXPECT_EQ(Names(view.rows), (std::vector<std::string>{"ALPHA.TXT", "DELTA.TXT", "SUB/GAMMA.TXT"}));
+    EXPECT_TRUE(presenter.messages.empty());
+}

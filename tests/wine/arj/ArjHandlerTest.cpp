@@ -1,0 +1,303 @@
+// The arj handler driving the ARJ.EXE double through the real command interpreter: which
+// command lines it runs, what it lists, and what it refuses or reports.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "ArjHandler.h"
+#include "ArjTestSupport.h"
+#include "Settings.h"
+
+namespace {
+
+const char kNotInstalled[] = "ARJ is not installed. Please see help for more information";
+
+const char kListing[] =
+    "ARJ 2.50a Copyright (c) 1990-95 Robert K Jung.\r\n"
+    "\r\n"
+    "Processing archive: A.ARJ\r\n"
+    "Archive date      : 1998-01-05 10:00:00\r\n"
+    "\r\n"
+    "\r\n"
+    "Sequence/Pathname/Comment/Chapters\r\n"
+    "Rev/Host OS    Original Compressed Ratio DateTime modified Attributes/GUA BPMGS\r\n"
+    "------------ ---------- ---------- ----- ----------------- -------------- -----\r\n"
+    "001) README.TXT\r\n"
+    " 11 MS-DOS         2048        512 0.250 98-01-05 10:30:00 A---W\r\n"
+    "002) DATA.BIN\r\n"
+    " 11 MS-DOS          100        110 1.100 98-01-06 11:45:12 A---W\r\n"
+    "------------ ---------- ---------- -----\r\n"
+    "     2 files       2148        622 0.290\r\n";
+
+class ArjHandlerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        WriteSettingText("Locations", "ARJ.EXE", FakeArjPath());
+        WriteFileBytes(archive, "not really an arj archive, but not empty either");
+        handler.Open(ShortUpperPath(archive));
+    }
+
+    static std::string FakeArjPath() { return TestProgramFolder() + "\\fake_arj.exe"; }
+    std::vector<FakeArjCall> Calls() { return ReadFakeArjLog(logPath); }
+    void UseListing(const std::string& text) { WriteFileBytes(listingPath, text); }
+    bool OnlyMessageIs(const std::string& text, unsigned int style) {
+        return presenter.messages.size() == 1 && presenter.messages[0].text == text &&
+               presenter.messages[0].style == style;
+    }
+
+    ScratchSettings settings;
+    ScratchFolder folder;
+    CurrentDirectoryKeeper directoryKeeper;
+    std::string archive = folder / "A.ARJ";
+    std::string logPath = folder / "calls.log";
+    std::string listingPath = folder / "listing.txt";
+    EnvironmentSetting logSetting{"BRINDLE_FAKE_ARJ_LOG", logPath};
+    EnvironmentSetting listingSetting{"BRINDLE_FAKE_ARJ_LISTING", listingPath};
+    RecordingPresenter presenter;
+    RecordingView view;
+    CArjHandler handler{&view};
+};
+
+}  // namespace
+
+TEST_F(ArjHandlerTest, RefreshListsTheCapturedRows) {
+    UseListing(kListing);
+    ASSERT_EQ(handler.Refresh(), 1);
+    EXPECT_TRUE(presenter.messages.empty());
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(view.rows[0].name, "README.TXT");
+    EXPECT_EQ(view.rows[0].ratio, "75%");
+    EXPECT_EQ(view.rows[1].name, "DATA.BIN");
+    EXPECT_EQ(view.rows[1].ratio, "-10%");
+    EXPECT_EQ(view.rows[1].date, "98-01-06");
+    EXPECT_EQ(view.statusCount, 0);   // the arj listing has no totals line
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"v", ShortUpperPath(archive)}));
+}
+
+TEST_F(ArjHandlerTest, RefreshOfAListingWithoutEntriesShowsNothing) {
+    UseListing(std::string(kListing).substr(0, std::string(kListing).find("001)")) +
+               "------------ ---------- ---------- -----\r\n     0 files\r\n");
+    EXPECT_EQ(handler.Refresh(), 1);
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(ArjHandlerTest, RefreshReplacesTheRowsOfTheLastListing) {
+    UseListing(kListing);
+    ASSERT_EQ(handler.Refresh(), 1);
+    ASSERT_EQ(handler.Refresh(), 1);
+    EXPECT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(view.clearCount, 2);
+}
+
+TEST_F(ArjHandlerTest, RefreshOfAMissingOrEmptyArchiveIsSilentEvenWithoutArj) {
+    WriteSettingText("Locations", "ARJ.EXE", "");
+    handler.Open(ShortUpperPath(folder / "NEW.ARJ"));
+    EXPECT_EQ(handler.Refresh(), 1);
+    WriteFileBytes(folder / "EMPTY.ARJ", "");
+    handler.Open(ShortUpperPath(folder / "EMPTY.ARJ"));
+    EXPECT_EQ(handler.Refresh(), 1);
+    EXPECT_TRUE(presenter.messages.empty());
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(view.clearCount, 2);
+}
+
+TEST_F(ArjHandlerTest, RefreshWithoutArjSaysItIsNotInstalled) {
+    WriteSettingText("Locations", "ARJ.EXE", "");
+    EXPECT_EQ(handler.Refresh(), 0);
+    EXPECT_TRUE(OnlyMessageIs(kNotInstalled, MB_ICONWARNING));
+}
+
+TEST_F(ArjHandlerTest, NoOutputIsReportedAndTheListFileIsLeftInTheTemporaryFolder) {
+    // No listing file for the double: it prints nothing.
+    EXPECT_EQ(handler.Refresh(), 0);
+    EXPECT_TRUE(OnlyMessageIs("Cannot read list file!", MB_ICONERROR));
+    char temp[MAX_PATH + 1];
+    GetTempPathA(sizeof temp, temp);
+    char name[32];
+    std::snprintf(name, sizeof name, "%lX.lst", GetCurrentThreadId());
+    std::string listFile = std::string(temp) + name;
+    EXPECT_TRUE(FileExists(listFile)) << listFile;
+    DeleteFileA(listFile.c_str());
+}
+
+TEST_F(ArjHandlerTest, AListFileThatCannotBeWrittenIsReported) {
+    char temp[MAX_PATH + 1];
+    GetTempPathA(sizeof temp, temp);
+    char name[32];
+    std::snprintf(name, sizeof name, "%lX.lst", GetCurrentThreadId());
+    // A folder of that name can be neither replaced by the redirection nor read as a file.
+    std::string blocker = std::string(temp) + name;
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    UseListing(kListing);
+    EXPECT_EQ(handler.Refresh(), 0);
+    RemoveDirectoryA(blocker.c_str());
+    EXPECT_TRUE(OnlyMessageIs("Cannot open list file!", MB_ICONERROR));
+    EXPECT_TRUE(view.rows.empty());
+}
+
+TEST_F(ArjHandlerTest, ExtractRunsArjOncePerSelectedName) {
+    view.selection = {"README.TXT", "SUB\\DATA.BIN", "LAST.TXT"};
+    std::string target = folder / "out";
+    ASSERT_EQ(handler.Extract(target, 0, 0, 0), 1);
+    EXPECT_TRUE(presenter.messages.empty());
+    EXPECT_EQ(CurrentDirectory(), target);
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(calls[i].arguments, (std::vector<std::string>{"x", ShortUpperPath(archive), view.selection[i]}));
+}
+
+TEST_F(ArjHandlerTest, ExtractWithoutFolderNamesUsesECommandAndAllNames) {
+    view.all = {"ONE.TXT", "TWO.TXT"};
+    view.selection = {"ONE.TXT"};
+    ASSERT_EQ(handler.Extract(folder.Path(), 1, 1, 1), 1);
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"e", ShortUpperPath(archive), "ONE.TXT"}));
+    EXPECT_EQ(calls[1].arguments[2], "TWO.TXT");
+}
+
+TEST_F(ArjHandlerTest, ExtractWithNothingSelectedDoesNothing) {
+    WriteSettingText("Locations", "ARJ.EXE", "");
+    std::string target = folder / "never";
+    EXPECT_EQ(handler.Extract(target, 0, 0, 0), 1);
+    EXPECT_FALSE(FileExists(target));
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(ArjHandlerTest, ExtractWithoutArjHasAlreadyEnteredTheTarget) {
+    WriteSettingText("Locations", "ARJ.EXE", "");
+    view.selection = {"README.TXT"};
+    std::string target = folder / "made";
+    EXPECT_EQ(handler.Extract(target, 0, 0, 0), 0);
+    EXPECT_TRUE(OnlyMessageIs(kNotInstalled, MB_ICONWARNING));
+    EXPECT_EQ(CurrentDirectory(), target);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ArjHandlerTest, ExtractIntoAFolderThatCannotBeMadeIsReported) {
+    view.selection = {"README.TXT"};
+    EXPECT_EQ(handler.Extract(folder / "no\\such\\parent", 0, 0, 0), 0);
+    EXPECT_TRUE(OnlyMessageIs("Cannot create the specified directory!", MB_ICONERROR));
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ArjHandlerTest, AddBuildsSwitchesFromTheOptions) {
+    std::string file = folder / "DOC.TXT";
+    WriteFileBytes(file, "text");
+    ASSERT_EQ(handler.AddFile(file, 0, 1, 9), 1);
+    ASSERT_EQ(handler.AddFile(file, 1, 0, 1), 1);
+    ASSERT_EQ(handler.AddFile(file, 1, 0, 4), 1);
+    EXPECT_TRUE(presenter.messages.empty());
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 3u);
+    std::string archiveArg = ShortUpperPath(archive);
+    std::string fileArg = ShortUpperPath(file);
+    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"a", "-e", "-r", "-m4", "-va", archiveArg, fileArg}));
+    EXPECT_EQ(calls[1].arguments, (std::vector<std::string>{"a", "-m0", "-va", archiveArg, fileArg}));
+    EXPECT_EQ(calls[2].arguments, (std::vector<std::string>{"a", "-m2", "-va", archiveArg, fileArg}));
+}
+
+TEST_F(ArjHandlerTest, AddPassesPatternsAndNamesWithBlanksWhole) {
+    ASSERT_EQ(handler.AddFile(folder / "my notes*.txt", 1, 0, 5), 1);
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    ASSERT_EQ(calls[0].arguments.size(), 5u);
+    // A pattern has no short form; it only changes case.
+    std::string expected = folder / "my notes*.txt";
+    CharUpperA(&expected[0]);
+    EXPECT_EQ(calls[0].arguments[4], expected);
+}
+
+TEST_F(ArjHandlerTest, DeleteRunsArjOncePerNameInUpperCase) {
+    ASSERT_EQ(handler.DeleteEntries({"readme.txt", "sub/data.bin"}), 1);
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "README.TXT"}));
+    EXPECT_EQ(calls[1].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "SUB/DATA.BIN"}));
+}
+
+TEST_F(ArjHandlerTest, AddAndDeleteWithoutArjSayItIsNotInstalled) {
+    WriteSettingText("Locations", "ARJ.EXE", "");
+    EXPECT_EQ(handler.AddFile(folder / "X.TXT", 0, 0, 9), 0);
+    EXPECT_EQ(handler.DeleteEntries({"X.TXT"}), 0);
+    ASSERT_EQ(presenter.messages.size(), 2u);
+    for (const RecordedMessage& message : presenter.messages) {
+        EXPECT_EQ(message.text, kNotInstalled);
+        EXPECT_EQ(message.style, static_cast<unsigned int>(MB_ICONWARNING));
+    }
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ArjHandlerTest, SelfExtractorsAreRefused) {
+    EXPECT_EQ(handler.MakeExe(folder / "A.EXE"), 0);
+    EXPECT_EQ(handler.MakeWin95Exe(folder / "A.EXE"), 0);
+    ASSERT_EQ(presenter.messages.size(), 2u);
+    EXPECT_EQ(presenter.messages[1].text, "This operation is not supported for ARJ files!");
+    EXPECT_EQ(presenter.messages[1].style, static_cast<unsigned int>(MB_ICONWARNING));
+    EXPECT_FALSE(FileExists(folder / "A.EXE"));
+    EXPECT_TRUE(Calls().empty());
+}
+
+// Entry names come from the archive, so whoever made it chose them.
+TEST_F(ArjHandlerTest, HostileEntryNamesArriveWholeAndRunNothing) {
+    // Were the quotes lost, these would delete the canary, pipe into "format" and write a file.
+    view.selection = {"a&del /Q CANARY.TXT", "x|format", "b&echo taken>TAKEN.TXT", "c(d)^e<f"};
+    std::string target = folder / "out";
+    CreateDirectoryA(target.c_str(), nullptr);
+    WriteFileBytes(target + "\\CANARY.TXT", "still here");
+    ASSERT_EQ(handler.Extract(target, 0, 0, 0), 1);
+    EXPECT_TRUE(presenter.messages.empty());
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 4u);
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        ASSERT_EQ(calls[i].arguments.size(), 3u) << calls[i].commandLine;
+        EXPECT_EQ(calls[i].arguments[2], view.selection[i]);
+    }
+    EXPECT_FALSE(FileExists(target + "\\TAKEN.TXT"));
+    EXPECT_TRUE(FileExists(target + "\\CANARY.TXT"));
+}
+
+TEST_F(ArjHandlerTest, NamesThatCannotBeQuotedSafelyAreRefusedBeforeAnyRun) {
+    const std::vector<std::string> refused = {"-r", "/Y", "%PATH%.txt", "say \"hi\"", "!list", "two\nlines"};
+    for (const std::string& bad : refused) {
+        presenter.messages.clear();
+        view.selection = {"GOOD.TXT", bad};
+        EXPECT_EQ(handler.Extract(folder / "out", 0, 0, 0), 0) << bad;
+        EXPECT_EQ(handler.DeleteEntries({"GOOD.TXT", bad}), 0) << bad;
+        ASSERT_EQ(presenter.messages.size(), 2u) << bad;
+        EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned int>(MB_ICONERROR));
+        EXPECT_NE(presenter.messages[0].text.find(bad), std::string::npos) << presenter.messages[0].text;
+    }
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(handler.AddFile("-r", 0, 0, 9), 0);
+    EXPECT_TRUE(Calls().empty());
+}
+
+// An entry called "*" exists only in archives made elsewhere; deleting it must not delete all.
+TEST_F(ArjHandlerTest, DeletingAWildcardNameIsRefusedButExtractingItIsNot) {
+    EXPECT_EQ(handler.DeleteEntries({"GOOD.TXT", "*.*"}), 0);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned int>(MB_ICONERROR));
+    EXPECT_NE(presenter.messages[0].text.find("\"*.*\""), std::string::npos);
+    EXPECT_TRUE(Calls().empty());
+    view.selection = {"*.*"};
+    EXPECT_EQ(handler.Extract(folder / "out", 0, 0, 0), 1);
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].arguments[2], "*.*");
+}
+
+TEST_F(ArjHandlerTest, AnArjPathWithBlanksIsQuoted) {
+    std::string spaced = folder / "ARJ Program.exe";
+    ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), spaced.c_str(), FALSE));
+    WriteSettingText("Locations", "ARJ.EXE", spaced);
+    ASSERT_EQ(handler.DeleteEntries({"X.TXT"}), 1);
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "X.TXT"}));
+}

@@ -1,0 +1,73 @@
+// The command runner: which interpreter it starts and how, and the list-file capture on top.
+
+#include <gtest/gtest.h>
+
+#include "ArjHandler.h"
+#include "ArjTestSupport.h"
+#include "CommandRunner.h"
+#include "CommandLineSafety.h"
+
+namespace {
+
+std::string FakeArjPath() { return TestProgramFolder() + "\\fake_arj.exe"; }
+
+}  // namespace
+
+// The interpreter is looked for in the current folder before the system folder, so a copy of
+// the recording double named Cmd.exe shows exactly the line the runner starts.
+TEST(CommandRunner, StartsCmdWithSlashCAndTheLineInOuterQuotes) {
+    ScratchFolder folder;
+    CurrentDirectoryKeeper keeper;
+    ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), (folder / "Cmd.exe").c_str(), FALSE));
+    EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    RunCommand("\"C:\\TOOLS\\ARJ.EXE\" x \"A.ARJ\" \"a&b\"", 0);
+    std::vector<FakeArjCall> calls = ReadFakeArjLog(folder / "calls.log");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].commandLine, "Cmd.exe /C \"\"C:\\TOOLS\\ARJ.EXE\" x \"A.ARJ\" \"a&b\"\"");
+}
+
+TEST(CommandRunner, RunsInTheCurrentFolderAndWaitsForTheEnd) {
+    ScratchFolder folder;
+    CurrentDirectoryKeeper keeper;
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    RunCommand("echo %COMSPEC%> SHELL.TXT", 1);
+    // Read straight after the return: the runner waited for the interpreter to finish.
+    std::string shell = ReadFileBytes(folder / "SHELL.TXT");
+    EXPECT_NE(shell.find("cmd.exe"), std::string::npos) << shell;
+}
+
+TEST(CommandRunner, QuotedOperatorsReachTheProgramAsOneArgument) {
+    ScratchFolder folder;
+    CurrentDirectoryKeeper keeper;
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
+    RunCommand(QuoteArgument(FakeArjPath()) + " x " + QuoteArgument("a&echo run>RAN.TXT") + " " +
+                   QuoteArgument("x|sort") + " " + QuoteArgument("p>q"),
+               0);
+    std::vector<FakeArjCall> calls = ReadFakeArjLog(folder / "calls.log");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"x", "a&echo run>RAN.TXT", "x|sort", "p>q"}));
+    EXPECT_FALSE(FileExists(folder / "RAN.TXT"));
+    EXPECT_FALSE(FileExists(folder / "q"));
+}
+
+TEST(CommandRunner, AProgramThatCannotStartShowsNothing) {
+    RecordingPresenter presenter;
+    RunCommand("\"Z:\\no\\such\\folder\\program.exe\" argument", 0);
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST(CommandRunner, CaptureReturnsWhatTheCommandPrinted) {
+    RecordingPresenter presenter;
+    RecordingView view;
+    CArjHandler handler(&view);
+    ScratchFolder folder;
+    const std::string printed = "first line\r\nsecond\tline\r\n\r\nlast, without a line end";
+    WriteFileBytes(folder / "listing.txt", printed);
+    EnvironmentSetting listing("BRINDLE_FAKE_ARJ_LISTING", folder / "listing.txt");
+    std::string output = "stale";
+    ASSERT_EQ(handler.RunCaptured(QuoteArgument(FakeArjPath()) + " v", output), 1);
+    EXPECT_EQ(output, printed);
+    EXPECT_TRUE(presenter.messages.empty());
+}
