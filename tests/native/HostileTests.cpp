@@ -295,6 +295,22 @@ TEST(HostileData, DataShorterThanDeclaredIsSizeMismatch) {
     EXPECT_EQ(ReadError(dir / "a.zip", 1).status, Status::SizeMismatch);
 }
 
+TEST(HostileData, HugeDeclaredSizeIsNeitherTrustedNorHanging) {
+    ScratchDir dir;
+    RawZip zip;
+    RawEntry e;
+    e.name = "endless";
+    e.data = Words(70000, 2);
+    e.method = 8;
+    e.zip64Uncompressed = UINT64_MAX;  // no allocation or loop may follow this number
+    zip.entries.push_back(e);
+    WriteFile(dir / "a.zip", zip.Build());
+    std::size_t delivered = 0;
+    zipcore::Error error = ReadError(dir / "a.zip", 0, &delivered);
+    EXPECT_EQ(error.status, Status::SizeMismatch) << error.message;
+    EXPECT_EQ(delivered, 70000u);
+}
+
 TEST(HostileData, LocalHeaderThatDisagreesIsRefused) {
     ScratchDir dir;
     RawZip zip;

@@ -138,6 +138,15 @@ std::string RawZip::Build() {
         uint64_t csize = e.declaredCompressed >= 0 ? static_cast<uint64_t>(e.declaredCompressed) : e.payload.size();
         uint64_t usize = e.declaredUncompressed >= 0 ? static_cast<uint64_t>(e.declaredUncompressed) : e.data.size();
         uint16_t flags = static_cast<uint16_t>(e.flags | (e.descriptor ? 8 : 0));
+        std::string zip64;
+        if (e.zip64Uncompressed) {
+            Put16(zip64, 1);
+            Put16(zip64, 16);
+            Put64(zip64, e.zip64Uncompressed);
+            Put64(zip64, csize);
+        }
+        const uint64_t csizeField = zip64.empty() ? csize : 0xFFFFFFFFu;
+        const uint64_t usizeField = zip64.empty() ? usize : 0xFFFFFFFFu;
         const uint64_t local = file.size();
         localOffsets.push_back(local);
         const std::string& localName = e.localName.empty() ? e.name : e.localName;
@@ -148,11 +157,12 @@ std::string RawZip::Build() {
         Put16(file, 0x6000);  // 12:00
         Put16(file, (45 << 9) | (6 << 5) | 15);  // 2025-06-15
         Put32(file, e.descriptor ? 0 : crc);
-        Put32(file, e.descriptor ? 0 : csize);
-        Put32(file, e.descriptor ? 0 : usize);
+        Put32(file, e.descriptor ? 0 : csizeField);
+        Put32(file, e.descriptor ? 0 : usizeField);
         Put16(file, localName.size());
-        Put16(file, 0);
+        Put16(file, zip64.size());
         file += localName;
+        file += zip64;
         file += e.payload;
         if (e.descriptor) {
             if (e.descriptorSignature) Put32(file, 0x08074b50);
@@ -175,16 +185,17 @@ std::string RawZip::Build() {
         Put16(central, 0x6000);
         Put16(central, (45 << 9) | (6 << 5) | 15);
         Put32(central, crc);
-        Put32(central, csize);
-        Put32(central, usize);
+        Put32(central, csizeField);
+        Put32(central, usizeField);
         Put16(central, e.name.size());
-        Put16(central, 0);
+        Put16(central, zip64.size());
         Put16(central, 0);
         Put16(central, 0);
         Put16(central, 0);
         Put32(central, e.externalAttributes);
         Put32(central, offset);
         central += e.name;
+        central += zip64;
     }
     centralOffset = file.size();
     file += central;

@@ -49,7 +49,8 @@ struct RawEntry {
     int64_t crcOverride = -1;
     int64_t declaredCompressed = -1;  // central and local compressed size
     int64_t declaredUncompressed = -1;
-    int64_t offsetOverride = -1;      // central offset, relative to the start of the archive part
+    int64_t offsetOverride = -1;
+    uint64_t zip64Uncompressed = 0;   // when set: Zip64 extra fields declaring this size      // central offset, relative to the start of the archive part
     uint16_t versionMadeBy = 20;
     uint32_t externalAttributes = 0;
     std::string payload;              // filled in by Build: the bytes stored after the local header

@@ -463,7 +463,8 @@ Error ArchiveReader::pipeDeflated(const Entry& entry, uint64_t dataOffset,
             inputLeft -= want;
         }
         // Never produce more than one byte past the declared size: that byte proves the lie.
-        uint64_t room = declared - produced + 1;
+        uint64_t room = declared - produced;
+        if (room < UINT64_MAX) ++room;
         stream.next_out = output_.data();
         stream.avail_out = static_cast<uInt>(std::min<uint64_t>(room, output_.size()));
         int result = inflate(&stream, Z_NO_FLUSH);
@@ -481,7 +482,8 @@ Error ArchiveReader::pipeDeflated(const Entry& entry, uint64_t dataOffset,
         if (result == Z_STREAM_END) break;
         if (result == Z_BUF_ERROR && stream.avail_in == 0 && inputLeft == 0)
             return Fail(Status::Truncated, Quoted(entry.name) + ": the compressed data ends early");
-        if (result != Z_OK && result != Z_BUF_ERROR)
+        // With input and output room at hand, no progress means the stream is broken.
+        if ((result != Z_OK && result != Z_BUF_ERROR) || (result == Z_BUF_ERROR && stream.avail_in > 0))
             return Fail(Status::CrcMismatch, Quoted(entry.name) + ": the compressed data is damaged");
     }
     if (produced != declared)
