@@ -321,7 +321,8 @@ int CZipHandler::AddFile(const std::string& name, int storePath, int recurse, in
             AppendLogLine("No file matches " + name + ".");
             return 1;
         }
-        if (!outcome.failed) AppendLogLine("Nothing was stored for " + name + ".");
+        if (!outcome.failed && name.empty()) AppendLogLine("No file name was given.");
+        else if (!outcome.failed) AppendLogLine("Nothing was stored for " + name + ".");
         ShowMessage("Cannot add " + name + " to the archive." + FailureDetails(messageLog, logStart), MB_ICONERROR);
         return 0;
     } catch (const std::bad_alloc&) {
