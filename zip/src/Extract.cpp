@@ -3,6 +3,7 @@
 #include "zipcore/ZipArchive.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace zipcore {
 namespace {
@@ -42,6 +43,7 @@ public:
         path = root;
         for (std::size_t i = 0; i < count; ++i) {
             path = fs::Join(path, parts[i]);
+            if (checkedFolders_.count(path)) continue;
             fs::FileInfo info = fs::StatNoFollow(path);
             if (info.isSymlink) {
                 problem = "the folder " + Quoted(path) + " is a symbolic link";
@@ -55,6 +57,7 @@ public:
                 problem = "cannot create the folder " + Quoted(path);
                 return false;
             }
+            checkedFolders_.insert(path);
         }
         return true;
     }
@@ -105,10 +108,12 @@ public:
             }
         }
 
-        // Written beside the target under another name and renamed only when complete and
-        // its CRC checked out, so a damaged entry never leaves a partial file; renaming
-        // over an existing link replaces the link instead of writing where it points.
-        std::string temporary = fs::TemporaryNameBeside(path);
+        // An existing file (or link) is replaced only once the new data is complete and its
+        // CRC checked out: the data goes to another name beside it first, and renaming over
+        // a link replaces the link instead of writing where it points. A new file is written
+        // in place and deleted if the entry turns out damaged.
+        const bool direct = !existing.exists;
+        std::string temporary = direct ? path : fs::TemporaryNameBeside(path);
         fs::File out;
         if (!out.open(temporary, "wb")) {
             fail(Status::IoError, Quoted(entry.name) + ": cannot create " + Quoted(path));
@@ -130,7 +135,7 @@ public:
             return;
         }
         fs::SetModified(temporary, UnixFromDosDateTime(entry.dosDate, entry.dosTime));
-        if (!fs::ReplaceFile(temporary, path)) {
+        if (!direct && !fs::ReplaceFile(temporary, path)) {
             fs::RemoveFile(temporary);
             fail(Status::IoError, Quoted(entry.name) + ": cannot replace " + Quoted(path) + " (in use?)");
             return;
@@ -141,6 +146,7 @@ public:
 private:
     const ExtractOptions& options_;
     ExtractResult& result_;
+    std::unordered_set<std::string> checkedFolders_;  // made or found safe during this run
 };
 
 bool MakeTargetFolder(const std::string& target) {
