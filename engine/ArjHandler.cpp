@@ -214,8 +214,13 @@ int CArjHandler::DeleteEntries(const NameList& names) {
     try {
         std::string arjPath;
         if (!ReadArjPath(arjPath)) return 0;
+        // Entry names are only upper-cased, as the DOS ARJ compares them. Not ToShortPath: a
+        // file of the same long name in the current folder would swap in its 8.3 alias, and
+        // ARJ would then look for an entry that does not exist.
         NameList shortNames = names;
-        for (std::string& name : shortNames) ToShortPath(name);   // for an entry name: upper case
+        for (std::string& name : shortNames) {
+            if (!name.empty()) CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
+        }
         // A wildcard here would delete every entry it matches, not the one the user chose.
         if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(shortNames, ArgumentUse::ExactName))
             return 0;

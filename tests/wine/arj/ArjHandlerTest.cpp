@@ -221,6 +221,15 @@ TEST_F(ArjHandlerTest, DeleteRunsArjOncePerNameInUpperCase) {
     EXPECT_EQ(calls[1].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "SUB/DATA.BIN"}));
 }
 
+TEST_F(ArjHandlerTest, DeleteNamesAreNotTakenForFilesOfTheCurrentFolder) {
+    WriteFileBytes(folder / "longentryname.txt", "a file, not the entry");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    ASSERT_EQ(handler.DeleteEntries({"longentryname.txt"}), 1);
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].arguments[2], "LONGENTRYNAME.TXT");
+}
+
 TEST_F(ArjHandlerTest, AddAndDeleteWithoutArjSayItIsNotInstalled) {
     WriteSettingText("Locations", "ARJ.EXE", "");
     EXPECT_EQ(handler.AddFile(folder / "X.TXT", 0, 0, 9), 0);
