@@ -9,6 +9,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -68,7 +70,7 @@ std::string MethodText(const zipcore::Entry& entry) {
         return std::string("Defl:") + speeds[(entry.flags >> 1) & 3];
     }
     char text[16];
-    wsprintfA(text, "Unk:%03u", static_cast<unsigned>(entry.method));
+    std::snprintf(text, sizeof text, "Unk:%03u", static_cast<unsigned>(entry.method));
     return text;
 }
 
@@ -303,8 +305,8 @@ int Run(int count, char** names, UnzipCommand* command, UnzipCallbacks* callback
 void ReportFailure(UnzipPrintCallback print, const char* what) {
     if (!print) return;
     char line[256];
-    wsprintfA(line, "error: %.200s\n", what);
-    print(line, static_cast<unsigned long>(lstrlenA(line)));
+    std::snprintf(line, sizeof line, "error: %.200s\n", what);
+    print(line, static_cast<unsigned long>(std::strlen(line)));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -266,8 +267,8 @@ int Run(ZipRequest* request) {
 void ReportFailure(const ZipRequest* request, const char* what) {
     if (!request || !request->print) return;
     char line[256];
-    wsprintfA(line, "error: %.200s\n", what);
-    request->print(request->outputStream, static_cast<unsigned long>(lstrlenA(line)), line);
+    std::snprintf(line, sizeof line, "error: %.200s\n", what);
+    request->print(request->outputStream, static_cast<unsigned long>(std::strlen(line)), line);
 }
 
 }  // namespace
