@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "ArjHandler.h"
 #include "ArjTestSupport.h"
 #include "CommandRunner.h"
@@ -56,6 +58,40 @@ TEST(CommandRunner, AProgramThatCannotStartShowsNothing) {
     RecordingPresenter presenter;
     RunCommand("\"Z:\\no\\such\\folder\\program.exe\" argument", 0);
     EXPECT_TRUE(presenter.messages.empty());
+}
+
+// A Cmd.exe in the current folder that is no program makes the interpreter itself fail to start.
+TEST(CommandRunner, AnInterpreterThatCannotStartShowsNothingAndRunsNothing) {
+    ScratchFolder folder;
+    CurrentDirectoryKeeper keeper;
+    WriteFileBytes(folder / "Cmd.exe", "not a program");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    RecordingPresenter presenter;
+    RunCommand("echo ran> RAN.TXT", 0);
+    EXPECT_TRUE(presenter.messages.empty());
+    EXPECT_FALSE(FileExists(folder / "RAN.TXT"));
+}
+
+TEST(CommandRunner, ACaptureThatDidNotRunNeverReturnsAnEarlierListFile) {
+    ScratchFolder folder;
+    CurrentDirectoryKeeper keeper;
+    char temp[MAX_PATH + 1];
+    GetTempPathA(sizeof temp, temp);
+    char name[32];
+    std::snprintf(name, sizeof name, "%lX.lst", GetCurrentThreadId());
+    const std::string listFile = std::string(temp) + name;
+    WriteFileBytes(listFile, "001) STALE.TXT\r\n 11 MS-DOS 10 5 0.5 98-01-01 00:00:00\r\n");
+    WriteFileBytes(folder / "Cmd.exe", "not a program");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    RecordingPresenter presenter;
+    RecordingView view;
+    CArjHandler handler(&view);
+    std::string output;
+    EXPECT_EQ(handler.RunCaptured("echo fresh", output), 0);
+    DeleteFileA(listFile.c_str());
+    EXPECT_EQ(output, "");
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, "Cannot open list file!");
 }
 
 TEST(CommandRunner, CaptureReturnsWhatTheCommandPrinted) {
