@@ -11,12 +11,16 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cm
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target window_open_bench -j2 >/dev/null
 
-data=$(mktemp -d /tmp/brindle-window-bench.XXXXXX)
-trap 'rm -rf "$data"' EXIT
+# Writing 200,000 small files for zip takes minutes, so the archives are kept for later runs.
+data=$build/window-bench-data
+mkdir -p "$data"
 archives=()
 for count in 1000 20000 200000; do
     archive=$data/entries$count.zip
+    archives+=("$archive")
+    [ -f "$archive" ] && continue
     tree=$data/tree$count
+    rm -rf "$tree"
     mkdir -p "$tree"
     # Small files of a few lines in folders of 500, packed by Info-ZIP's zip.
     python3 - "$tree" "$count" <<'PY'
@@ -29,16 +33,16 @@ for index in range(count):
     with open(os.path.join(folder, "file%06d.txt" % index), "w") as out:
         out.write(("line %d of a small text file\n" % index) * (1 + index % 40))
 PY
-    (cd "$tree" && zip -q -r -D "$archive" .)
+    (cd "$tree" && zip -q -r -D "$data/partial$count.zip" . && mv "$data/partial$count.zip" "$archive")
     rm -rf "$tree"
-    archives+=("$archive")
 done
 
 start_private_display
 windows_paths=()
 for archive in "${archives[@]}"; do windows_paths+=("Z:${archive//\//\\}"); done
 echo "== Brindle window (wine64, in-process)"
-(cd "$build" && "$root/scripts/wine-run.sh" "$build/bin/window_open_bench.exe" "${windows_paths[@]}")
+(cd "$build" && "$root/scripts/wine-run.sh" "$build/bin/window_open_bench.exe" "${windows_paths[@]}") \
+    2> >(grep -v "FS volume label" >&2)
 
 echo
 echo "== Info-ZIP unzip -Z1 (native listing of the same archives)"
