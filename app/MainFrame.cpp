@@ -10,6 +10,11 @@
 const char kWebSiteAddress[] = "https://brindle.example.org/";
 const char kStartupStatusText[] = "Choose \"New\" to create or \"Open\" to open an archive";
 
+CMainFrame::~CMainFrame() {
+    // The bars are members: their windows must go before they do.
+    if (GetHandle() != nullptr && IsWindow(GetHandle())) DestroyWindow(GetHandle());
+}
+
 const CommandEntry<CMainFrame> CMainFrame::commandTable[] = {
     {ID_FILE_SETTINGS, &CMainFrame::OnSettings, nullptr},
     {ID_HELP_WEB_SITE, &CMainFrame::OnWebSite, nullptr},

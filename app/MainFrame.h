@@ -13,7 +13,7 @@ extern const char kStartupStatusText[];
 class CMainFrame : public CFrameWindow {
 public:
     CMainFrame() = default;
-    ~CMainFrame() override = default;
+    ~CMainFrame() override;
 
     bool OnCommand(UINT id) override;
     bool QueryCommandState(UINT id, CommandState& state) override;

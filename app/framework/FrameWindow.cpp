@@ -25,7 +25,11 @@ constexpr UINT kDefaultHelpCommand = 57671;
 
 CFrameWindow::CFrameWindow() = default;
 
-CFrameWindow::~CFrameWindow() = default;
+CFrameWindow::~CFrameWindow() {
+    // The window goes before the view object it holds, so that no message reaches a view
+    // that no longer exists.
+    if (GetHandle() != nullptr && IsWindow(GetHandle())) DestroyWindow(GetHandle());
+}
 
 bool CFrameWindow::LoadFrame(UINT resourceId, CDocument& frameDocument, ViewFactory createView) {
     document = &frameDocument;

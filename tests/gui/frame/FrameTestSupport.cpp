@@ -75,6 +75,14 @@ bool RecordingView::QueryCommandState(UINT id, CommandState& state) {
     return true;
 }
 
+void RecordingView::OnDropFiles(HDROP drop) {
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    char first[MAX_PATH] = "";
+    if (count > 0) DragQueryFileA(drop, 0, first, MAX_PATH);
+    Events().log.push_back("drop " + std::to_string(count) + " " + first);
+    DragFinish(drop);
+}
+
 bool RecordingView::OnViewCreated() {
     ++Events().viewCreations;
     return !Events().failViewCreation;

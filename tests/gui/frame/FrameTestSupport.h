@@ -58,6 +58,8 @@ class RecordingView : public CListViewBase {
 public:
     bool OnCommand(UINT id) override;
     bool QueryCommandState(UINT id, CommandState& state) override;
+    // Records "drop <count> <first path>".
+    void OnDropFiles(HDROP drop) override;
 
 protected:
     bool OnViewCreated() override;

@@ -3,6 +3,10 @@
 
 #include "FrameTestSupport.h"
 
+#include <shlobj.h>
+
+#include <cstring>
+
 #include "MainFrame.h"
 #include "Settings.h"
 #include "framework/FrameWindow.h"
@@ -289,4 +293,17 @@ TEST_F(MainFrameTest, ExitCommandClosesTheWindowAndEndsTheLoop) {
     for (int round = 0; round < 100 && !quitSeen; ++round) quitSeen = !application->ProcessPendingMessages();
     EXPECT_TRUE(quitSeen);
     EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainFrameTest, FilesDroppedOnTheFrameGoToTheView) {
+    // A drop as the shell hands it over: the header, then NUL-separated paths, then a NUL.
+    const char paths[] = "C:\\IN\\ONE.TXT\0C:\\IN\\TWO.TXT\0";
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof paths);
+    ASSERT_NE(memory, nullptr);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), paths, sizeof paths);
+    GlobalUnlock(memory);
+    SendMessageA(MainWindow(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_TRUE(Events().Contains("drop 2 C:\\IN\\ONE.TXT"));
 }

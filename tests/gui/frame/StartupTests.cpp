@@ -55,6 +55,7 @@ TEST_F(StartupTest, FirstStartGivesTheDefaultSizeAndTheStartupText) {
     EXPECT_EQ(PaneText(0), "Choose \"New\" to create or \"Open\" to open an archive");
     EXPECT_EQ(PaneText(1), "");
     EXPECT_EQ(Caption(), " - Brindle");
+    EXPECT_TRUE(GetWindowLongPtrA(MainWindow(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(presenter.messages.empty());
 }
 
