@@ -1,5 +1,5 @@
 // Stands in for ARJ.EXE in the end-to-end tests and hands the work to Debian's own arj,
-// which Wine starts like any program. The handler speaks in Windows paths, short and
+// a Unix program that Wine can start. The handler speaks in Windows paths, short and
 // upper-cased; a Unix program needs the files' real names, so every absolute path argument
 // is turned into its long form and then into the Unix path Wine maps it to. Questions arj
 // would ask in its console window are answered yes ("-y"), as a user at the console would.
@@ -45,34 +45,26 @@ std::string UnixPath(const std::string& windowsPath) {
     return result;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Wine starts a Unix program from CreateProcess without a process handle to wait on, so
+    // the run would seem to end at once; Wine's own spawn call waits for it, and hands it this
+    // program's standard handles, where the interpreter's redirection points.
+    using SpawnFunction = LONG(CDECL*)(char* const* arguments, int wait);
+    SpawnFunction spawn = reinterpret_cast<SpawnFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!spawn) return 127;
+
     const char* program = std::getenv("BRINDLE_UNIX_ARJ");
-    std::string line = Quoted(program && *program ? program : "/usr/bin/arj");
+    std::vector<std::string> unixArguments = {program && *program ? program : "/usr/bin/arj"};
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
-        line += " " + Quoted(IsAbsoluteWindowsPath(argument) ? UnixPath(argument) : argument);
-        if (i == 1) line += " -y";
+        unixArguments.push_back(IsAbsoluteWindowsPath(argument) ? UnixPath(argument) : argument);
+        if (i == 1) unixArguments.push_back("-y");
     }
-    std::vector<char> writable(line.begin(), line.end());
-    writable.push_back('\0');
-
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        return 127;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(exitCode);
+    std::vector<char*> pointers;
+    for (std::string& argument : unixArguments) pointers.push_back(&argument[0]);
+    pointers.push_back(nullptr);
+    return spawn(pointers.data(), 1) == 0 ? 0 : 1;
 }
