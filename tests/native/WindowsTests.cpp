@@ -62,6 +62,11 @@ TEST(WindowsPaths, DriveLettersAndBackslashesInEveryPath) {
     zipcore::ExtractResult result = zipcore::Extract(archive, extract);
     EXPECT_EQ(result.status, Status::Ok);
     EXPECT_EQ(ReadFile(dir.path() + "\\out\\two\\levels\\sub\\a.txt"), "alpha");
+
+    extract.targetDir = dir.path() + "\\again\\";  // a trailing backslash, as folder pickers give
+    result = zipcore::Extract(archive, extract);
+    EXPECT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(ReadFile(dir.path() + "\\again\\sub\\b.dat"), "beta");
 }
 
 TEST(WindowsPaths, AbsolutePatternStoresThePathWithoutTheDrive) {

@@ -135,8 +135,12 @@ FileInfo InfoFrom(bool found, uint32_t mode, uint64_t size, int64_t modified) {
 
 FileInfo Stat(const std::string& path) {
 #ifdef _WIN32
+    // The runtime's stat fails on a folder path ending in a separator, unless it is a drive root.
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && IsSeparator(trimmed.back()) && !(trimmed.size() == 3 && trimmed[1] == ':'))
+        trimmed.pop_back();
     struct _stat64 st;
-    bool found = _stat64(path.c_str(), &st) == 0;
+    bool found = _stat64(trimmed.c_str(), &st) == 0;
 #else
     struct stat st;
     bool found = ::stat(path.c_str(), &st) == 0;

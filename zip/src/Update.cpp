@@ -688,8 +688,13 @@ bool Updater::verify() {
     if (entries.size() != intendedNames_.size()) return reject("wrong number of entries");
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (entries[i].name != intendedNames_[i]) return reject("entry " + Quoted(entries[i].name) + " misplaced");
-    for (const auto& [position, crc] : newCrcs_)
+    for (const auto& [position, crc] : newCrcs_) {
         if (entries[position].crc32 != crc) return reject(Quoted(entries[position].name) + " has a wrong CRC");
+        // The local header was written before its sizes were known for large files; make
+        // sure what was filled in afterwards agrees with the directory.
+        LocalLayout layout;
+        if (Error error = written->Locate(static_cast<std::size_t>(position), layout)) return reject(error.message);
+    }
     return true;
 }
 
