@@ -169,6 +169,15 @@ TEST_F(ArjHandlerTest, ExtractWithNothingSelectedDoesNothing) {
     EXPECT_TRUE(presenter.messages.empty());
 }
 
+TEST_F(ArjHandlerTest, ExtractWithoutMemoryForTheNamesAsksToQuit) {
+    view.failNames = true;
+    view.selection = {"README.TXT"};
+    EXPECT_EQ(handler.Extract(folder / "out", 0, 0, 0), 0);
+    EXPECT_TRUE(OnlyMessageIs("Out of memory!", MB_ICONERROR));
+    EXPECT_EQ(presenter.quitRequests, 1);
+    EXPECT_TRUE(Calls().empty());
+}
+
 TEST_F(ArjHandlerTest, ExtractWithoutArjHasAlreadyEnteredTheTarget) {
     WriteSettingText("Locations", "ARJ.EXE", "");
     view.selection = {"README.TXT"};

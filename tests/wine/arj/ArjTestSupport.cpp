@@ -12,10 +12,12 @@ void RecordingView::ClearEntries() {
 }
 void RecordingView::AddEntry(const EntryRow& row) { rows.push_back(row); }
 int RecordingView::GetSelectedNames(NameList& names) {
+    if (failNames) return 0;
     names = selection;
     return 1;
 }
 int RecordingView::GetAllNames(NameList& names) {
+    if (failNames) return 0;
     names = all;
     return 1;
 }

@@ -22,6 +22,7 @@ public:
     std::vector<EntryRow> rows;
     NameList selection;
     NameList all;
+    bool failNames = false;   // behave as if the name array could not be allocated
     int clearCount = 0;
     int statusCount = 0;
 };
