@@ -19,6 +19,7 @@ int RunInitProbe(const char* reportPath) {
     RecordingPresenter presenter;
     CZipHandler handler(nullptr);
     report << "result " << handler.Init() << "\n";
+    if (GetModuleHandleA("Zip32.dll")) report << "Zip32.dll loaded\n";
     for (const RecordedMessage& message : presenter.messages)
         report << "message " << message.style << " " << message.text << "\n";
     return 0;

@@ -153,11 +153,12 @@ TEST(ZipBinding, UnzipLibraryWithoutItsEntryPoint) {
 
 TEST(ZipBinding, ZipLibraryWithoutItsEntryPoint) {
     EXPECT_EQ(ProbeInitWith({{"UnZip32.dll", "UnZip32.dll"}, {"UnZip32.dll", "Zip32.dll"}}),
-              "result 0\nmessage " + errorStyle + " Cannot get proc address: DllZipUpFiles\n");
+              "result 0\nZip32.dll loaded\nmessage " + errorStyle + " Cannot get proc address: DllZipUpFiles\n");
 }
 
 TEST(ZipBinding, CopyWithBothLibrariesBinds) {
-    EXPECT_EQ(ProbeInitWith({{"UnZip32.dll", "UnZip32.dll"}, {"Zip32.dll", "Zip32.dll"}}), "result 1\n");
+    EXPECT_EQ(ProbeInitWith({{"UnZip32.dll", "UnZip32.dll"}, {"Zip32.dll", "Zip32.dll"}}),
+              "result 1\nZip32.dll loaded\n");
 }
 
 }  // namespace
