@@ -1,5 +1,7 @@
 #include "ZipFormat.h"
 
+#include <new>
+
 namespace zipcore {
 namespace {
 
@@ -14,9 +16,7 @@ bool Add32(uint8_t* field, uint64_t shift) {
     return true;
 }
 
-}  // namespace
-
-Error AdjustOffsets(const std::string& path) {
+Error AdjustInPlace(const std::string& path) {
     Error error;
     std::unique_ptr<ArchiveView> view = OpenView(path, error);
     if (!view) return error;
@@ -79,6 +79,16 @@ Error AdjustOffsets(const std::string& path) {
               out.seek(endOffset) && out.write(end, sizeof end) && out.flushToDisk();
     if (!out.close() || !ok) return Fail(Status::IoError, "cannot write " + path);
     return {};
+}
+
+}  // namespace
+
+Error AdjustOffsets(const std::string& path) {
+    try {
+        return AdjustInPlace(path);
+    } catch (const std::bad_alloc&) {
+        return Fail(Status::IoError, path + ": out of memory reading the central directory");
+    }
 }
 
 }  // namespace zipcore

@@ -2,6 +2,7 @@
 #include "Names.h"
 #include "zipcore/ZipArchive.h"
 
+#include <new>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -164,7 +165,9 @@ bool MakeTargetFolder(const std::string& target) {
 
 }  // namespace
 
-ExtractResult Extract(const std::string& archivePath, const ExtractOptions& options) {
+namespace {
+
+ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& options) {
     ExtractResult result;
     Extraction run(options, result);
     Error error;
@@ -199,6 +202,19 @@ ExtractResult Extract(const std::string& archivePath, const ExtractOptions& opti
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (chosen[i]) run.extractOne(*reader, i, root);
     return result;
+}
+
+}  // namespace
+
+ExtractResult Extract(const std::string& archivePath, const ExtractOptions& options) {
+    try {
+        return ExtractAll(archivePath, options);
+    } catch (const std::bad_alloc&) {
+        ExtractResult result;
+        result.status = Status::IoError;
+        if (options.message) options.message("out of memory while extracting " + archivePath);
+        return result;
+    }
 }
 
 }  // namespace zipcore

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <numeric>
 
 namespace zipcore {
@@ -518,10 +519,15 @@ Error ArchiveReader::ReadEntry(std::size_t index, const std::function<bool(const
 namespace format {
 
 std::unique_ptr<ArchiveView> OpenView(const std::string& path, Error& error) {
-    auto reader = std::make_unique<ArchiveReader>(path);
-    error = reader->load();
-    if (error) return nullptr;
-    return reader;
+    try {
+        auto reader = std::make_unique<ArchiveReader>(path);
+        error = reader->load();
+        if (error) return nullptr;
+        return reader;
+    } catch (const std::bad_alloc&) {
+        error = Fail(Status::IoError, path + ": out of memory reading the central directory");
+        return nullptr;
+    }
 }
 
 }  // namespace format

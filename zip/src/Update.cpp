@@ -770,10 +770,11 @@ UpdateResult Update(const std::string& archivePath, const UpdateOptions& options
     try {
         Updater updater(archivePath, options, result);
         updater.run();
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
+        // Out of memory or no threads to be had: the temporary file is gone, the archive untouched.
         result = UpdateResult{};
         result.status = Status::IoError;
-        if (options.message) options.message("out of memory while updating " + archivePath);
+        if (options.message) options.message("cannot update " + archivePath + ": " + failure.what());
     }
     if (result.status != Status::Ok) result.added = result.replaced = result.deleted = result.copied = 0;
     return result;
