@@ -43,6 +43,19 @@ TEST(ProgramDir, IsTheFolderOfTheRunningProgramWithoutTrailingBackslash) {
     EXPECT_EQ(dir, expected);
 }
 
+TEST(ProgramDir, ProgramInTheRootOfADriveGivesDriveLetterAndColon) {
+    char self[MAX_PATH + 1];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    const std::string copy = "C:\\engprobe" + std::to_string(GetCurrentProcessId()) + ".exe";
+    ScratchFolder scratch;
+    const std::string report = scratch / "dir.txt";
+    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+    const int code = RunAndWait("\"" + copy + "\" --program-dir-probe \"" + report + "\"");
+    DeleteFileA(copy.c_str());
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadFileBytes(report), "C:");
+}
+
 TEST(PathComponents, CutLastComponentDropsTheBackslashAndWhatFollows) {
     std::string path = "C:\\DIR\\FILE.ZIP";
     CutLastComponent(path);
