@@ -250,11 +250,11 @@ int ResultForExtraction(const zipcore::ExtractResult& result) {
     // Names missing from the archive are a warning; a missing archive is not.
     case Status::NotFound:
         return result.namesNotFound.empty() ? UNZIP_ERROR : UNZIP_WARNING;
-    // A refused entry spoils nothing else: a warning while other files came out, an error
-    // when the archive gave nothing at all.
+    // A refused entry spoils nothing else: a warning while the other entries were dealt with
+    // (extracted, or kept at the user's word), an error when the refused ones were all there was.
     case Status::UnsafeName:
     case Status::Encrypted:
-        return result.extracted > 0 ? UNZIP_WARNING : UNZIP_ERROR;
+        return result.extracted + result.skipped > 0 ? UNZIP_WARNING : UNZIP_ERROR;
     case Status::NotZip:
         return UNZIP_BAD_ARCHIVE;
     default:

@@ -66,6 +66,18 @@ TEST(HostileArchive, JunkPathsStaysInsideToo) {
     EXPECT_EQ(result, UNZIP_WARNING);
 }
 
+TEST(HostileArchive, RefusalsStayWarningsWhenTheOtherFilesWereKeptByChoice) {
+    ScratchFolder scratch;
+    int result = -1;
+    ExtractIntoInner(scratch, "hostile.zip", true, result);
+    ASSERT_EQ(result, UNZIP_WARNING);
+    SetCurrentDirectoryA((scratch / "inner").c_str());
+    Recorded().defaultAnswer = UNZIP_KEEP;
+    const UnzipOutcome again = CallUnzip(ExtractCommand(DataFile("hostile.zip"), false, true));
+    EXPECT_FALSE(Recorded().replaceQuestions.empty());
+    EXPECT_EQ(again.result, UNZIP_WARNING) << Recorded().printed;
+}
+
 TEST(HostileArchive, AnArchiveOfRefusedNamesOnlyIsAnError) {
     ScratchFolder scratch;
     int result = -1;
