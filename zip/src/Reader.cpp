@@ -380,7 +380,8 @@ Error ArchiveReader::Locate(std::size_t index, LocalLayout& layout) {
     std::vector<uint8_t> variable(nameLength + extraLength);
     if (!variable.empty() && !readCached(entry.localHeaderOffset + kLocalHeaderSize, variable.data(), variable.size()))
         return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its local header");
-    if (nameLength != entry.name.size() || std::memcmp(variable.data(), entry.name.data(), nameLength) != 0)
+    if (nameLength != entry.name.size() ||
+        (nameLength > 0 && std::memcmp(variable.data(), entry.name.data(), nameLength) != 0))
         return Fail(Status::BadOffsets, Quoted(entry.name) + ": the local header names another file (" +
                                             Quoted(std::string(variable.begin(), variable.begin() + nameLength)) + ")");
     if (method != entry.method)
