@@ -249,9 +249,11 @@ TEST_F(MainFrameTest, AcceleratorsReachTheirCommands) {
     EXPECT_FALSE(Events().Contains("key " + std::to_string(VK_DELETE)));
 }
 
-TEST_F(MainFrameTest, AcceleratorOfADisabledCommandDoesNothing) {
+TEST_F(MainFrameTest, DisabledCommandDoesNothingHoweverItArrives) {
     Events().disabledCommands = {ID_ACTIONS_VIEW};
     PressKey('V', true);
+    ChooseCommand(ID_ACTIONS_VIEW);
+    SendMessageA(ToolBarHolder(), WM_COMMAND, ID_ACTIONS_VIEW, reinterpret_cast<LPARAM>(ToolBarControl()));
     EXPECT_FALSE(Events().Contains("command " + std::to_string(ID_ACTIONS_VIEW)));
 }
 
