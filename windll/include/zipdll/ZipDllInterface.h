@@ -32,10 +32,18 @@ struct UnzipCommand {
     const char* archivePath;
 };
 
+// Every message is one line ending in "\n", starting "warning: " or "error: " when it reports
+// a problem, e.g. "warning: 'CON': refused, 'CON' is a device name on Windows".
 typedef int (WINAPI* UnzipPrintCallback)(const char* text, unsigned long length);
 typedef void (WINAPI* UnzipSoundCallback)(void);
 typedef int (WINAPI* UnzipReplaceCallback)(const char* fileName);   // UNZIP_REPLACE / UNZIP_KEEP
 typedef int (WINAPI* UnzipPasswordCallback)(char* buffer, int size, const char* prompt, const char* entryName);
+// Entry callback, once per listed entry in archive order. Sizes above 0xFFFFFFFF are given as
+// 0xFFFFFFFF. factor: percent saved, rounded half up, never 100 while data remains; for an entry
+// that grew, the percent it grew by (the caller tells the two apart by comparing the sizes);
+// 0 for an empty entry. Date and time from the DOS stamp, year % 100. flag: 'E' for an encrypted
+// entry, else ' '. method: "Stored", "Defl:N"/"Defl:X"/"Defl:F"/"Defl:S" (the speed the writer
+// recorded) or "Unk:NNN". encrypted: 1 or 0.
 typedef void (WINAPI* UnzipEntryCallback)(unsigned long uncompressedSize, unsigned long compressedSize,
                                           unsigned short factor, unsigned short month, unsigned short day,
                                           unsigned short year, unsigned short hour, unsigned short minute,
@@ -59,7 +67,11 @@ struct UnzipCallbacks {
     unsigned long entryCount;
 };
 
-// Results of windll_unzip.
+// Results of windll_unzip. WARNING: everything asked for was dealt with, but something was
+// kept (an existing file), not found (a named entry) or refused (an unsafe or encrypted entry)
+// while other entries were extracted or kept. ERROR: damaged data, a CRC mismatch, a file that
+// cannot be written, a missing archive, or nothing but refused entries. BAD_ARCHIVE: the file is
+// not a zip archive. BAD_ARGUMENT: a null pointer where a value is needed or a "must be 0" word set.
 enum { UNZIP_OK = 0, UNZIP_WARNING = 1, UNZIP_ERROR = 2, UNZIP_BAD_ARCHIVE = 3, UNZIP_BAD_ARGUMENT = 10 };
 
 // count 0 and names null: every entry; otherwise a null-terminated array of count entry names.
@@ -67,6 +79,8 @@ typedef int (WINAPI* WindllUnzipFunction)(int count, char** names, UnzipCommand*
 
 // ---- Zip32.dll ---------------------------------------------------------------------------
 
+// One line per call, ending in "\n": "  adding: REPORT.TXT (deflated 61%)", "  deleting: A.TXT",
+// or a problem starting "warning: " or "error: ". The stream is the request's outputStream.
 typedef int (WINAPI* ZipPrintCallback)(void* stream, unsigned long length, const char* text);
 typedef char* (WINAPI* ZipCommentCallback)(char* comment);
 
@@ -74,7 +88,7 @@ typedef char* (WINAPI* ZipCommentCallback)(char* comment);
 struct ZipRequest {
     ZipPrintCallback print;         // 0
     ZipCommentCallback comment;     // 1: never called
-    void* outputStream;             // 2: the caller's stdout; unused, all text goes through print
+    void* outputStream;             // 2: the caller's stdout; only handed back to print as its stream
     int encrypt;                    // 3: must be 0
     int systemFiles;                // 4: must be 0
     int volumeLabel;                // 5: must be 0
@@ -82,7 +96,7 @@ struct ZipRequest {
     int noDirEntries;               // 7: 1: do not add entries for folders
     int excludeBeforeDate;          // 8: must be 0
     int includeAfterDate;           // 9: must be 0
-    int verbose;                    // 10: 1: a line through print for every entry written
+    int verbose;                    // 10: 1: also a closing line with the counts written
     int quiet;                      // 11: 1: only problems through print
     int convertCrLf;                // 12: must be 0
     int convertLf;                  // 13: must be 0
@@ -94,7 +108,8 @@ struct ZipRequest {
     int grow;                       // 19: must be 0
     int forceDos;                   // 20: must be 0
     int moveFiles;                  // 21: must be 0
-    int deleteEntries;              // 22: 1: delete the named entries instead of adding
+    int deleteEntries;              // 22: 1: delete the named entries instead of adding; a name matches
+                                    //     its entry exactly, else up to slash direction and letter case
     int update;                     // 23: must be 0
     int freshen;                    // 24: must be 0
     int junkComment;                // 25: must be 0
@@ -109,7 +124,8 @@ struct ZipRequest {
 // Results of DllZipUpFiles.
 enum {
     ZIP_OK = 0,
-    ZIP_NOTHING_TO_DO = 12,   // the names or patterns matched no file; the archive is unchanged
+    ZIP_NOTHING_TO_DO = 12,   // the names or patterns matched no file (or, deleting, no entry);
+                              // the archive is unchanged
     ZIP_ERROR = 2,            // anything else failed; the archive is unchanged
     ZIP_BAD_ARGUMENT = 10,
 };
