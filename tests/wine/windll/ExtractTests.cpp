@@ -98,6 +98,7 @@ TEST(Extract, ReplaceCallbackIsAskedOncePerExistingFileAndObeyed) {
     EXPECT_EQ(ReadWholeFile(scratch / "docs\\readme.txt"), "Read me first.\n");
     EXPECT_TRUE(FileExists(scratch / "empty.txt"));   // new files need no question
     EXPECT_EQ(outcome.result, UNZIP_WARNING);          // a file was kept
+    EXPECT_EQ(Recorded().foreignThreadCalls, 0);
 }
 
 TEST(Extract, AnyAnswerButReplaceKeepsTheFile) {

@@ -17,6 +17,8 @@ void Recorder::Reset() {
     printCalls = 0;
     entries.clear();
     replaceQuestions.clear();
+    callingThread = GetCurrentThreadId();
+    foreignThreadCalls = 0;
 }
 
 Recorder& Recorded() {
@@ -26,7 +28,12 @@ Recorder& Recorded() {
 
 namespace {
 
+void NoteThread() {
+    if (GetCurrentThreadId() != Recorded().callingThread) ++Recorded().foreignThreadCalls;
+}
+
 int WINAPI RecordUnzipPrint(const char* text, unsigned long length) {
+    NoteThread();
     Recorded().printed.append(text, length);
     ++Recorded().printCalls;
     return static_cast<int>(length);
@@ -35,6 +42,7 @@ int WINAPI RecordUnzipPrint(const char* text, unsigned long length) {
 void WINAPI IgnoreSound() {}
 
 int WINAPI RecordReplace(const char* fileName) {
+    NoteThread();
     Recorder& recorder = Recorded();
     recorder.replaceQuestions.emplace_back(fileName);
     const std::string name = fileName;
@@ -50,6 +58,7 @@ void WINAPI RecordEntry(unsigned long uncompressedSize, unsigned long compressed
                         unsigned short month, unsigned short day, unsigned short year, unsigned short hour,
                         unsigned short minute, char flag, const char* name, const char* method, unsigned long crc,
                         char encrypted) {
+    NoteThread();
     ListedEntry entry;
     entry.uncompressedSize = uncompressedSize;
     entry.compressedSize = compressedSize;
@@ -68,6 +77,7 @@ void WINAPI RecordEntry(unsigned long uncompressedSize, unsigned long compressed
 }
 
 int WINAPI RecordZipPrint(void*, unsigned long length, const char* text) {
+    NoteThread();
     Recorded().printed.append(text, length);
     ++Recorded().printCalls;
     return static_cast<int>(length);

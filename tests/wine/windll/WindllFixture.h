@@ -34,6 +34,9 @@ struct Recorder {
     // Answer of the replace callback, chosen per file name; anything not listed gets defaultAnswer.
     std::vector<std::pair<std::string, int>> replaceAnswers;
     int defaultAnswer = UNZIP_KEEP;
+    // The engine's callbacks touch its window and log, so they must run on the calling thread.
+    unsigned long callingThread = 0;
+    int foreignThreadCalls = 0;
     void Reset();
 };
 Recorder& Recorded();

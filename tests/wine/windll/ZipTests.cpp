@@ -200,6 +200,15 @@ TEST(ZipAdd, EveryPrintedLineEndsWithANewline) {
     EXPECT_EQ(Recorded().printed.back(), '\n');
 }
 
+TEST(ZipAdd, CallbacksRunOnTheCallingThreadWhileWorkersCompress) {
+    ScratchFolder scratch;
+    for (int i = 0; i < 60; ++i) WriteWholeFile(scratch / ("file" + std::to_string(i) + ".txt"), TextOfSize(20000 + i));
+    ASSERT_EQ(CallZip({scratch / "many.zip", {"*.txt"}}), ZIP_OK) << Recorded().printed;
+    EXPECT_GE(Recorded().printCalls, 60);
+    EXPECT_EQ(Recorded().foreignThreadCalls, 0);
+    EXPECT_EQ(EntryNames(scratch / "many.zip").size(), 60u);
+}
+
 TEST(ZipDelete, NamedEntriesAreRemovedAndTheRestKept) {
     ScratchFolder scratch;
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteWholeFile(scratch / name, std::string(name) + " body");
