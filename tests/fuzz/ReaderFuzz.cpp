@@ -19,6 +19,42 @@ const std::string& ScratchPath() {
     return path;
 }
 
+const std::string& SecondPath() {
+    static const std::string path = ScratchPath() + ".copy";
+    static const bool cleanup = std::atexit([] { std::remove(SecondPath().c_str()); }) == 0;
+    (void)cleanup;
+    return path;
+}
+
+void WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return;
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+}
+
+std::size_t CountEntries(const std::string& path) {
+    zipcore::Error error;
+    auto reader = zipcore::Reader::Open(path, error);
+    if (!reader) std::abort();  // whatever we wrote or adjusted must open again
+    return reader->entries().size();
+}
+
+// Deleting the first entry copies the others unchanged; adjusting offsets rewrites the
+// directory in place. Both must leave an archive that opens, or refuse with a message.
+void CheckWriters(const uint8_t* data, size_t size, const std::string& firstName, std::size_t count) {
+    WriteBytes(SecondPath(), data, size);
+    zipcore::UpdateOptions options;
+    options.remove = {firstName};
+    options.threads = 1;
+    zipcore::UpdateResult result = zipcore::Update(SecondPath(), options);
+    if (result.status == zipcore::Status::Ok && CountEntries(SecondPath()) != count - result.deleted) std::abort();
+
+    WriteBytes(SecondPath(), data, size);
+    zipcore::Error error = zipcore::AdjustOffsets(SecondPath());
+    if (!error && CountEntries(SecondPath()) != count) std::abort();
+}
+
 void CheckSafeName(const std::string& stored) {
     zipcore::names::SafePath safe;
     if (!zipcore::names::MakeSafe(stored, safe)) return;
@@ -32,10 +68,7 @@ void CheckSafeName(const std::string& stored) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FILE* file = std::fopen(ScratchPath().c_str(), "wb");
-    if (!file) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    WriteBytes(ScratchPath(), data, size);
 
     zipcore::Error error;
     auto reader = zipcore::Reader::Open(ScratchPath(), error);
@@ -56,5 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!result && delivered != entry.uncompressedSize) std::abort();
         if (result && result.message.empty()) std::abort();
     }
+    const std::size_t count = reader->entries().size();
+    const std::string firstName = count ? reader->entries()[0].name : std::string();
+    reader.reset();
+    if (count > 0) CheckWriters(data, size, firstName, count);
     return 0;
 }
