@@ -103,6 +103,29 @@ DocumentTemplate TestBrindleApp::CreateDocumentTemplate() {
     return documentTemplate;
 }
 
+HWND FindOwnWindow(const char* className, const char* caption) {
+    struct Search {
+        const char* className;
+        const char* caption;
+        HWND found;
+    } search{className, caption, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto& wanted = *reinterpret_cast<Search*>(parameter);
+            char name[256] = "";
+            char text[256] = "";
+            GetClassNameA(window, name, sizeof name);
+            GetWindowTextA(window, text, sizeof text);
+            if (lstrcmpiA(name, wanted.className) != 0) return TRUE;
+            if (wanted.caption != nullptr && std::string(text) != wanted.caption) return TRUE;
+            wanted.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 void DeleteSettingsCompany(const std::string& company) {
     RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + company).c_str());
 }

@@ -126,3 +126,6 @@ std::string ScreenshotFolder();
 // Copies the screen's pixels under window into a 24-bit .bmp file.
 bool SaveWindowBitmap(HWND window, const std::string& path);
 void DeleteSettingsCompany(const std::string& company);
+// A top-level window of this thread by class and (when given) caption: other test
+// programs may have windows of the same class on the display at the same time.
+HWND FindOwnWindow(const char* className, const char* caption);

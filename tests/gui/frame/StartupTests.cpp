@@ -159,14 +159,14 @@ TEST_F(StartupTest, FailedViewCreationReportsTheEmptyDocumentFailure) {
     EXPECT_EQ(presenter.messages[0].text, "Failed to create empty document.");
     EXPECT_EQ(presenter.messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONEXCLAMATION));
     EXPECT_EQ(application->GetMainFrame(), nullptr);
-    EXPECT_EQ(FindWindowA("BrindleFrame", nullptr), nullptr);
+    EXPECT_EQ(FindOwnWindow("BrindleFrame", nullptr), nullptr);
 }
 
 TEST_F(StartupTest, StartupPictureClosesOnAKeyThatIsNotDelivered) {
     WriteSettingInt("Settings", "ShowStartupScreen", 1);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(CStartupScreen::IsShowing());
-    HWND picture = FindWindowA("BrindleStartupScreen", nullptr);
+    HWND picture = FindOwnWindow("BrindleStartupScreen", nullptr);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(GetWindow(picture, GW_OWNER), MainWindow());
     RECT bounds = WindowBounds(picture);
@@ -196,14 +196,14 @@ TEST_F(StartupTest, StartupPictureClosesByItselfAfterItsTimer) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(CStartupScreen::IsShowing());
     EXPECT_TRUE(PumpUntil([] { return !CStartupScreen::IsShowing(); }));
-    EXPECT_EQ(FindWindowA("BrindleStartupScreen", nullptr), nullptr);
+    EXPECT_EQ(FindOwnWindow("BrindleStartupScreen", nullptr), nullptr);
 }
 
 TEST_F(StartupTest, SwitchedOffStartupPictureIsNotShown) {
     WriteSettingInt("Settings", "ShowStartupScreen", 0);
     ASSERT_TRUE(Start());
     EXPECT_FALSE(CStartupScreen::IsShowing());
-    EXPECT_EQ(FindWindowA("BrindleStartupScreen", nullptr), nullptr);
+    EXPECT_EQ(FindOwnWindow("BrindleStartupScreen", nullptr), nullptr);
 }
 
 TEST_F(StartupTest, ExitClosesTheDocumentThenDestroysTheFrameThenDeletesTheDocument) {
