@@ -30,9 +30,11 @@ bool IsTrulyZeroLength(const std::string& path) {
     return attributes.nFileSizeHigh == 0 && attributes.nFileSizeLow == 0;
 }
 
+// Only the file's own name counts: a dot in a folder name (C:\OLD.ARJ\README) is no extension.
 std::string UpperExtensionWithDot(const std::string& path) {
     std::string::size_type dot = path.rfind('.');
     if (dot == std::string::npos) return std::string();
+    if (path.find_first_of("\\/", dot) != std::string::npos) return std::string();
     std::string extension = path.substr(dot);
     CharUpperBuffA(extension.data(), static_cast<DWORD>(extension.size()));
     return extension;

@@ -103,6 +103,19 @@ TEST_F(Opening, UnsupportedTypeIsRefusedAndThePreviousArchiveStaysShown) {
     EXPECT_EQ(ReadFileBytes(notes), "some notes");
 }
 
+TEST_F(Opening, DotInAFolderNameIsNoExtension) {
+    std::string folder = ScratchPath("OLD.ARJ");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string plain = folder + "\\README";
+    WriteFileBytes(plain, "read me");
+    EXPECT_FALSE(OpenArchive(plain));
+    auto messages = TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "File type not supported!");
+    EXPECT_EQ(Document().GetCurrentHandler(), nullptr);
+    EXPECT_EQ(ReadFileBytes(plain), "read me");
+}
+
 TEST_F(Opening, EmptyUnsupportedFileIsLeftAlone) {
     std::string empty = ScratchPath("EMPTY.TXT");
     WriteFileBytes(empty, "");
