@@ -110,8 +110,8 @@ private:
     uint64_t zip64LocatorOffset_ = 0;
     std::vector<uint8_t> input_;
     std::vector<uint8_t> output_;
-    // Local headers are read through a window, so walking many small entries in file
-    // order (listing checks, copying on update) costs one read per window, not several each.
+    // Local headers and small entries are read through a window, so walking many small
+    // entries in file order costs one read per window, not several per entry.
     std::vector<uint8_t> window_;
     uint64_t windowStart_ = 0;
 };
@@ -422,13 +422,14 @@ Error ArchiveReader::pipeStored(const Entry& entry, uint64_t dataOffset,
                                 const std::function<bool(const uint8_t*, std::size_t)>& sink) {
     if (entry.compressedSize != entry.uncompressedSize)
         return Fail(Status::SizeMismatch, Quoted(entry.name) + ": stored entry with different packed and unpacked sizes");
-    if (!file_.seek(dataOffset)) return Fail(Status::IoError, Quoted(entry.name) + ": cannot read the archive");
     input_.resize(kDataChunk);
     uLong crc = crc32(0, nullptr, 0);
+    uint64_t at = dataOffset;
     for (uint64_t left = entry.compressedSize; left > 0;) {
         std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(left, input_.size()));
-        if (file_.read(input_.data(), want) != want)
+        if (!readCached(at, input_.data(), want))
             return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+        at += want;
         crc = crc32(crc, input_.data(), static_cast<uInt>(want));
         if (!sink(input_.data(), want)) return Fail(Status::IoError, Quoted(entry.name) + ": writing stopped");
         left -= want;
@@ -440,7 +441,6 @@ Error ArchiveReader::pipeStored(const Entry& entry, uint64_t dataOffset,
 
 Error ArchiveReader::pipeDeflated(const Entry& entry, uint64_t dataOffset,
                                   const std::function<bool(const uint8_t*, std::size_t)>& sink) {
-    if (!file_.seek(dataOffset)) return Fail(Status::IoError, Quoted(entry.name) + ": cannot read the archive");
     input_.resize(kDataChunk);
     output_.resize(kDataChunk);
     z_stream stream{};
@@ -452,14 +452,16 @@ Error ArchiveReader::pipeDeflated(const Entry& entry, uint64_t dataOffset,
     } ender{stream};
 
     uint64_t inputLeft = entry.compressedSize;
+    uint64_t at = dataOffset;
     uint64_t produced = 0;
     const uint64_t declared = entry.uncompressedSize;
     uLong crc = crc32(0, nullptr, 0);
     for (;;) {
         if (stream.avail_in == 0 && inputLeft > 0) {
             std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(inputLeft, input_.size()));
-            if (file_.read(input_.data(), want) != want)
+            if (!readCached(at, input_.data(), want))
                 return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+            at += want;
             stream.next_in = input_.data();
             stream.avail_in = static_cast<uInt>(want);
             inputLeft -= want;
