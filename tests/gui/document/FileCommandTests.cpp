@@ -123,16 +123,6 @@ TEST_F(FileCommands, CopyOffersTheCurrentNameAndOpensTheCopy) {
     EXPECT_EQ(ControlRowCount(), 2);
 }
 
-TEST_F(FileCommands, CopyDialogStartsFromTheArchivePath) {
-    std::string original = ScratchPath("original.zip");
-    MakeZip(original, {{"a", 100}});
-    ASSERT_TRUE(OpenArchive(original));
-    RunCommand(ID_FILE_COPY_ARCHIVE);   // cancelled
-    ASSERT_EQ(saveRequests.size(), 1u);
-    EXPECT_EQ(saveRequests[0].initialName, Document().GetPathName());
-    EXPECT_EQ(Document().GetPathName(), original);
-}
-
 TEST_F(FileCommands, CopyToAnUnsupportedNameCopiesThenRefusesToOpen) {
     std::string original = ScratchPath("original.zip");
     MakeZip(original, {{"a", 100}});
