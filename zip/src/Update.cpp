@@ -301,7 +301,7 @@ private:
         say(line);
     }
     bool expand();
-    bool expandOne(const std::string& spec);
+    bool expandOne(const std::string& wanted);
     void addItem(SourceItem item);
     bool writeArchive();
     bool copyEntry(std::size_t index);
@@ -354,13 +354,13 @@ void Updater::addItem(SourceItem item) {
     items_.push_back(std::move(item));
 }
 
-bool Updater::expandOne(const std::string& spec) {
+bool Updater::expandOne(const std::string& wanted) {
     const std::string base = options_.baseDir;
-    std::size_t cut = spec.size();
-    while (cut > 0 && !fs::IsSeparator(spec[cut - 1]) && !(cut == 2 && spec[1] == ':')) --cut;
-    const std::string dirPart = spec.substr(0, cut);
-    const std::string last = spec.substr(cut);
-    const bool absolute = fs::IsAbsolute(spec) || (spec.size() >= 2 && spec[1] == ':');
+    std::size_t cut = wanted.size();
+    while (cut > 0 && !fs::IsSeparator(wanted[cut - 1]) && !(cut == 2 && wanted[1] == ':')) --cut;
+    const std::string dirPart = wanted.substr(0, cut);
+    const std::string last = wanted.substr(cut);
+    const bool absolute = fs::IsAbsolute(wanted) || (wanted.size() >= 2 && wanted[1] == ':');
     auto onDisk = [&](const std::string& relative) { return absolute ? relative : fs::Join(base, relative); };
 
     auto skipArchive = [&](const std::string& path) {
@@ -386,11 +386,11 @@ bool Updater::expandOne(const std::string& spec) {
             item.name = names::ForStoring(options_.storePaths ? dirPart + "/" + name : name);
             addItem(std::move(item));
         }
-        if (!any) say(Quoted(spec) + ": no file matches");
+        if (!any) say(Quoted(wanted) + ": no file matches");
         return true;
     }
     SourceItem item;
-    item.path = onDisk(spec);
+    item.path = onDisk(wanted);
     fs::FileInfo info = fs::Stat(item.path);
     if (!info.exists || (!info.isRegular && !info.isDirectory)) {
         fail(Status::NotFound, Quoted(item.path) + ": no such file");
@@ -401,8 +401,8 @@ bool Updater::expandOne(const std::string& spec) {
     item.size = info.isDirectory ? 0 : info.size;
     item.modified = info.modified;
     item.mode = info.mode;
-    std::string stored = names::ForStoring(options_.storePaths ? spec : last);
-    if (item.folder && stored.empty() && !options_.storePaths) stored = names::ForStoring(spec);
+    std::string stored = names::ForStoring(options_.storePaths ? wanted : last);
+    if (item.folder && stored.empty() && !options_.storePaths) stored = names::ForStoring(wanted);
     if (item.folder && !options_.storePaths) stored = stored.substr(stored.find_last_of('/') + 1);
     item.name = item.folder && !stored.empty() ? stored + "/" : stored;
     addItem(std::move(item));
@@ -410,9 +410,9 @@ bool Updater::expandOne(const std::string& spec) {
 }
 
 bool Updater::expand() {
-    for (const std::string& spec : options_.add) {
-        if (spec.empty()) continue;
-        if (!expandOne(spec)) return false;
+    for (const std::string& wanted : options_.add) {
+        if (wanted.empty()) continue;
+        if (!expandOne(wanted)) return false;
     }
     return true;
 }
