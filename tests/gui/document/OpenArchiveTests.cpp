@@ -151,16 +151,18 @@ TEST_F(Opening, ArchiveHeldOpenByAnotherProgramIsNeverDeleted) {
     const std::string bytes = ReadFileBytes(busy);
     ASSERT_FALSE(bytes.empty());
 
-    HANDLE holder = CreateFileA(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    // Through the framework (which cannot read it either) and straight through the
-    // document's open step, which is where an exclusive-open test would mistake it for empty.
-    OpenArchive(busy);
-    Document().OnOpenDocument(busy);
-    CloseHandle(holder);
-
-    EXPECT_TRUE(FileExists(busy));
-    EXPECT_EQ(ReadFileBytes(busy), bytes);
+    // A holder that shares nothing, and one that lets others read and even delete the file
+    // (as indexers and virus scanners do): neither leaves room for an exclusive open, and
+    // only the second would let a mistaken delete through.
+    for (DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_DELETE}}) {
+        HANDLE holder = CreateFileA(busy.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        OpenArchive(busy);
+        Document().OnOpenDocument(busy);
+        CloseHandle(holder);
+        EXPECT_TRUE(FileExists(busy)) << "sharing " << sharing;
+        EXPECT_EQ(ReadFileBytes(busy), bytes) << "sharing " << sharing;
+    }
 }
 
 TEST_F(Opening, OpenRemembersTheShortFolderOfTheArchive) {
