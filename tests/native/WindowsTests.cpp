@@ -144,6 +144,23 @@ TEST(WindowsSharing, ArchiveHeldOpenByAnotherProgramStaysWhole) {
     EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
+TEST(WindowsSharing, ReplacingAReadOnlyFileLeavesNothingBehind) {
+    ScratchDir dir;
+    RawZip zip;
+    zip.entries.push_back({"locked.txt", "new"});
+    const std::string archive = dir.path() + "\\pack.zip";
+    WriteFile(archive, zip.Build());
+    const std::string target = dir.path() + "\\out\\locked.txt";
+    WriteFile(target, "old");
+    ASSERT_EQ(_chmod(target.c_str(), _S_IREAD), 0);
+    zipcore::ExtractOptions extract;
+    extract.targetDir = dir.path() + "\\out";
+    extract.overwrite = zipcore::Overwrite::Always;
+    EXPECT_EQ(zipcore::Extract(archive, extract).status, Status::Ok);
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(FilesBelow(dir.path() + "\\out"), std::vector<std::string>{"locked.txt"});
+}
+
 TEST(WindowsSharing, ExtractingOverAFileHeldOpenFailsCleanly) {
     ScratchDir dir;
     RawZip zip;

@@ -201,7 +201,11 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
         std::rename(aside.c_str(), to.c_str());
         return false;
     }
-    std::remove(aside.c_str());
+    if (std::remove(aside.c_str()) != 0) {
+        // A read-only file can be renamed but not deleted until it is made writable.
+        _chmod(aside.c_str(), _S_IREAD | _S_IWRITE);
+        std::remove(aside.c_str());
+    }
     return true;
 #else
     return std::rename(from.c_str(), to.c_str()) == 0;
