@@ -263,3 +263,22 @@ TEST_F(Opening, MissingFileIsReportedByTheFrameworkAndChangesNothing) {
     EXPECT_EQ(ControlRowCount(), 1);
     EXPECT_EQ(Caption(), "good.zip - Brindle");
 }
+
+TEST_F(Opening, EntryCommandsDoNothingWhileNoArchiveIsOpen) {
+    // A failed first open leaves a handler chosen but nothing open: nothing may reach it.
+    std::string broken = ScratchPath("broken.zip");
+    WriteFileBytes(broken, std::string(100, 'q'));
+    EXPECT_FALSE(OpenArchive(broken));
+    ASSERT_NE(Document().GetCurrentHandler(), nullptr);
+    TakeMessages();
+
+    EXPECT_EQ(Document().AddCommand(), 0);
+    EXPECT_EQ(Document().ExtractCommand(), 0);
+    EXPECT_EQ(Document().ViewCommand(), 0);
+    EXPECT_EQ(Document().DeleteCommand(), 0);
+    EXPECT_EQ(Document().AddDroppedFiles(NameList{ScratchPath("broken.zip")}), 0);
+    Document().OnMakeExe();
+    Document().OnMakeWin95Exe();
+    EXPECT_TRUE(TakeMessages().empty());
+    EXPECT_EQ(ReadFileBytes(broken), std::string(100, 'q'));
+}
