@@ -67,8 +67,8 @@ public:
     const std::vector<Entry>& entries() const override { return entries_; }
     const std::string& comment() const override { return comment_; }
     uint64_t prefixLength() const override { return prefix_; }
-    Error ReadEntry(std::size_t index,
-                    const std::function<bool(const uint8_t*, std::size_t)>& sink) override;
+    Error ReadEntry(std::size_t index, const Sink& sink) override;
+    Error ReadCompressed(std::size_t index, std::vector<uint8_t>& data) override;
 
     const std::vector<CentralExtras>& extras() const override { return extras_; }
     uint64_t centralOffset() const override { return centralOffset_; }
@@ -87,10 +87,6 @@ private:
     Error findEnd(uint64_t& entryCount);
     Error readDirectory(uint64_t entryCount);
     Error checkRanges();
-    Error pipeStored(const Entry& entry, uint64_t dataOffset,
-                     const std::function<bool(const uint8_t*, std::size_t)>& sink);
-    Error pipeDeflated(const Entry& entry, uint64_t dataOffset,
-                       const std::function<bool(const uint8_t*, std::size_t)>& sink);
     uint64_t measureDescriptor(const Entry& entry, uint64_t at, bool zip64Sizes);
     bool readCached(uint64_t offset, void* buffer, std::size_t size);
 
@@ -418,31 +414,34 @@ Error ArchiveReader::Locate(std::size_t index, LocalLayout& layout) {
     return {};
 }
 
-Error ArchiveReader::pipeStored(const Entry& entry, uint64_t dataOffset,
-                                const std::function<bool(const uint8_t*, std::size_t)>& sink) {
-    if (entry.compressedSize != entry.uncompressedSize)
-        return Fail(Status::SizeMismatch, Quoted(entry.name) + ": stored entry with different packed and unpacked sizes");
-    input_.resize(kDataChunk);
-    uLong crc = crc32(0, nullptr, 0);
-    uint64_t at = dataOffset;
-    for (uint64_t left = entry.compressedSize; left > 0;) {
-        std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(left, input_.size()));
-        if (!readCached(at, input_.data(), want))
-            return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
-        at += want;
-        crc = crc32(crc, input_.data(), static_cast<uInt>(want));
-        if (!sink(input_.data(), want)) return Fail(Status::IoError, Quoted(entry.name) + ": writing stopped");
-        left -= want;
-    }
-    if (crc != entry.crc32)
-        return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch, the data is damaged");
-    return {};
-}
+}  // namespace
 
-Error ArchiveReader::pipeDeflated(const Entry& entry, uint64_t dataOffset,
-                                  const std::function<bool(const uint8_t*, std::size_t)>& sink) {
-    input_.resize(kDataChunk);
-    output_.resize(kDataChunk);
+namespace format {
+
+Error DecodeEntry(const Entry& entry, const InputSource& next, std::vector<uint8_t>& output, const Sink& sink) {
+    if (entry.method == 0) {
+        if (entry.compressedSize != entry.uncompressedSize)
+            return Fail(Status::SizeMismatch, Quoted(entry.name) + ": stored entry with different packed and unpacked sizes");
+        uLong crc = crc32(0, nullptr, 0);
+        for (uint64_t left = entry.compressedSize; left > 0;) {
+            std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(left, kDataChunk));
+            const uint8_t* data = nullptr;
+            if (!next(want, data))
+                return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+            crc = crc32(crc, data, static_cast<uInt>(want));
+            if (!sink(data, want)) return Fail(Status::IoError, Quoted(entry.name) + ": writing stopped");
+            left -= want;
+        }
+        if (crc != entry.crc32)
+            return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch, the data is damaged");
+        return {};
+    }
+    if (entry.compressedSize == 0 && entry.uncompressedSize == 0) {
+        // Some writers store an empty file as "deflated" with no data at all.
+        if (entry.crc32 != 0) return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch");
+        return {};
+    }
+    output.resize(kDataChunk);
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
         return Fail(Status::IoError, Quoted(entry.name) + ": out of memory");
@@ -452,32 +451,31 @@ Error ArchiveReader::pipeDeflated(const Entry& entry, uint64_t dataOffset,
     } ender{stream};
 
     uint64_t inputLeft = entry.compressedSize;
-    uint64_t at = dataOffset;
     uint64_t produced = 0;
     const uint64_t declared = entry.uncompressedSize;
     uLong crc = crc32(0, nullptr, 0);
     for (;;) {
         if (stream.avail_in == 0 && inputLeft > 0) {
-            std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(inputLeft, input_.size()));
-            if (!readCached(at, input_.data(), want))
+            std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(inputLeft, kDataChunk));
+            const uint8_t* data = nullptr;
+            if (!next(want, data))
                 return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
-            at += want;
-            stream.next_in = input_.data();
+            stream.next_in = const_cast<uint8_t*>(data);
             stream.avail_in = static_cast<uInt>(want);
             inputLeft -= want;
         }
         // Never produce more than one byte past the declared size: that byte proves the lie.
         uint64_t room = declared - produced;
         if (room < UINT64_MAX) ++room;
-        stream.next_out = output_.data();
-        stream.avail_out = static_cast<uInt>(std::min<uint64_t>(room, output_.size()));
+        stream.next_out = output.data();
+        stream.avail_out = static_cast<uInt>(std::min<uint64_t>(room, output.size()));
         int result = inflate(&stream, Z_NO_FLUSH);
-        std::size_t got = static_cast<std::size_t>(stream.next_out - output_.data());
+        std::size_t got = static_cast<std::size_t>(stream.next_out - output.data());
         if (got > 0) {
             std::size_t usable = static_cast<std::size_t>(std::min<uint64_t>(got, declared - produced));
             produced += got;
-            crc = crc32(crc, output_.data(), static_cast<uInt>(usable));
-            if (usable > 0 && !sink(output_.data(), usable))
+            crc = crc32(crc, output.data(), static_cast<uInt>(usable));
+            if (usable > 0 && !sink(output.data(), usable))
                 return Fail(Status::IoError, Quoted(entry.name) + ": writing stopped");
             if (produced > declared)
                 return Fail(Status::SizeMismatch, Quoted(entry.name) + ": inflates past its declared size of " +
@@ -498,23 +496,46 @@ Error ArchiveReader::pipeDeflated(const Entry& entry, uint64_t dataOffset,
     return {};
 }
 
-Error ArchiveReader::ReadEntry(std::size_t index, const std::function<bool(const uint8_t*, std::size_t)>& sink) {
-    if (index >= entries_.size()) return Fail(Status::NotFound, "no entry number " + std::to_string(index));
-    const Entry& entry = entries_[index];
+}  // namespace format
+
+namespace {
+
+Error CheckDecodable(const Entry& entry) {
     if (entry.isEncrypted()) return Fail(Status::Encrypted, Quoted(entry.name) + " is encrypted");
     if (entry.method != 0 && entry.method != 8)
         return Fail(Status::UnsupportedMethod, Quoted(entry.name) + ": compression method " +
                                                    std::to_string(entry.method) + " is not supported");
+    return {};
+}
+
+Error ArchiveReader::ReadEntry(std::size_t index, const Sink& sink) {
+    if (index >= entries_.size()) return Fail(Status::NotFound, "no entry number " + std::to_string(index));
+    const Entry& entry = entries_[index];
+    if (Error error = CheckDecodable(entry)) return error;
     if (!file_.isOpen()) return Fail(Status::IoError, "the archive is closed");
     LocalLayout layout;
     if (Error error = Locate(index, layout)) return error;
-    if (entry.method == 0) return pipeStored(entry, layout.dataOffset, sink);
-    if (entry.compressedSize == 0 && entry.uncompressedSize == 0) {
-        // Some writers store an empty file as "deflated" with no data at all.
-        if (entry.crc32 != 0) return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch");
-        return {};
-    }
-    return pipeDeflated(entry, layout.dataOffset, sink);
+    uint64_t at = layout.dataOffset;
+    input_.resize(kDataChunk);
+    return DecodeEntry(entry, [&](std::size_t want, const uint8_t*& data) {
+        if (!readCached(at, input_.data(), want)) return false;
+        at += want;
+        data = input_.data();
+        return true;
+    }, output_, sink);
+}
+
+Error ArchiveReader::ReadCompressed(std::size_t index, std::vector<uint8_t>& data) {
+    if (index >= entries_.size()) return Fail(Status::NotFound, "no entry number " + std::to_string(index));
+    const Entry& entry = entries_[index];
+    if (Error error = CheckDecodable(entry)) return error;
+    LocalLayout layout;
+    if (Error error = Locate(index, layout)) return error;
+    // Locate has checked that the data lies inside the file, so the size is real.
+    data.resize(static_cast<std::size_t>(entry.compressedSize));
+    if (!data.empty() && !readCached(layout.dataOffset, data.data(), data.size()))
+        return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its data");
+    return {};
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "zipcore/ZipArchive.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,15 @@ struct LocalLayout {
     uint64_t descriptorSize = 0;
 };
 
-// Reader internals used by Update and AdjustOffsets.
+using Sink = std::function<bool(const uint8_t* data, std::size_t size)>;
+// Hands out the next `want` bytes of an entry's compressed data; false when they cannot be had.
+using InputSource = std::function<bool(std::size_t want, const uint8_t*& data)>;
+
+// Turns an entry's compressed bytes into its content, checking method, declared size and CRC.
+// Never produces more than one byte past the declared size. `output` is working space.
+Error DecodeEntry(const Entry& entry, const InputSource& next, std::vector<uint8_t>& output, const Sink& sink);
+
+// Reader internals used by Update, Extract and AdjustOffsets.
 class ArchiveView : public Reader {
 public:
     virtual const std::vector<CentralExtras>& extras() const = 0;
@@ -92,6 +101,9 @@ public:
     virtual uint64_t fileSize() const = 0;
     // Reads and checks the local header; also measures a data descriptor when the entry has one.
     virtual Error Locate(std::size_t index, LocalLayout& layout) = 0;
+    // The entry's compressed bytes, whole, after the same checks as ReadEntry makes first;
+    // for small entries that are decoded elsewhere (on another thread).
+    virtual Error ReadCompressed(std::size_t index, std::vector<uint8_t>& data) = 0;
     virtual fs::File& file() = 0;
     virtual void closeFile() = 0;
 };
