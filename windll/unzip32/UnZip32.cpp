@@ -15,6 +15,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -97,18 +98,20 @@ std::vector<std::size_t> SelectEntries(const std::vector<zipcore::Entry>& entrie
         for (std::size_t i = 0; i < entries.size(); ++i) selected.push_back(i);
         return selected;
     }
-    std::vector<std::string> wanted;
-    for (const std::string& name : requested) wanted.push_back(NormalizedName(name));
-    std::vector<bool> matched(wanted.size(), false);
+    // Hashed, so that a long list of selected names against a large archive stays linear.
+    std::unordered_map<std::string, std::size_t> wanted;
+    for (std::size_t w = 0; w < requested.size(); ++w) wanted.emplace(NormalizedName(requested[w]), w);
+    std::vector<bool> matched(requested.size(), false);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string name = NormalizedName(entries[i].name);
-        bool take = false;
-        for (std::size_t w = 0; w < wanted.size(); ++w)
-            if (wanted[w] == name) matched[w] = take = true;
-        if (take) selected.push_back(i);
+        const auto found = wanted.find(NormalizedName(entries[i].name));
+        if (found == wanted.end()) continue;
+        matched[found->second] = true;
+        selected.push_back(i);
     }
-    for (std::size_t w = 0; w < wanted.size(); ++w)
-        if (!matched[w]) notFound.push_back(requested[w]);
+    for (std::size_t w = 0; w < requested.size(); ++w) {
+        const auto found = wanted.find(NormalizedName(requested[w]));
+        if (!matched[found->second]) notFound.push_back(requested[w]);
+    }
     return selected;
 }
 

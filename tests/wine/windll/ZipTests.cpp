@@ -238,6 +238,17 @@ TEST(ZipDelete, NamesMatchAcrossSlashDirectionAndLetterCase) {
     EXPECT_EQ(EntryNames(scratch / "set.zip"), std::vector<std::string>{"keep.txt"});
 }
 
+TEST(ZipDelete, ANameGivenTwiceInDifferentCaseIsDeletedOnce) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", "a");
+    WriteWholeFile(scratch / "b.txt", "b");
+    ASSERT_EQ(CallZip({scratch / "set.zip", {"*.txt"}}), ZIP_OK);
+    ZipCall erase{scratch / "set.zip", {"a.txt", "A.TXT", "a.txt"}};
+    erase.deleteEntries = true;
+    ASSERT_EQ(CallZip(erase), ZIP_OK) << Recorded().printed;
+    EXPECT_EQ(EntryNames(scratch / "set.zip"), std::vector<std::string>{"b.txt"});
+}
+
 TEST(ZipDelete, AnAbsentNameIsNothingToDoAndTheArchiveIsUnchanged) {
     ScratchFolder scratch;
     WriteWholeFile(scratch / "a.txt", "a");
