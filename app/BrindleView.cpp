@@ -47,8 +47,8 @@ constexpr int kIconCount = static_cast<int>(sizeof kFileTypeIcons / sizeof kFile
 constexpr UINT kSyncItemCountMessage = WM_APP + 0x31;
 
 // The whole number at the start of a "%dK" text; 0 when it does not start with one.
-int LeadingKilobytes(const std::string& text) {
-    return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+long long LeadingKilobytes(const std::string& text) {
+    return std::strtoll(text.c_str(), nullptr, 10);
 }
 
 const std::string& ColumnText(const EntryRow& row, int column) {
@@ -62,10 +62,11 @@ const std::string& ColumnText(const EntryRow& row, int column) {
     }
 }
 
-std::string FormatTotals(const char* format, int count, int sizeK, int packedK) {
-    char text[200];
-    wsprintfA(text, format, count, sizeK, packedK);
-    return text;
+// "<lead> %d file(s): %dK, %dK comp."; the sums are kept wide, since a few thousand rows
+// of large files already pass what an int can count in kilobytes.
+std::string FormatTotals(const char* lead, long long count, long long sizeK, long long packedK) {
+    return std::string(lead) + " " + std::to_string(count) + " file(s): " + std::to_string(sizeK) + "K, " +
+           std::to_string(packedK) + "K comp.";
 }
 
 const CommandEntry<CBrindleView> kViewCommands[] = {
@@ -235,18 +236,17 @@ void CBrindleView::UpdateSelectionStatus() {
         SetPaneText(1, std::string());
         return;
     }
-    int sizeTotal = 0;
-    int packedTotal = 0;
+    long long sizeTotal = 0;
+    long long packedTotal = 0;
     for (const Row& row : rows) {
         sizeTotal += row.sizeK;
         packedTotal += row.packedK;
     }
-    SetPaneText(0, FormatTotals("Total %d file(s): %dK, %dK comp.", static_cast<int>(rows.size()), sizeTotal,
-                                packedTotal));
+    SetPaneText(0, FormatTotals("Total", static_cast<long long>(rows.size()), sizeTotal, packedTotal));
 
-    int selectedCount = 0;
-    int selectedSize = 0;
-    int selectedPacked = 0;
+    long long selectedCount = 0;
+    long long selectedSize = 0;
+    long long selectedPacked = 0;
     HWND list = GetListControl();
     for (int index = -1; (index = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0;) {
         const Row& row = rows[RowIndexForDisplay(index)];
@@ -258,7 +258,7 @@ void CBrindleView::UpdateSelectionStatus() {
         SetPaneText(1, std::string());
         return;
     }
-    SetPaneText(1, FormatTotals("Selected %d file(s): %dK, %dK comp.", selectedCount, selectedSize, selectedPacked));
+    SetPaneText(1, FormatTotals("Selected", selectedCount, selectedSize, selectedPacked));
 }
 
 void CBrindleView::FillDisplayInfo(NMLVDISPINFOA& info) const {

@@ -74,8 +74,8 @@ protected:
 private:
     struct Row {
         EntryRow texts;
-        int sizeK = 0;      // whole kilobytes at the start of the Size text
-        int packedK = 0;    // the same for Packed
+        long long sizeK = 0;     // whole kilobytes at the start of the Size text
+        long long packedK = 0;   // the same for Packed
         int image = 0;
     };
 

@@ -243,6 +243,16 @@ TEST_F(ListView, TextsThatAreNotNumbersCountNothing) {
     EXPECT_EQ(PaneText(1), "Selected 3 file(s): 5K, 2K comp.");
 }
 
+TEST_F(ListView, TotalsOfHugeEntriesDoNotWrapAround) {
+    Add("disk1.img", "2000000000K", "1500000000K");
+    Add("disk2.img", "2000000000K", "1500000000K");
+    PumpMessages();
+    SelectRows({0, 1});
+    ReleaseShiftInList();
+    EXPECT_EQ(PaneText(0), "Total 2 file(s): 4000000000K, 3000000000K comp.");
+    EXPECT_EQ(PaneText(1), "Selected 2 file(s): 4000000000K, 3000000000K comp.");
+}
+
 TEST_F(ListView, KeyGoingDownUpdatesBeforeItActs) {
     Add("a", "1K", "1K");
     Add("b", "2K", "2K");
