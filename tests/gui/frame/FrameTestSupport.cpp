@@ -103,26 +103,32 @@ DocumentTemplate TestBrindleApp::CreateDocumentTemplate() {
     return documentTemplate;
 }
 
+namespace {
+
+struct WindowSearch {
+    const char* className;
+    const char* caption;
+    HWND found;
+};
+
+// A named procedure, not a lambda: the 32-bit build needs the stdcall convention.
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+    auto& wanted = *reinterpret_cast<WindowSearch*>(parameter);
+    char name[256] = "";
+    char text[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, text, sizeof text);
+    if (lstrcmpiA(name, wanted.className) != 0) return TRUE;
+    if (wanted.caption != nullptr && std::string(text) != wanted.caption) return TRUE;
+    wanted.found = window;
+    return FALSE;
+}
+
+}  // namespace
+
 HWND FindOwnWindow(const char* className, const char* caption) {
-    struct Search {
-        const char* className;
-        const char* caption;
-        HWND found;
-    } search{className, caption, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto& wanted = *reinterpret_cast<Search*>(parameter);
-            char name[256] = "";
-            char text[256] = "";
-            GetClassNameA(window, name, sizeof name);
-            GetWindowTextA(window, text, sizeof text);
-            if (lstrcmpiA(name, wanted.className) != 0) return TRUE;
-            if (wanted.caption != nullptr && std::string(text) != wanted.caption) return TRUE;
-            wanted.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{className, caption, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
