@@ -89,6 +89,10 @@ protected:
     std::unique_ptr<CBrindleApp> application;
 };
 
+// A top-level window of this thread with the given class (and title, unless null): other
+// window tests may be running on the same display at the same time.
+HWND FindThreadWindow(const char* className, const char* title);
+
 // Where screenshots go: <build>/screenshots, as a Windows path.
 std::string ScreenshotFolder();
 // Copies the window's pixels on the screen into a 24-bit .bmp file.

@@ -59,7 +59,7 @@ struct PopupMenuProbe {
     bool viewEnabled = true, deleteEnabled = true, addEnabled = false, makeExeEnabled = false;
 
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-        HWND menuWindow = FindWindowA("#32768", nullptr);
+        HWND menuWindow = FindThreadWindow("#32768", nullptr);
         if (menuWindow == nullptr) return;
         HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
         if (menu != nullptr && active != nullptr && !active->seen) {

@@ -23,7 +23,7 @@ struct DialogProbe {
             KillTimer(nullptr, timer);
             return;
         }
-        HWND dialog = FindWindowA("#32770", probe->wantedTitle.c_str());
+        HWND dialog = FindThreadWindow("#32770", probe->wantedTitle.c_str());
         if (dialog == nullptr) {
             // Give up after a while rather than hang: a dialog that never comes fails the test.
             if (++probe->ticks > 100) KillTimer(nullptr, timer);
