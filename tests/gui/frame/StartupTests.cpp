@@ -219,3 +219,9 @@ TEST_F(StartupTest, ExitClosesTheDocumentThenDestroysTheFrameThenDeletesTheDocum
     EXPECT_GT(Events().IndexOf("document deleted"), destroyed);
     application.reset();
 }
+
+TEST_F(FrameTest, StartupPictureIsShownWhenNothingIsStored) {
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(CStartupScreen::IsShowing());
+    EXPECT_NE(FindOwnWindow("BrindleStartupScreen", nullptr), nullptr);
+}
