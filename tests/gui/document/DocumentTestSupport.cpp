@@ -226,26 +226,31 @@ bool WindowTest::FileExists(const std::string& path) const {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+struct WindowSearch {
+    const char* className;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchThreadWindow(HWND window, LPARAM parameter) {
+    auto* wanted = reinterpret_cast<WindowSearch*>(parameter);
+    char name[64] = "";
+    char text[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, text, sizeof text);
+    if (lstrcmpiA(name, wanted->className) != 0) return TRUE;
+    if (wanted->title != nullptr && lstrcmpA(text, wanted->title) != 0) return TRUE;
+    wanted->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
 HWND FindThreadWindow(const char* className, const char* title) {
-    struct Search {
-        const char* className;
-        const char* title;
-        HWND found;
-    } search{className, title, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(parameter);
-            char name[64] = "";
-            char text[256] = "";
-            GetClassNameA(window, name, sizeof name);
-            GetWindowTextA(window, text, sizeof text);
-            if (lstrcmpiA(name, wanted->className) != 0) return TRUE;
-            if (wanted->title != nullptr && lstrcmpA(text, wanted->title) != 0) return TRUE;
-            wanted->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{className, title, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchThreadWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
