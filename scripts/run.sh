@@ -1,30 +1,58 @@
 #!/usr/bin/env bash
-# Until the archive window exists: builds the native tree, packs a folder with the zip
-# library's demo tool, lists the archive, tests it and unpacks it again.
-#   scripts/run.sh [folder]      default: a small generated sample folder
+# The main job: builds Brindle for x86_64 Windows and opens a sample archive in it under wine64.
+#   scripts/run.sh [archive]     default: a sample zip made here with Info-ZIP zip
+# Headless by default: a private Xvfb display, a screenshot in build/screenshots/run.png, then
+# Brindle is closed. With BRINDLE_DISPLAY=:0 it runs on that display until you close it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BRINDLE_BUILD:-$root/build}/native
+build=${BRINDLE_BUILD:-$root/build}/win64
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target zipdemo -j2 >/dev/null
-demo=$build/bin/zipdemo
+source "$root/scripts/xvfb-lib.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-folder=${1:-}
-if [ -z "$folder" ]; then
-    folder=$work/sample
-    mkdir -p "$folder/notes"
-    seq 1 20000 > "$folder/numbers.txt"
-    printf 'Brindle packs this folder.\n' > "$folder/readme.txt"
-    head -c 100000 /dev/urandom > "$folder/noise.bin"
-    printf 'a note\n' > "$folder/notes/note1.txt"
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --target Brindle unzip32 zip32 brindle_templates -j"$(nproc)" >/dev/null
+
+archive=${1:-}
+if [ -z "$archive" ]; then
+    sample=$build/run-sample
+    rm -rf "$sample"; mkdir -p "$sample/docs" "$sample/setup"
+    seq 1 20000 > "$sample/numbers.txt"
+    printf 'Brindle shows the entries of this archive.\n' > "$sample/docs/readme.txt"
+    printf '[Install]\nTarget=C:\\Program Files\\Sample\n' > "$sample/setup/setup.inf"
+    printf '[Options]\nSound=1\n' > "$sample/setup/options.ini"
+    head -c 40000 /dev/urandom > "$sample/setup/engine.dll"
+    head -c 120000 /dev/urandom > "$sample/setup/install.exe"
+    head -c 3000 /dev/zero > "$sample/docs/logo.bmp"
+    printf 'Makefile for the sample\n' > "$sample/Makefile"
+    archive=$build/SAMPLE.ZIP
+    rm -f "$archive"
+    (cd "$sample" && zip -q -r -9 "$archive" .)
 fi
-folder=$(cd "$folder" && pwd)
-archive=$work/sample.zip
-(cd "$folder" && find . -type f | sed 's|^\./||' | xargs -d '\n' "$demo" add "$archive")
-"$demo" list "$archive"
-"$demo" test "$archive"
-"$demo" extract "$archive" "$work/unpacked" >/dev/null
-diff -r "$folder" "$work/unpacked" && echo "run: unpacked copy matches $folder"
+archive=$(cd "$(dirname "$archive")" && pwd)/$(basename "$archive")
+
+start_private_display
+export BRINDLE_WINEPREFIX=$build/wineprefix WINEPREFIX=$build/wineprefix
+windows_path=$("$root/scripts/wine-run.sh" winepath -w "$archive" 2>/dev/null | tr -d '\r')
+echo "run: opening $windows_path in Brindle on display $DISPLAY"
+
+if [ -n "${BRINDLE_DISPLAY:-}" ]; then
+    exec "$root/scripts/wine-run.sh" "$build/bin/Brindle.exe" "$windows_path"
+fi
+
+"$root/scripts/wine-run.sh" "$build/bin/Brindle.exe" "$windows_path" &
+brindle=$!
+window=""
+for _ in $(seq 120); do
+    window=$(xwininfo -root -tree 2>/dev/null | grep -iF "\"$(basename "$archive") - Brindle\"" | awk '{print $1}' | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.5
+done
+[ -n "$window" ] || { echo "run: Brindle did not show the archive" >&2; /usr/lib/wine/wineserver -k; exit 1; }
+sleep 2   # past the start-up picture and the first paint
+mkdir -p "$build/../screenshots"
+shot=$(cd "$build/.." && pwd)/screenshots/run.png
+# Only the window: without a window manager, Xvfb keeps stale pixels where windows were.
+import -window "$window" "$shot"
+echo "run: screenshot saved to $shot"
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+wait "$brindle" 2>/dev/null || true
