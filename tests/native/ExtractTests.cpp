@@ -127,3 +127,57 @@ TEST_F(ExtractFixture, NotAnArchiveExtractsNothing) {
     EXPECT_EQ(result.extracted, 0);
     EXPECT_FALSE(Exists(target + "/top.txt"));
 }
+
+TEST(ExtractMany, HundredsOfSmallFilesAllArriveIntact) {
+    ScratchDir dir;
+    RawZip zip;
+    for (int i = 0; i < 600; ++i) {
+        RawEntry e;
+        e.name = "d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
+        e.data = Words(100 + i * 37, i);
+        e.method = i % 3 ? 8 : 0;
+        zip.entries.push_back(e);
+    }
+    RawEntry bad;  // one damaged entry in the middle is reported and leaves no file
+    bad.name = "d0/bad.txt";
+    bad.data = "damaged";
+    bad.crcOverride = 1;
+    zip.entries.insert(zip.entries.begin() + 300, bad);
+    WriteFile(dir / "many.zip", zip.Build());
+    zipcore::ExtractOptions options;
+    options.targetDir = dir / "out";
+    std::vector<std::string> lines;
+    options.message = [&](const std::string& line) { lines.push_back(line); };
+    zipcore::ExtractResult result = zipcore::Extract(dir / "many.zip", options);
+    EXPECT_EQ(result.extracted, 600);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.status, Status::CrcMismatch);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("bad.txt"), std::string::npos);
+    EXPECT_FALSE(Exists(dir / "out/d0/bad.txt"));
+    for (int i = 0; i < 600; i += 41) {
+        std::string name = "out/d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
+        EXPECT_EQ(ReadFile(dir / name), Words(100 + i * 37, i)) << name;
+    }
+}
+
+TEST(ExtractMany, SameNameTwiceBehavesAsOneAfterTheOther) {
+    ScratchDir dir;
+    RawZip zip;
+    zip.entries.push_back({"twice.txt", "first"});
+    zip.entries.push_back({"other.txt", "other"});
+    zip.entries.push_back({"twice.txt", "second"});
+    WriteFile(dir / "dup.zip", zip.Build());
+    zipcore::ExtractOptions options;
+    options.targetDir = dir / "always";
+    options.overwrite = Overwrite::Always;
+    EXPECT_EQ(zipcore::Extract(dir / "dup.zip", options).extracted, 3);
+    EXPECT_EQ(ReadFile(dir / "always/twice.txt"), "second");
+
+    options.targetDir = dir / "never";
+    options.overwrite = Overwrite::Never;
+    zipcore::ExtractResult result = zipcore::Extract(dir / "dup.zip", options);
+    EXPECT_EQ(result.extracted, 2);
+    EXPECT_EQ(result.skipped, 1);
+    EXPECT_EQ(ReadFile(dir / "never/twice.txt"), "first");
+}

@@ -1,13 +1,27 @@
 #include "FileSystem.h"
 #include "Names.h"
+#include "ZipFormat.h"
 #include "zipcore/ZipArchive.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <new>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace zipcore {
 namespace {
+
+using format::ArchiveView;
+
+// Entries up to this size are read whole on the calling thread and written by workers, so
+// that many small files are created on all cores; larger ones stream on the calling thread.
+constexpr uint64_t kParallelEntryLimit = 1 << 20;
+constexpr uint64_t kInFlightBytes = 32 << 20;
+constexpr std::size_t kInFlightJobs = 256;
 
 int Severity(Status status) {
     switch (status) {
@@ -20,6 +34,122 @@ int Severity(Status status) {
 }
 
 std::string Quoted(const std::string& name) { return "'" + name + "'"; }
+
+// Writes one entry's file. An existing file (or link) is replaced only once the new data is
+// complete and its CRC checked out: the data goes to another name beside it first, and
+// renaming over a link replaces the link instead of writing where it points. A new file is
+// written in place and deleted if the entry turns out damaged.
+Error WriteEntryFile(const Entry& entry, const std::string& path, bool direct, int64_t modified,
+                     const std::function<Error(const format::Sink&)>& decode) {
+    std::string temporary = direct ? path : fs::TemporaryNameBeside(path);
+    fs::File out;
+    if (!out.open(temporary, "wb")) return {Status::IoError, Quoted(entry.name) + ": cannot create " + Quoted(path)};
+    bool writeFailed = false;
+    Error error = decode([&](const uint8_t* data, std::size_t size) {
+        if (out.write(data, size)) return true;
+        writeFailed = true;
+        return false;
+    });
+    bool closed = out.close();
+    if (error || !closed) {
+        fs::RemoveFile(temporary);
+        if (writeFailed || !closed)
+            return {Status::IoError, Quoted(entry.name) + ": cannot write " + Quoted(path) + " (disk full?)"};
+        return error;
+    }
+    fs::SetModified(temporary, modified);
+    if (!direct && !fs::ReplaceFile(temporary, path)) {
+        fs::RemoveFile(temporary);
+        return {Status::IoError, Quoted(entry.name) + ": cannot replace " + Quoted(path) + " (in use?)"};
+    }
+    return {};
+}
+
+struct WriteJob {
+    Entry entry;
+    std::string path;
+    bool direct = false;
+    int64_t modified = 0;  // converted by the calling thread: local time conversion is not thread-safe everywhere
+    std::vector<uint8_t> compressed;
+    bool done = false;
+    Error error;
+};
+
+class WriterPool {
+public:
+    explicit WriterPool(unsigned count) {
+        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+    }
+    ~WriterPool() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+    }
+    WriterPool(const WriterPool&) = delete;
+    WriterPool& operator=(const WriterPool&) = delete;
+
+    void submit(std::shared_ptr<WriteJob> job) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(std::move(job));
+        }
+        wake_.notify_one();
+    }
+    void waitFor(const WriteJob& job) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [&] { return job.done; });
+    }
+    bool isDone(const WriteJob& job) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return job.done;
+    }
+
+private:
+    void work() {
+        std::vector<uint8_t> scratch;
+        for (;;) {
+            std::shared_ptr<WriteJob> job;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+                if (queue_.empty()) return;  // stopping, and nothing left to write
+                job = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            Error error;
+            try {
+                error = WriteEntryFile(job->entry, job->path, job->direct, job->modified, [&](const format::Sink& sink) {
+                    std::size_t used = 0;
+                    return format::DecodeEntry(job->entry, [&](std::size_t want, const uint8_t*& data) {
+                        if (want > job->compressed.size() - used) return false;
+                        data = job->compressed.data() + used;
+                        used += want;
+                        return true;
+                    }, scratch, sink);
+                });
+            } catch (const std::exception&) {
+                error = {Status::IoError, Quoted(job->entry.name) + ": out of memory"};
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                job->error = std::move(error);
+                job->compressed = std::vector<uint8_t>();
+                job->done = true;
+            }
+            finished_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    std::deque<std::shared_ptr<WriteJob>> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
 
 class Extraction {
 public:
@@ -37,6 +167,30 @@ public:
         say(line);
     }
 
+    void startWorkers(std::size_t fileCount) {
+        unsigned cores = std::thread::hardware_concurrency();
+        if (cores > 1 && fileCount > 1) pool_ = std::make_unique<WriterPool>(std::min(cores, 8u));
+    }
+
+    // Reports finished jobs in archive order; with wait, every job still pending.
+    void collect(bool wait) {
+        while (!pending_.empty()) {
+            WriteJob& job = *pending_.front();
+            if (!wait && !pool_->isDone(job)) return;
+            pool_->waitFor(job);
+            if (job.error) fail(job.error.status, job.error.message);
+            else ++result_.extracted;
+            pendingBytes_ -= job.entry.compressedSize;
+            pendingPaths_.erase(PathKey(job.path));
+            pending_.pop_front();
+        }
+    }
+
+    void finish() {
+        if (pool_) collect(true);
+        pool_.reset();
+    }
+
     // Creates the folders of a relative path below the target one level at a time, refusing
     // to pass through a symbolic link: an existing link could lead out of the target.
     bool makeFolders(const std::string& root, const std::vector<std::string>& parts, std::size_t count,
@@ -45,6 +199,9 @@ public:
         for (std::size_t i = 0; i < count; ++i) {
             path = fs::Join(path, parts[i]);
             if (checkedFolders_.count(path)) continue;
+            // A file of this name may still be on its way to disk: let it land first, so the
+            // outcome is the same as extracting one entry after the other.
+            if (pendingPaths_.count(PathKey(path))) collect(true);
             fs::FileInfo info = fs::StatNoFollow(path);
             if (info.isSymlink) {
                 problem = "the folder " + Quoted(path) + " is a symbolic link";
@@ -63,7 +220,7 @@ public:
         return true;
     }
 
-    void extractOne(Reader& reader, std::size_t index, const std::string& root) {
+    void extractOne(ArchiveView& reader, std::size_t index, const std::string& root) {
         const Entry& entry = reader.entries()[index];
         names::SafePath safe;
         if (!names::MakeSafe(entry.name, safe)) {
@@ -92,12 +249,16 @@ public:
         if (folder) return;
         path = fs::Join(path, safe.components.back());
 
+        // The same name twice (or twice up to case on Windows): the first must be on disk
+        // before the second is asked about.
+        if (pendingPaths_.count(PathKey(path))) collect(true);
         fs::FileInfo existing = fs::StatNoFollow(path);
         if (existing.exists) {
             if (existing.isDirectory) {
                 fail(Status::IoError, Quoted(entry.name) + ": a folder " + Quoted(path) + " is in the way");
                 return;
             }
+            if (pool_) collect(true);  // the question comes after the answers to earlier entries
             bool replace = options_.overwrite == Overwrite::Always ||
                            (options_.overwrite == Overwrite::Ask && options_.askOverwrite &&
                             options_.askOverwrite(path));
@@ -108,46 +269,57 @@ public:
                 return;
             }
         }
-
-        // An existing file (or link) is replaced only once the new data is complete and its
-        // CRC checked out: the data goes to another name beside it first, and renaming over
-        // a link replaces the link instead of writing where it points. A new file is written
-        // in place and deleted if the entry turns out damaged.
         const bool direct = !existing.exists;
-        std::string temporary = direct ? path : fs::TemporaryNameBeside(path);
-        fs::File out;
-        if (!out.open(temporary, "wb")) {
-            fail(Status::IoError, Quoted(entry.name) + ": cannot create " + Quoted(path));
-            return;
-        }
-        bool writeFailed = false;
-        Error error = reader.ReadEntry(index, [&](const uint8_t* data, std::size_t size) {
-            if (out.write(data, size)) return true;
-            writeFailed = true;
-            return false;
-        });
-        bool closed = out.close();
-        if (error || !closed) {
-            fs::RemoveFile(temporary);
-            if (writeFailed || !closed)
-                fail(Status::IoError, Quoted(entry.name) + ": cannot write " + Quoted(path) + " (disk full?)");
-            else
+        const int64_t modified = UnixFromDosDateTime(entry.dosDate, entry.dosTime);
+
+        if (pool_ && entry.compressedSize <= kParallelEntryLimit) {
+            auto job = std::make_shared<WriteJob>();
+            job->entry = entry;
+            job->path = path;
+            job->direct = direct;
+            job->modified = modified;
+            if (Error error = reader.ReadCompressed(index, job->compressed)) {
+                collect(true);  // keep the messages in archive order
                 fail(error.status, error.message);
+                return;
+            }
+            pendingBytes_ += entry.compressedSize;
+            pendingPaths_.insert(PathKey(path));
+            pending_.push_back(job);
+            pool_->submit(std::move(job));
+            collect(false);
+            while (!pending_.empty() && (pendingBytes_ > kInFlightBytes || pending_.size() > kInFlightJobs)) {
+                pool_->waitFor(*pending_.front());
+                collect(false);
+            }
             return;
         }
-        fs::SetModified(temporary, UnixFromDosDateTime(entry.dosDate, entry.dosTime));
-        if (!direct && !fs::ReplaceFile(temporary, path)) {
-            fs::RemoveFile(temporary);
-            fail(Status::IoError, Quoted(entry.name) + ": cannot replace " + Quoted(path) + " (in use?)");
-            return;
-        }
-        ++result_.extracted;
+        if (pool_) collect(true);
+        Error error = WriteEntryFile(entry, path, direct, modified, [&](const format::Sink& sink) {
+            return reader.ReadEntry(index, sink);
+        });
+        if (error) fail(error.status, error.message);
+        else ++result_.extracted;
     }
 
 private:
+    static std::string PathKey(const std::string& path) {
+#ifdef _WIN32
+        std::string key = path;
+        for (char& c : key) c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return key;
+#else
+        return path;
+#endif
+    }
+
     const ExtractOptions& options_;
     ExtractResult& result_;
     std::unordered_set<std::string> checkedFolders_;  // made or found safe during this run
+    std::unique_ptr<WriterPool> pool_;
+    std::deque<std::shared_ptr<WriteJob>> pending_;   // in archive order
+    std::unordered_set<std::string> pendingPaths_;
+    uint64_t pendingBytes_ = 0;
 };
 
 bool MakeTargetFolder(const std::string& target) {
@@ -163,15 +335,11 @@ bool MakeTargetFolder(const std::string& target) {
     return fs::Stat(target).isDirectory;
 }
 
-}  // namespace
-
-namespace {
-
 ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& options) {
     ExtractResult result;
     Extraction run(options, result);
     Error error;
-    std::unique_ptr<Reader> reader = Reader::Open(archivePath, error);
+    std::unique_ptr<ArchiveView> reader = format::OpenView(archivePath, error);
     if (!reader) {
         result.status = error.status;
         run.say(error.message);
@@ -199,8 +367,10 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
             }
         }
     }
+    run.startWorkers(static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true)));
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (chosen[i]) run.extractOne(*reader, i, root);
+    run.finish();
     return result;
 }
 
