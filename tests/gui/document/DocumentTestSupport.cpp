@@ -109,7 +109,11 @@ void WindowTest::TearDown() {
 void WindowTest::StartWindow() {
     application = std::make_unique<CBrindleApp>(kTestCompany);
     application->SetCommandLine("");
-    ASSERT_TRUE(application->InitInstance());
+    if (!application->InitInstance()) {
+        std::string said;
+        for (const ShownMessage& message : presenter.messages) said += " \"" + message.text + "\"";
+        FAIL() << "the window did not start; messages:" << said;
+    }
     ShowWindow(MainWindow(), SW_SHOWNORMAL);
     PumpMessages();
 }
