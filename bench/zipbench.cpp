@@ -335,7 +335,8 @@ public:
                         ratioText, oursSize, peerSize, sizeText, target.empty() ? "-" : target.c_str(),
                         result.c_str());
         }
-        std::printf("\ntargets met: %d, not met: %d\n", met, missed);
+        std::printf("\ntargets met: %d, not met: %d; load average at the end %s\n", met, missed,
+                    LoadAverage().c_str());
     }
 
 private:
@@ -391,6 +392,14 @@ private:
     std::vector<Row> rows;
 };
 
+// The machine may be shared: its load, printed with the figures, says how far to trust them.
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return in ? one + " " + five + " " + fifteen : "unknown";
+}
+
 bool HavePeers() { return std::system("command -v zip > /dev/null && command -v unzip > /dev/null") == 0; }
 
 }  // namespace
@@ -432,10 +441,10 @@ int main(int argc, char** argv) {
         WarmCache(corpus);
 
         std::printf("zipbench (%s): %zu small files in %d folders, 4 files of %.1f MiB, %d tiny entries; "
-                    "%u cores; best of %d; peer: Info-ZIP zip/unzip\n",
+                    "%u cores; best of %d; peer: Info-ZIP zip/unzip; load average at start %s\n",
                     quick ? "quick" : "full", corpus.smallFiles.size(), scale.folders,
                     static_cast<double>(scale.largeFileSize) / (1 << 20), corpus.tinyEntries,
-                    std::thread::hardware_concurrency(), repeats);
+                    std::thread::hardware_concurrency(), repeats, LoadAverage().c_str());
         std::fflush(stdout);
 
         Bench bench(corpus, run, repeats);
