@@ -90,6 +90,14 @@ void WarmCache(const Corpus& corpus) {
     readAll(corpus.tinyArchive);
 }
 
+// The machine may be shared: its load, printed with the figures, says how far to trust them.
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return in ? one + " " + five + " " + fifteen : "unknown";
+}
+
 class Bench {
 public:
     Bench(Corpus corpus, fs::path run, int repeats)
@@ -391,14 +399,6 @@ private:
     int repeats;
     std::vector<Row> rows;
 };
-
-// The machine may be shared: its load, printed with the figures, says how far to trust them.
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return in ? one + " " + five + " " + fifteen : "unknown";
-}
 
 bool HavePeers() { return std::system("command -v zip > /dev/null && command -v unzip > /dev/null") == 0; }
 
