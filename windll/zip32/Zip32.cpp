@@ -148,6 +148,15 @@ void ReportCounts(const Printer& printer, const std::string& archive, const zipc
                    " unchanged");
 }
 
+// On Windows "*.*" means every file, also those without a dot in the name (README); the
+// library matches patterns literally, where "*.*" wants a dot, so it gets the plain "*".
+std::string WithWindowsWildcards(const std::string& name) {
+    const std::size_t separator = name.find_last_of("\\/:");
+    const std::size_t start = separator == std::string::npos ? 0 : separator + 1;
+    if (name.compare(start, std::string::npos, "*.*") == 0) return name.substr(0, start) + "*";
+    return name;
+}
+
 int Add(const ZipRequest& request, const std::vector<std::string>& requested, const Printer& printer) {
     const std::string archive = request.archivePath;
     zipcore::UpdateOptions options;
@@ -156,7 +165,7 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
             printer.Info("skipping folder " + name);
             continue;
         }
-        options.add.push_back(name);
+        options.add.push_back(WithWindowsWildcards(name));
     }
     if (options.add.empty()) {
         printer.Problem("warning: nothing to do for " + archive);

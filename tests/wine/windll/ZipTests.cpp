@@ -123,6 +123,18 @@ TEST(ZipAdd, AWildcardPatternAddsEveryMatchingFile) {
     EXPECT_EQ(Sorted(names), (std::vector<std::string>{"ONE.TXT", "TWO.TXT"}));
 }
 
+TEST(ZipAdd, StarDotStarMeansEveryFileAsOnWindows) {
+    ScratchFolder scratch;
+    MakeFolder(scratch / "data");
+    WriteWholeFile(scratch / "data\\README", "no extension");
+    WriteWholeFile(scratch / "data\\notes.txt", "n");
+    ASSERT_EQ(CallZip({scratch / "all.zip", {scratch / "data\\*.*"}, '9', true}), ZIP_OK) << Recorded().printed;
+    EXPECT_EQ(Sorted(EntryNames(scratch / "all.zip")), (std::vector<std::string>{"README", "notes.txt"}));
+    SetCurrentDirectoryA((scratch / "data").c_str());
+    ASSERT_EQ(CallZip({scratch / "relative.zip", {"*.*"}}), ZIP_OK) << Recorded().printed;
+    EXPECT_EQ(EntryNames(scratch / "relative.zip").size(), 2u);
+}
+
 TEST(ZipAdd, APatternMatchingNothingIsNothingToDoAndLeavesTheArchiveAlone) {
     ScratchFolder scratch;
     WriteWholeFile(scratch / "a.txt", "a");
