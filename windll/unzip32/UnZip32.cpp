@@ -126,6 +126,8 @@ std::string CheckArguments(int count, char** names, const UnzipCommand* command,
     if (!command->archivePath || !*command->archivePath) return "no archive path";
     if (count < 0) return "negative name count";
     if (count > 0 && !names) return "a name count without a name array";
+    // Without this, a list that ends before its first name would read as "every entry".
+    if (count > 0 && !names[0]) return "a name count with an empty name array";
     if (command->onlyNewer) return "onlyNewer is not supported";
     if (command->convertLineEnds) return "convertLineEnds is not supported";
     if (command->commentOnly) return "commentOnly is not supported";

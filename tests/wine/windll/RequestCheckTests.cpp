@@ -42,6 +42,8 @@ TEST(UnzipRequestCheck, MissingPointersAreRefused) {
     EXPECT_EQ(unzip(0, nullptr, nullptr, &callbacks), UNZIP_BAD_ARGUMENT);
     EXPECT_EQ(unzip(0, nullptr, &command, nullptr), UNZIP_BAD_ARGUMENT);
     EXPECT_EQ(unzip(2, nullptr, &command, &callbacks), UNZIP_BAD_ARGUMENT);
+    char* emptyList[] = {nullptr};
+    EXPECT_EQ(unzip(1, emptyList, &command, &callbacks), UNZIP_BAD_ARGUMENT);
     UnzipCommand noPath = command;
     noPath.archivePath = nullptr;
     EXPECT_EQ(unzip(0, nullptr, &noPath, &callbacks), UNZIP_BAD_ARGUMENT);
@@ -49,6 +51,17 @@ TEST(UnzipRequestCheck, MissingPointersAreRefused) {
     noEntry.entry = nullptr;
     EXPECT_EQ(unzip(0, nullptr, &command, &noEntry), UNZIP_BAD_ARGUMENT);
     EXPECT_TRUE(Recorded().entries.empty());
+}
+
+TEST(UnzipRequestCheck, ANameCountWithAnEmptyListExtractsNothing) {
+    ScratchFolder scratch;
+    WindllUnzipFunction unzip = Unzip();
+    ASSERT_NE(unzip, nullptr);
+    UnzipCallbacks callbacks = MakeCallbacks();
+    UnzipCommand command = ExtractCommand(DataFile("infozip-deflated.zip"), true, true);
+    char* emptyList[] = {nullptr};
+    EXPECT_EQ(unzip(2, emptyList, &command, &callbacks), UNZIP_BAD_ARGUMENT);
+    EXPECT_TRUE(FolderTree(scratch.path()).empty());
 }
 
 TEST(UnzipRequestCheck, AskingWithoutAReplaceCallbackIsRefusedBeforeWriting) {
