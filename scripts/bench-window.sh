@@ -51,5 +51,5 @@ for archive in "${archives[@]}"; do
     begin=$(date +%s%N)
     entries=$(unzip -Z1 "$archive" | wc -l)
     end=$(date +%s%N)
-    printf '%-40s %10d %12.1f\n' "$(basename "$archive")" "$entries" "$(echo "($end - $begin) / 1000000" | bc -l)"
+    printf '%-40s %10d %12.1f\n' "$(basename "$archive")" "$entries" "$(awk -v ns=$((end - begin)) 'BEGIN { print ns / 1000000 }')"
 done
