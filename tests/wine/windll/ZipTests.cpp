@@ -200,6 +200,29 @@ TEST(ZipAdd, QuietPrintsNothingOnSuccess) {
     EXPECT_EQ(Recorded().printCalls, 0) << Recorded().printed;
 }
 
+TEST(ZipAdd, QuietStillReportsProblemsAndVerboseAddsTheCounts) {
+    ScratchFolder scratch;
+    ZipCall missing{scratch / "quiet.zip", {"*.none"}};
+    missing.quiet = true;
+    EXPECT_EQ(CallZip(missing), ZIP_NOTHING_TO_DO);
+    EXPECT_NE(Recorded().printed.find("*.none"), std::string::npos) << Recorded().printed;
+
+    WriteWholeFile(scratch / "a.txt", "a");
+    DllZipUpFilesFunction zipUp = ZipUp();
+    ASSERT_NE(zipUp, nullptr);
+    const std::string archive = scratch / "verbose.zip";
+    char name[] = "a.txt";
+    char* names[] = {name, nullptr};
+    ZipRequest request = DefaultZipRequest();
+    request.archivePath = archive.c_str();
+    request.nameCount = 1;
+    request.names = names;
+    request.verbose = 1;
+    Recorded().Reset();
+    ASSERT_EQ(zipUp(&request), ZIP_OK);
+    EXPECT_NE(Recorded().printed.find("1 added"), std::string::npos) << Recorded().printed;
+}
+
 TEST(ZipAdd, EveryPrintedLineEndsWithANewline) {
     ScratchFolder scratch;
     WriteWholeFile(scratch / "a.txt", "a");
