@@ -320,3 +320,28 @@ TEST(ZipDelete, DeletingEveryEntryLeavesAValidEmptyArchive) {
     EXPECT_EQ(listing.result, UNZIP_OK);
     EXPECT_EQ(listing.callbacks.entryCount, 0u);
 }
+
+TEST(SelfExtractor, AnArchiveBehindAStubListsGrowsAndShrinksWithTheStubKept) {
+    ScratchFolder scratch;
+    WriteWholeFile(scratch / "a.txt", TextOfSize(3000));
+    WriteWholeFile(scratch / "b.txt", "b");
+    ASSERT_EQ(CallZip({scratch / "plain.zip", {"a.txt"}}), ZIP_OK);
+    std::string stub = "MZ";
+    for (int i = 0; i < 4000; ++i) stub += static_cast<char>(i * 7 + 3);
+    WriteWholeFile(scratch / "setup.exe", stub + ReadWholeFile(scratch / "plain.zip"));
+    ASSERT_FALSE(zipcore::AdjustOffsets(scratch / "setup.exe"));
+
+    ASSERT_EQ(CallUnzip(ListingCommand(scratch / "setup.exe")).result, UNZIP_OK) << Recorded().printed;
+    ASSERT_EQ(Recorded().entries.size(), 1u);
+    ASSERT_EQ(CallZip({scratch / "setup.exe", {"b.txt"}}), ZIP_OK) << Recorded().printed;
+    ZipCall erase{scratch / "setup.exe", {"a.txt"}};
+    erase.deleteEntries = true;
+    ASSERT_EQ(CallZip(erase), ZIP_OK) << Recorded().printed;
+
+    EXPECT_EQ(ReadWholeFile(scratch / "setup.exe").substr(0, stub.size()), stub);
+    EXPECT_EQ(EntryNames(scratch / "setup.exe"), std::vector<std::string>{"b.txt"});
+    MakeFolder(scratch / "out");
+    SetCurrentDirectoryA((scratch / "out").c_str());
+    ASSERT_EQ(CallUnzip(ExtractCommand(scratch / "setup.exe", true, true)).result, UNZIP_OK) << Recorded().printed;
+    EXPECT_EQ(ReadWholeFile(scratch / "out\\b.txt"), "b");
+}
