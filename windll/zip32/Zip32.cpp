@@ -98,10 +98,8 @@ std::function<void(const std::string&)> Forwarder(const Printer& printer) {
     return [&printer](const std::string& line) { Forward(printer, line); };
 }
 
-DWORD FileAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-
 bool IsExistingFolder(const std::string& path) {
-    const DWORD attributes = FileAttributes(path);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -117,7 +115,6 @@ public:
             data.nFileSizeHigh == 0)
             removed = DeleteFileA(path.c_str()) != 0;
     }
-    bool WasEmpty() const { return removed; }
     void Restore() {
         if (!removed) return;
         HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
