@@ -50,4 +50,10 @@ PY
 )
 echo "fuzz: running for ${seconds}s"
 "$out/reader_fuzz" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="$out/" "$out/corpus" "$out/seeds"
+    -artifact_prefix="$out/" "$out/corpus" "$out/seeds" &
+fuzzer=$!
+status=0
+wait $fuzzer || status=$?
+# The target's scratch files are named after its process id; libFuzzer may exit without cleaning up.
+rm -rf "/tmp/zipcore-fuzz-$fuzzer.zip" "/tmp/zipcore-fuzz-$fuzzer.zip".*
+exit $status
