@@ -97,6 +97,7 @@ TEST(HostileNames, DeviceNamesAreRefusedAndTheRestExtracted) {
     EXPECT_TRUE(box.said("aux.txt"));
     EXPECT_TRUE(box.said("device name"));
     EXPECT_EQ(FilesBelow(box.target()), (std::vector<std::string>{"com10", "console.txt"}));
+    box.expectNothingOutsideTarget();
 }
 
 TEST(HostileNames, CharactersWindowsForbidsAreRefused) {

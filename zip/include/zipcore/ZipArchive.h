@@ -80,12 +80,14 @@ struct ExtractOptions {
     bool junkPaths = false;                // true: every file straight into targetDir
     Overwrite overwrite = Overwrite::Ask;
     std::vector<std::string> names;        // empty: every entry; else entry names ('/' or '\' alike)
-    std::function<bool(const std::string& path)> askOverwrite;  // Ask: true replaces the file
+    std::function<bool(const std::string& path)> askOverwrite;  // Ask: true replaces the file; none keeps it
     std::function<void(const std::string& line)> message;       // one readable line per event
 };
 
 struct ExtractResult {
-    Status status = Status::Ok;   // the worst problem met, Ok when there was none
+    // The worst problem met, Ok when there was none. From mild to grave: Skipped (a file was
+    // kept), NotFound (a named entry is missing), then any damage or refusal.
+    Status status = Status::Ok;
     int extracted = 0;            // files written (folders not counted)
     int skipped = 0;              // existing files kept
     int failed = 0;               // entries refused or damaged
@@ -96,7 +98,7 @@ struct ExtractResult {
 // leading slashes and ".." components are removed from stored names; device names and
 // names with characters Windows forbids are refused with a message. Folders are made for
 // directory entries; the stored date and time are restored. A damaged entry leaves no
-// partial file behind.
+// partial file behind. Callbacks run on the calling thread, in archive order.
 ExtractResult Extract(const std::string& archivePath, const ExtractOptions& options);
 
 struct UpdateOptions {
