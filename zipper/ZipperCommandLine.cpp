@@ -18,8 +18,8 @@ std::string ArgumentsAfterProgramName(const std::string& commandLine) {
     return commandLine.substr(position);
 }
 
-std::string ArchiveNameFor(const std::string& fileSpecification) {
-    std::string archive = fileSpecification;
+std::string ArchiveNameFor(const std::string& fileArgument) {
+    std::string archive = fileArgument;
     std::string::size_type dot = archive.find_last_of('.');
     if (dot != std::string::npos) archive.erase(dot);
     return archive + ".zip";

@@ -8,5 +8,5 @@
 // and trailing blanks included.
 std::string ArgumentsAfterProgramName(const std::string& commandLine);
 
-// The file specification cut at its last '.' (when it has one), then ".zip" appended.
-std::string ArchiveNameFor(const std::string& fileSpecification);
+// The file argument cut at its last '.' (when it has one), then ".zip" appended.
+std::string ArchiveNameFor(const std::string& fileArgument);

@@ -11,10 +11,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         SetMessageCaption("Zipper");
         // Taken whole: a name with blanks needs no quotation marks.
-        const std::string fileSpecification = ArgumentsAfterProgramName(GetCommandLineA());
-        const std::string archive = ArchiveNameFor(fileSpecification);
+        const std::string fileArgument = ArgumentsAfterProgramName(GetCommandLineA());
+        const std::string archive = ArchiveNameFor(fileArgument);
         CZipHandler handler(nullptr);
-        if (handler.Init() && handler.Open(archive)) handler.AddFile(fileSpecification, 0, 0, 9);
+        if (handler.Init() && handler.Open(archive)) handler.AddFile(fileArgument, 0, 0, 9);
     } catch (...) {
         // Nothing useful can be said without memory; the exit code stays 0 regardless.
     }

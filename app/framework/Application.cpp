@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -156,7 +157,13 @@ CommandLineInfo ParseCommandLine(const std::string& arguments) {
     return info;
 }
 
-CApplication::CApplication() : instance(GetModuleHandleA(nullptr)), recentFiles(10) { currentApplication = this; }
+CApplication::CApplication() : instance(GetModuleHandleA(nullptr)), recentFiles(10) {
+    // The list view, toolbar, status bar and tooltips are common controls: their classes must
+    // be registered before the first window, in the program and in tests that build the window.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    currentApplication = this;
+}
 
 CApplication::~CApplication() {
     if (currentApplication == this) currentApplication = nullptr;

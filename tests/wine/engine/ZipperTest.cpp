@@ -48,7 +48,7 @@ TEST(ZipperArchiveName, QuotedNameKeepsOnlyTheOpeningMark) {
     EXPECT_EQ(ArchiveNameFor("\"C:\\DOCS\\REPORT.TXT\""), "\"C:\\DOCS\\REPORT.zip");
 }
 
-TEST(ZipperArchiveName, EmptySpecificationGivesBareExtension) { EXPECT_EQ(ArchiveNameFor(""), ".zip"); }
+TEST(ZipperArchiveName, EmptyCommandLineGivesBareExtension) { EXPECT_EQ(ArchiveNameFor(""), ".zip"); }
 
 std::string ZipperProgram() { return TestProgramFolder() + "\\Zipper.exe"; }
 
