@@ -10,7 +10,7 @@ build=${BRINDLE_BUILD:-$root/build}/win64
 source "$root/scripts/xvfb-lib.sh"
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target Brindle unzip32 zip32 brindle_templates -j"$(nproc)" >/dev/null
+cmake --build "$build" --target Brindle Zipper unzip32 zip32 brindle_templates -j"$(nproc)" >/dev/null
 
 archive=${1:-}
 if [ -z "$archive" ]; then
@@ -34,6 +34,12 @@ start_private_display
 export BRINDLE_WINEPREFIX=$build/wineprefix WINEPREFIX=$build/wineprefix
 windows_path=$("$root/scripts/wine-run.sh" winepath -w "$archive" 2>/dev/null | tr -d '\r')
 echo "run: opening $windows_path in Brindle on display $DISPLAY"
+
+# Zipper, the window-less companion, packs one file into a zip beside it.
+note=$build/run-note.txt
+printf 'Packed by Zipper.\n' > "$note"; rm -f "$build/run-note.zip"
+"$root/scripts/wine-run.sh" "$build/bin/Zipper.exe" "$("$root/scripts/wine-run.sh" winepath -w "$note" 2>/dev/null | tr -d '\r')" 2>/dev/null
+echo "run: Zipper packed run-note.txt into run-note.zip: $(unzip -Z1 "$build/run-note.zip"), $(unzip -tq "$build/run-note.zip")"
 
 if [ -n "${BRINDLE_DISPLAY:-}" ]; then
     exec "$root/scripts/wine-run.sh" "$build/bin/Brindle.exe" "$windows_path"
