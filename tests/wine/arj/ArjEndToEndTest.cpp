@@ -71,12 +71,12 @@ TEST(ArjEndToEnd, ListExtractAddAndDeleteWithTheRealArj) {
     ASSERT_EQ(handler.Extract(folder / "OUT", 0, 0, 0), 1);
     EXPECT_EQ(ReadFileBytes(folder / "OUT\\ALPHA.TXT"), alpha);
     EXPECT_EQ(ReadFileBytes(folder / "OUT\\SUB\\GAMMA.TXT"), "gamma in a folder");
-    EXPECT_FALSE(FileExists(folder / "OUT\\BETA.TXT"));
+    EXPECT_FALSE(PathExists(folder / "OUT\\BETA.TXT"));
 
     view.selection = {"SUB/GAMMA.TXT"};
     ASSERT_EQ(handler.Extract(folder / "FLAT", 0, 1, 0), 1);
     EXPECT_EQ(ReadFileBytes(folder / "FLAT\\GAMMA.TXT"), "gamma in a folder");
-    EXPECT_FALSE(FileExists(folder / "FLAT\\SUB"));
+    EXPECT_FALSE(PathExists(folder / "FLAT\\SUB"));
 
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     WriteFileBytes(folder / "DELTA.TXT", "delta");

@@ -47,7 +47,7 @@ protected:
     }
 
     ScratchSettings settings;
-    ScratchFolder folder;
+    ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper directoryKeeper;
     std::string archive = folder / "A.ARJ";
     std::string logPath = folder / "calls.log";
@@ -165,7 +165,7 @@ TEST_F(ArjHandlerTest, ExtractWithNothingSelectedDoesNothing) {
     WriteSettingText("Locations", "ARJ.EXE", "");
     std::string target = folder / "never";
     EXPECT_EQ(handler.Extract(target, 0, 0, 0), 1);
-    EXPECT_FALSE(FileExists(target));
+    EXPECT_FALSE(PathExists(target));
     EXPECT_TRUE(presenter.messages.empty());
 }
 
@@ -257,7 +257,7 @@ TEST_F(ArjHandlerTest, SelfExtractorsAreRefused) {
     ASSERT_EQ(presenter.messages.size(), 2u);
     EXPECT_EQ(presenter.messages[1].text, "This operation is not supported for ARJ files!");
     EXPECT_EQ(presenter.messages[1].style, static_cast<unsigned int>(MB_ICONWARNING));
-    EXPECT_FALSE(FileExists(folder / "A.EXE"));
+    EXPECT_FALSE(PathExists(folder / "A.EXE"));
     EXPECT_TRUE(Calls().empty());
 }
 
@@ -276,7 +276,7 @@ TEST_F(ArjHandlerTest, HostileEntryNamesArriveWholeAndRunNothing) {
         ASSERT_EQ(calls[i].arguments.size(), 3u) << calls[i].commandLine;
         EXPECT_EQ(calls[i].arguments[2], view.selection[i]);
     }
-    EXPECT_FALSE(FileExists(target + "\\TAKEN.TXT"));
+    EXPECT_FALSE(PathExists(target + "\\TAKEN.TXT"));
     EXPECT_TRUE(FileExists(target + "\\CANARY.TXT"));
 }
 

@@ -18,7 +18,7 @@ std::string FakeArjPath() { return TestProgramFolder() + "\\fake_arj.exe"; }
 // The interpreter is looked for in the current folder before the system folder, so a copy of
 // the recording double named Cmd.exe shows exactly the line the runner starts.
 TEST(CommandRunner, StartsCmdWithSlashCAndTheLineInOuterQuotes) {
-    ScratchFolder folder;
+    ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
     ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), (folder / "Cmd.exe").c_str(), FALSE));
     EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
@@ -30,7 +30,7 @@ TEST(CommandRunner, StartsCmdWithSlashCAndTheLineInOuterQuotes) {
 }
 
 TEST(CommandRunner, RunsInTheCurrentFolderAndWaitsForTheEnd) {
-    ScratchFolder folder;
+    ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RunCommand("echo %COMSPEC%> SHELL.TXT", 1);
@@ -40,7 +40,7 @@ TEST(CommandRunner, RunsInTheCurrentFolderAndWaitsForTheEnd) {
 }
 
 TEST(CommandRunner, QuotedOperatorsReachTheProgramAsOneArgument) {
-    ScratchFolder folder;
+    ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
@@ -50,8 +50,8 @@ TEST(CommandRunner, QuotedOperatorsReachTheProgramAsOneArgument) {
     std::vector<FakeArjCall> calls = ReadFakeArjLog(folder / "calls.log");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"x", "a&echo run>RAN.TXT", "x|sort", "p>q"}));
-    EXPECT_FALSE(FileExists(folder / "RAN.TXT"));
-    EXPECT_FALSE(FileExists(folder / "q"));
+    EXPECT_FALSE(PathExists(folder / "RAN.TXT"));
+    EXPECT_FALSE(PathExists(folder / "q"));
 }
 
 TEST(CommandRunner, AProgramThatCannotStartShowsNothing) {
@@ -62,18 +62,18 @@ TEST(CommandRunner, AProgramThatCannotStartShowsNothing) {
 
 // A Cmd.exe in the current folder that is no program makes the interpreter itself fail to start.
 TEST(CommandRunner, AnInterpreterThatCannotStartShowsNothingAndRunsNothing) {
-    ScratchFolder folder;
+    ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
     WriteFileBytes(folder / "Cmd.exe", "not a program");
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RecordingPresenter presenter;
     RunCommand("echo ran> RAN.TXT", 0);
     EXPECT_TRUE(presenter.messages.empty());
-    EXPECT_FALSE(FileExists(folder / "RAN.TXT"));
+    EXPECT_FALSE(PathExists(folder / "RAN.TXT"));
 }
 
 TEST(CommandRunner, ACaptureThatDidNotRunNeverReturnsAnEarlierListFile) {
-    ScratchFolder folder;
+    ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
     char temp[MAX_PATH + 1];
     GetTempPathA(sizeof temp, temp);
@@ -98,7 +98,7 @@ TEST(CommandRunner, CaptureReturnsWhatTheCommandPrinted) {
     RecordingPresenter presenter;
     RecordingView view;
     CArjHandler handler(&view);
-    ScratchFolder folder;
+    ScratchFolder folder{"arj"};
     const std::string printed = "first line\r\nsecond\tline\r\n\r\nlast, without a line end";
     WriteFileBytes(folder / "listing.txt", printed);
     EnvironmentSetting listing("BRINDLE_FAKE_ARJ_LISTING", folder / "listing.txt");

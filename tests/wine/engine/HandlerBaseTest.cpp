@@ -36,7 +36,7 @@ TEST(HandlerBase, OpenStoresPathAndCloseOnlyClearsTheFlag) {
 }
 
 TEST(HandlerBase, BaseRefreshEmptiesLogClearsViewAndTellsWhetherThereIsAnythingToList) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     RecordingView view;
     view.rows.push_back(EntryRow{"old", "", "", "", "", ""});
     EchoHandler handler(&view);
@@ -66,7 +66,7 @@ TEST(HandlerBase, SelfExtractorOperationsOfTheBaseDoNothing) {
 }
 
 TEST(MessageLog, LibraryOutputGoesToTheHandlerWhoseOperationRuns) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     CZipHandler zip(nullptr);
     ASSERT_EQ(zip.Init(), 1);
     EchoHandler other(nullptr);   // constructed last, so its log is current now

@@ -13,7 +13,7 @@ TEST(ShortPath, PathThatDoesNotExistIsOnlyUpperCased) {
 }
 
 TEST(ShortPath, ExistingLongNameBecomesShortAndUpperCased) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     const std::string longName = scratch / "a rather long file name.text";
     WriteFileBytes(longName, "x");
     std::string path = longName;
@@ -47,7 +47,7 @@ TEST(ProgramDir, ProgramInTheRootOfADriveGivesDriveLetterAndColon) {
     char self[MAX_PATH + 1];
     GetModuleFileNameA(nullptr, self, sizeof self);
     const std::string copy = "C:\\engprobe" + std::to_string(GetCurrentProcessId()) + ".exe";
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     const std::string report = scratch / "dir.txt";
     ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
     const int code = RunAndWait("\"" + copy + "\" --program-dir-probe \"" + report + "\"");
@@ -88,7 +88,7 @@ TEST(PathComponents, NameWithoutDotLeavesExtensionAsItWas) {
 }
 
 TEST(EmptyOrMissing, ZeroLengthFileIsEmptyAndOneByteIsNot) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     WriteFileBytes(scratch / "empty.zip", "");
     WriteFileBytes(scratch / "one.zip", "x");
     EXPECT_EQ(IsFileEmptyOrMissing(scratch / "empty.zip"), 1);
@@ -96,14 +96,14 @@ TEST(EmptyOrMissing, ZeroLengthFileIsEmptyAndOneByteIsNot) {
 }
 
 TEST(EmptyOrMissing, MissingFileAndFolderCountAsEmpty) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     EXPECT_EQ(IsFileEmptyOrMissing(scratch / "missing.zip"), 1);
     EXPECT_EQ(IsFileEmptyOrMissing(scratch.Path()), 1);
 }
 
 TEST(EmptyOrMissing, FileHeldOpenByAnotherProgramStillHasItsData) {
     // The document deletes "empty" archives; one that is merely in use must not qualify.
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     const std::string path = scratch / "busy.zip";
     WriteFileBytes(path, "PK data");
     FileHandle held(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));

@@ -39,7 +39,7 @@ int RunRecordProbe(const std::string& scenario, const std::string& folder) {
     for (const EntryRow& row : view.rows)
         report << "row " << row.name << "|" << row.date << "|" << row.time << "|" << row.size << "|" << row.ratio
                << "|" << row.packed << "\n";
-    if (view.statusSet) report << "status " << view.statusText << "\n";
+    if (view.statusCount > 0) report << "status " << view.statusText << "\n";
     for (const RecordedMessage& message : presenter.messages) report << "message " << message.text << "\n";
     report << "cwd " << CurrentDirectory() << "\n";
     return 0;

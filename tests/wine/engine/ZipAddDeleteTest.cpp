@@ -36,7 +36,7 @@ protected:
         handler.Open(archive);
     }
     CurrentDirectoryKeeper keeper;
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     const std::string tree = scratch / "tree";
     const std::string archive = scratch / "out.zip";
     RecordingView view;
@@ -106,7 +106,7 @@ TEST_F(ZipAdd, PatternMatchingNothingAnywhereSucceedsWithALogLine) {
     EXPECT_EQ(handler.AddFile("*.none", 0, 1, 6), 1);
     EXPECT_TRUE(presenter.messages.empty());
     EXPECT_NE(handler.GetErrorLog().find("*.none"), std::string::npos) << handler.GetErrorLog();
-    EXPECT_FALSE(FileExists(archive));
+    EXPECT_FALSE(PathExists(archive));
 }
 
 TEST_F(ZipAdd, MissingPlainFileFailsWithOneMessage) {
@@ -116,7 +116,7 @@ TEST_F(ZipAdd, MissingPlainFileFailsWithOneMessage) {
     EXPECT_EQ(presenter.messages[0].text.rfind("Cannot add missing.txt to the archive.", 0), 0u)
         << presenter.messages[0].text;
     EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
-    EXPECT_FALSE(FileExists(archive));
+    EXPECT_FALSE(PathExists(archive));
 }
 
 TEST_F(ZipAdd, MissingFileInARecursiveAddIsReportedOnceNotPerFolder) {

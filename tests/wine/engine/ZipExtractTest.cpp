@@ -22,7 +22,7 @@ protected:
         handler.Open(archive);
     }
     CurrentDirectoryKeeper keeper;
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     const std::string archive = scratch / "data.zip";
     RecordingView view;
     RecordingPresenter presenter;
@@ -42,7 +42,7 @@ TEST_F(ZipExtract, JunkPathsPutsEveryFileIntoTheTargetItself) {
     const std::string target = scratch / "flat";
     EXPECT_EQ(handler.Extract(target, 1, 1, 1), 1);
     EXPECT_EQ(ReadFileBytes(target + "\\inner.txt"), "inner contents");
-    EXPECT_FALSE(FileExists(target + "\\docs"));
+    EXPECT_FALSE(PathExists(target + "\\docs"));
 }
 
 TEST_F(ZipExtract, OnlyTheSelectedEntries) {
@@ -50,20 +50,20 @@ TEST_F(ZipExtract, OnlyTheSelectedEntries) {
     const std::string target = scratch / "some";
     EXPECT_EQ(handler.Extract(target, 1, 0, 0), 1);
     EXPECT_TRUE(FileExists(target + "\\docs\\inner.txt"));
-    EXPECT_FALSE(FileExists(target + "\\top.txt"));
+    EXPECT_FALSE(PathExists(target + "\\top.txt"));
 }
 
 TEST_F(ZipExtract, NothingSelectedSucceedsButTargetIsMadeAndCurrent) {
     const std::string target = scratch / "none";
     EXPECT_EQ(handler.Extract(target, 1, 0, 0), 1);
-    EXPECT_TRUE(FileExists(target));
-    EXPECT_FALSE(FileExists(target + "\\top.txt"));
+    EXPECT_TRUE(FolderExists(target));
+    EXPECT_FALSE(PathExists(target + "\\top.txt"));
     EXPECT_EQ(CurrentDirectory(), target);
     EXPECT_TRUE(presenter.messages.empty());
 }
 
 TEST_F(ZipExtract, SelectionThatCannotBeHadAsksTheApplicationToQuit) {
-    view.failSelection = true;
+    view.failNames = true;
     EXPECT_EQ(handler.Extract(scratch / "x", 1, 0, 0), 0);
     ASSERT_EQ(presenter.messages.size(), 1u);
     EXPECT_EQ(presenter.messages[0].text, "Not enough memory!");
@@ -76,7 +76,7 @@ TEST_F(ZipExtract, TargetTwoLevelsDeepCannotBeMade) {
     ASSERT_EQ(presenter.messages.size(), 1u);
     EXPECT_EQ(presenter.messages[0].text, "Cannot create the specified directory!");
     EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
-    EXPECT_FALSE(FileExists(scratch / "new"));
+    EXPECT_FALSE(PathExists(scratch / "new"));
     EXPECT_EQ(CurrentDirectory(), before);
 }
 

@@ -45,7 +45,7 @@ protected:
         run.report = Lines(ReadFileBytes(scratch / "report.txt"));
         return run;
     }
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     const std::string archive = scratch / "ARCHIVE.ZIP";
 };
 

@@ -54,7 +54,7 @@ std::string ZipperProgram() { return TestProgramFolder() + "\\Zipper.exe"; }
 
 TEST(ZipperProgram, PacksTheFileBesideItWithoutItsFolder) {
     CurrentDirectoryKeeper keeper;
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     const std::string source = scratch / "REPORT.TXT";
     const std::string contents = CompressibleText(30000);
     WriteFileBytes(source, contents);
@@ -78,7 +78,7 @@ TEST(ZipperProgram, PacksTheFileBesideItWithoutItsFolder) {
 }
 
 TEST(ZipperProgram, RelativeNameIsTakenFromItsStartingFolderAndBlanksNeedNoQuotes) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"engtest"};
     WriteFileBytes(scratch / "my notes.txt", "notes");
     EXPECT_EQ(RunAndWait("\"" + ZipperProgram() + "\" my notes.txt", scratch.Path()), 0);
     EXPECT_EQ(EntryNames(scratch / "my notes.zip"), std::vector<std::string>{"my notes.txt"});

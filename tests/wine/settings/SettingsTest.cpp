@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ArjTestSupport.h"
+#include "TestSupport/ScratchSettings.h"
 #include "Handles.h"
 #include "Settings.h"
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "ArjTestSupport.h"
+#include "TestSupport/ScratchSettings.h"
 #include "CommandRunner.h"
 #include "Settings.h"
 

@@ -1,0 +1,45 @@
+#include "TestSupport/Recording.h"
+
+#include <windows.h>
+
+RecordingPresenter::RecordingPresenter() { SetMessagePresenter(this); }
+
+RecordingPresenter::~RecordingPresenter() { SetMessagePresenter(nullptr); }
+
+int RecordingPresenter::Show(const std::string& text, const std::string& caption, unsigned int style) {
+    messages.push_back({text, caption, style});
+    const unsigned int buttons = style & MB_TYPEMASK;
+    if (buttons == MB_OK) return IDOK;
+    if (!answers.empty()) {
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) ? IDYES : IDOK;
+}
+
+void RecordingPresenter::QuitRequested() { ++quitRequests; }
+
+void RecordingView::ClearEntries() {
+    ++clearCount;
+    rows.clear();
+}
+
+void RecordingView::AddEntry(const EntryRow& row) { rows.push_back(row); }
+
+int RecordingView::GetSelectedNames(NameList& names) {
+    if (failNames) return 0;
+    names = selection;
+    return 1;
+}
+
+int RecordingView::GetAllNames(NameList& names) {
+    if (failNames) return 0;
+    names = all;
+    return 1;
+}
+
+void RecordingView::SetStatusText(const std::string& text) {
+    ++statusCount;
+    statusText = text;
+}

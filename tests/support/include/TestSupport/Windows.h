@@ -1,0 +1,15 @@
+#pragma once
+// This thread's windows: found by class and caption, and saved as pictures.
+
+#include <windows.h>
+
+#include <string>
+
+// A top-level window of this thread by class and (when given) caption: other test programs
+// may have windows of the same class on the display at the same time.
+HWND FindThreadWindow(const char* className, const char* caption);
+
+// Where screenshots go: <build>/screenshots, as a Windows path; made when missing.
+std::string ScreenshotFolder();
+// Copies the screen's pixels under the window into a 24-bit .bmp file.
+bool SaveWindowBitmap(HWND window, const std::string& path);
