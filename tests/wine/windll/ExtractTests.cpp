@@ -17,58 +17,58 @@ const std::string kMarker = "0123456789abcdefghijklmnopqrstuvwxyz";
 std::string MakeCorruptArchive(const ScratchFolder& scratch) {
     std::string payload;
     for (int i = 0; i < 20; ++i) payload += kMarker;
-    WriteWholeFile(scratch / "payload.txt", payload);
+    WriteFileBytes(scratch / "payload.txt", payload);
     zipcore::UpdateOptions options;
     options.add = {"payload.txt"};
     options.level = 0;
     EXPECT_EQ(zipcore::Update(scratch / "corrupt.zip", options).status, zipcore::Status::Ok);
     DeleteFileA((scratch / "payload.txt").c_str());
-    std::string bytes = ReadWholeFile(scratch / "corrupt.zip");
+    std::string bytes = ReadFileBytes(scratch / "corrupt.zip");
     const std::size_t at = bytes.find(kMarker);
     EXPECT_NE(at, std::string::npos);
     if (at != std::string::npos) bytes[at + 5] ^= 0x20;
-    WriteWholeFile(scratch / "corrupt.zip", bytes);
+    WriteFileBytes(scratch / "corrupt.zip", bytes);
     return scratch / "corrupt.zip";
 }
 
 }  // namespace
 
 TEST(Extract, AllEntriesWithFolderNamesRecreateTheTree) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const UnzipOutcome outcome = CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), true, true));
     ASSERT_EQ(outcome.result, UNZIP_OK) << Recorded().printed;
-    EXPECT_EQ(FolderTree(scratch.path()),
+    EXPECT_EQ(FolderTree(scratch.Path()),
               (std::vector<std::string>{"docs\\", "docs\\readme.txt", "empty.txt", "hello.txt"}));
-    EXPECT_EQ(ReadWholeFile(scratch / "hello.txt"), HelloText());
-    EXPECT_EQ(ReadWholeFile(scratch / "docs\\readme.txt"), "Read me first.\n");
-    EXPECT_EQ(ReadWholeFile(scratch / "empty.txt"), "");
+    EXPECT_EQ(ReadFileBytes(scratch / "hello.txt"), HelloText());
+    EXPECT_EQ(ReadFileBytes(scratch / "docs\\readme.txt"), "Read me first.\n");
+    EXPECT_EQ(ReadFileBytes(scratch / "empty.txt"), "");
 }
 
 TEST(Extract, StoredEntriesComeOutByteForByte) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     ASSERT_EQ(CallUnzip(ExtractCommand(DataFile("infozip-stored.zip"), true, true)).result, UNZIP_OK);
-    EXPECT_EQ(ReadWholeFile(scratch / "hello.txt"), HelloText());
-    EXPECT_EQ(ReadWholeFile(scratch / "docs\\readme.txt"), "Read me first.\n");
+    EXPECT_EQ(ReadFileBytes(scratch / "hello.txt"), HelloText());
+    EXPECT_EQ(ReadFileBytes(scratch / "docs\\readme.txt"), "Read me first.\n");
 }
 
 TEST(Extract, JunkPathsWritesEveryFileIntoTheCurrentFolder) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const UnzipOutcome outcome = CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), true, false));
     ASSERT_EQ(outcome.result, UNZIP_OK) << Recorded().printed;
-    EXPECT_EQ(FolderTree(scratch.path()), (std::vector<std::string>{"empty.txt", "hello.txt", "readme.txt"}));
-    EXPECT_EQ(ReadWholeFile(scratch / "readme.txt"), "Read me first.\n");
+    EXPECT_EQ(FolderTree(scratch.Path()), (std::vector<std::string>{"empty.txt", "hello.txt", "readme.txt"}));
+    EXPECT_EQ(ReadFileBytes(scratch / "readme.txt"), "Read me first.\n");
 }
 
 TEST(Extract, NamedEntriesOnlyAndEitherSlashMatches) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const UnzipOutcome outcome =
         CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), true, true), {"docs\\readme.txt"});
     ASSERT_EQ(outcome.result, UNZIP_OK) << Recorded().printed;
-    EXPECT_EQ(FolderTree(scratch.path()), (std::vector<std::string>{"docs\\", "docs\\readme.txt"}));
+    EXPECT_EQ(FolderTree(scratch.Path()), (std::vector<std::string>{"docs\\", "docs\\readme.txt"}));
 }
 
 TEST(Extract, ANameNotInTheArchiveIsAWarningAndTheOthersStillComeOut) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const UnzipOutcome outcome =
         CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), true, true), {"hello.txt", "missing.txt"});
     EXPECT_EQ(outcome.result, UNZIP_WARNING);
@@ -77,10 +77,10 @@ TEST(Extract, ANameNotInTheArchiveIsAWarningAndTheOthersStillComeOut) {
 }
 
 TEST(Extract, ReplaceCallbackIsAskedOncePerExistingFileAndObeyed) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     MakeFolder(scratch / "docs");
-    WriteWholeFile(scratch / "hello.txt", "old hello");
-    WriteWholeFile(scratch / "docs\\readme.txt", "old readme");
+    WriteFileBytes(scratch / "hello.txt", "old hello");
+    WriteFileBytes(scratch / "docs\\readme.txt", "old readme");
     Recorded().replaceAnswers = {{"hello.txt", UNZIP_KEEP}, {"readme.txt", UNZIP_REPLACE}};
     const UnzipOutcome outcome = CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), false, true));
     Recorded().replaceAnswers.clear();
@@ -94,68 +94,68 @@ TEST(Extract, ReplaceCallbackIsAskedOncePerExistingFileAndObeyed) {
     }
     EXPECT_EQ(helloQuestions, 1);
     EXPECT_EQ(readmeQuestions, 1);
-    EXPECT_EQ(ReadWholeFile(scratch / "hello.txt"), "old hello");
-    EXPECT_EQ(ReadWholeFile(scratch / "docs\\readme.txt"), "Read me first.\n");
+    EXPECT_EQ(ReadFileBytes(scratch / "hello.txt"), "old hello");
+    EXPECT_EQ(ReadFileBytes(scratch / "docs\\readme.txt"), "Read me first.\n");
     EXPECT_TRUE(FileExists(scratch / "empty.txt"));   // new files need no question
     EXPECT_EQ(outcome.result, UNZIP_WARNING);          // a file was kept
     EXPECT_EQ(Recorded().foreignThreadCalls, 0);
 }
 
 TEST(Extract, AnyAnswerButReplaceKeepsTheFile) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "hello.txt", "old hello");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "hello.txt", "old hello");
     Recorded().defaultAnswer = 101;
     CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), false, true), {"hello.txt"});
     Recorded().defaultAnswer = UNZIP_KEEP;
     EXPECT_EQ(Recorded().replaceQuestions.size(), 1u);
-    EXPECT_EQ(ReadWholeFile(scratch / "hello.txt"), "old hello");
+    EXPECT_EQ(ReadFileBytes(scratch / "hello.txt"), "old hello");
 }
 
 TEST(Extract, OverwriteReplacesWithoutAsking) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "hello.txt", "old hello");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "hello.txt", "old hello");
     const UnzipOutcome outcome = CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), true, true));
     EXPECT_EQ(outcome.result, UNZIP_OK) << Recorded().printed;
     EXPECT_TRUE(Recorded().replaceQuestions.empty());
-    EXPECT_EQ(ReadWholeFile(scratch / "hello.txt"), HelloText());
+    EXPECT_EQ(ReadFileBytes(scratch / "hello.txt"), HelloText());
 }
 
 TEST(Extract, OverwriteWithReplaceReadOnlyReplacesAReadOnlyFile) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "hello.txt", "old hello");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "hello.txt", "old hello");
     ASSERT_TRUE(SetFileAttributesA((scratch / "hello.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     const UnzipOutcome outcome =
         CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), true, true), {"hello.txt"});
     EXPECT_EQ(outcome.result, UNZIP_OK) << Recorded().printed;
-    EXPECT_EQ(ReadWholeFile(scratch / "hello.txt"), HelloText());
+    EXPECT_EQ(ReadFileBytes(scratch / "hello.txt"), HelloText());
 }
 
 TEST(Extract, OverwriteWithoutReplaceReadOnlyKeepsAReadOnlyFile) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "hello.txt", "old hello");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "hello.txt", "old hello");
     ASSERT_TRUE(SetFileAttributesA((scratch / "hello.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     UnzipCommand command = ExtractCommand(DataFile("infozip-deflated.zip"), true, true);
     command.replaceReadOnly = 0;
     const UnzipOutcome outcome = CallUnzip(command, {"hello.txt"});
     EXPECT_EQ(outcome.result, UNZIP_WARNING);
-    EXPECT_EQ(ReadWholeFile(scratch / "hello.txt"), "old hello");
+    EXPECT_EQ(ReadFileBytes(scratch / "hello.txt"), "old hello");
     EXPECT_NE(Recorded().printed.find("hello.txt"), std::string::npos) << Recorded().printed;
 }
 
 TEST(Extract, NeitherOverwriteNorPromptKeepsExistingFilesSilently) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "hello.txt", "old hello");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "hello.txt", "old hello");
     UnzipCommand command = ExtractCommand(DataFile("infozip-deflated.zip"), false, true);
     command.promptOverwrite = 0;
     const UnzipOutcome outcome = CallUnzip(command);
     EXPECT_EQ(outcome.result, UNZIP_WARNING);
     EXPECT_TRUE(Recorded().replaceQuestions.empty());
-    EXPECT_EQ(ReadWholeFile(scratch / "hello.txt"), "old hello");
+    EXPECT_EQ(ReadFileBytes(scratch / "hello.txt"), "old hello");
     EXPECT_TRUE(FileExists(scratch / "docs\\readme.txt"));
 }
 
 TEST(Extract, ACrcMismatchIsAnErrorAndLeavesNoFileBehind) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const std::string archive = MakeCorruptArchive(scratch);
     MakeFolder(scratch / "out");
     ASSERT_TRUE(SetCurrentDirectoryA((scratch / "out").c_str()));
@@ -166,7 +166,7 @@ TEST(Extract, ACrcMismatchIsAnErrorAndLeavesNoFileBehind) {
 }
 
 TEST(Extract, AnEncryptedEntryIsRefusedWithAMessage) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const UnzipOutcome outcome = CallUnzip(ExtractCommand(DataFile("encrypted.zip"), true, true));
     EXPECT_GT(outcome.result, UNZIP_WARNING);
     EXPECT_FALSE(FileExists(scratch / "hello.txt"));
@@ -174,17 +174,17 @@ TEST(Extract, AnEncryptedEntryIsRefusedWithAMessage) {
 }
 
 TEST(Extract, ANonZipFileOrAMissingArchiveIsAnErrorAndWritesNothing) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     EXPECT_GT(CallUnzip(ExtractCommand(DataFile("notzip.zip"), true, true)).result, UNZIP_WARNING);
     EXPECT_FALSE(Recorded().printed.empty());
     EXPECT_GT(CallUnzip(ExtractCommand(scratch / "nowhere.zip", true, true)).result, UNZIP_WARNING);
     EXPECT_FALSE(Recorded().printed.empty());
-    EXPECT_TRUE(FolderTree(scratch.path()).empty());
+    EXPECT_TRUE(FolderTree(scratch.Path()).empty());
 }
 
 TEST(Extract, EveryPrintedLineEndsWithANewline) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "hello.txt", "old");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "hello.txt", "old");
     CallUnzip(ExtractCommand(DataFile("infozip-deflated.zip"), false, true), {"hello.txt", "missing.txt"});
     const std::string& printed = Recorded().printed;
     ASSERT_GE(Recorded().printCalls, 2);
@@ -196,7 +196,7 @@ TEST(Extract, EveryPrintedLineEndsWithANewline) {
 }
 
 TEST(Extract, QuietLevelOneKeepsProblemsOnly) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     UnzipCommand command = ExtractCommand(DataFile("infozip-deflated.zip"), true, true);
     command.quietLevel = 1;
     EXPECT_EQ(CallUnzip(command).result, UNZIP_OK);
@@ -207,20 +207,20 @@ TEST(Extract, QuietLevelOneKeepsProblemsOnly) {
 }
 
 TEST(TestMode, AGoodArchivePassesAndWritesNothing) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     UnzipCommand command = ExtractCommand(DataFile("infozip-deflated.zip"), false, true);
     command.testOnly = 1;
     EXPECT_EQ(CallUnzip(command).result, UNZIP_OK) << Recorded().printed;
-    EXPECT_TRUE(FolderTree(scratch.path()).empty());
+    EXPECT_TRUE(FolderTree(scratch.Path()).empty());
     EXPECT_NE(Recorded().printed.find("No errors"), std::string::npos) << Recorded().printed;
 }
 
 TEST(TestMode, DamagedDataFailsAndNamesTheEntry) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const std::string archive = MakeCorruptArchive(scratch);
     UnzipCommand command = ExtractCommand(archive, false, true);
     command.testOnly = 1;
     EXPECT_EQ(CallUnzip(command).result, UNZIP_ERROR);
     EXPECT_NE(Recorded().printed.find("payload.txt"), std::string::npos) << Recorded().printed;
-    EXPECT_EQ(FolderTree(scratch.path()), std::vector<std::string>{"corrupt.zip"});
+    EXPECT_EQ(FolderTree(scratch.Path()), std::vector<std::string>{"corrupt.zip"});
 }

@@ -22,27 +22,27 @@ std::vector<std::string> ExtractIntoInner(const ScratchFolder& scratch, const st
     MakeFolder(scratch / "inner");
     SetCurrentDirectoryA((scratch / "inner").c_str());
     result = CallUnzip(ExtractCommand(DataFile(archive), true, keepFolders)).result;
-    SetCurrentDirectoryA(scratch.path().c_str());
-    return FolderTree(scratch.path());
+    SetCurrentDirectoryA(scratch.Path().c_str());
+    return FolderTree(scratch.Path());
 }
 
 }  // namespace
 
 TEST(HostileArchive, NothingIsWrittenOutsideTheCurrentFolder) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     int result = -1;
     const std::vector<std::string> tree = ExtractIntoInner(scratch, "hostile.zip", true, result);
     for (const std::string& name : tree)
         EXPECT_EQ(name.rfind("inner\\", 0) == 0 || name == "inner\\", true) << name << " escaped";
     EXPECT_TRUE(Contains(tree, "inner\\safe\\good.txt"));
-    EXPECT_EQ(ReadWholeFile(scratch / "inner\\safe\\good.txt"), "good\n");
+    EXPECT_EQ(ReadFileBytes(scratch / "inner\\safe\\good.txt"), "good\n");
     // Rooted and drive names would land at the root of the drive the scratch folder is on.
-    EXPECT_FALSE(FileExists("C:\\drive.txt") && ReadWholeFile("C:\\drive.txt") == "drive\n");
-    EXPECT_FALSE(FileExists("\\rooted.txt") && ReadWholeFile("\\rooted.txt") == "rooted\n");
+    EXPECT_FALSE(FileExists("C:\\drive.txt") && ReadFileBytes("C:\\drive.txt") == "drive\n");
+    EXPECT_FALSE(FileExists("\\rooted.txt") && ReadFileBytes("\\rooted.txt") == "rooted\n");
 }
 
 TEST(HostileArchive, DeviceAndForbiddenNamesAreRefusedAndReported) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     int result = -1;
     const std::vector<std::string> tree = ExtractIntoInner(scratch, "hostile.zip", true, result);
     EXPECT_FALSE(Contains(tree, "inner\\CON"));
@@ -56,7 +56,7 @@ TEST(HostileArchive, DeviceAndForbiddenNamesAreRefusedAndReported) {
 }
 
 TEST(HostileArchive, JunkPathsStaysInsideToo) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     int result = -1;
     const std::vector<std::string> tree = ExtractIntoInner(scratch, "hostile.zip", false, result);
     for (const std::string& name : tree)
@@ -67,7 +67,7 @@ TEST(HostileArchive, JunkPathsStaysInsideToo) {
 }
 
 TEST(HostileArchive, RefusalsStayWarningsWhenTheOtherFilesWereKeptByChoice) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     int result = -1;
     ExtractIntoInner(scratch, "hostile.zip", true, result);
     ASSERT_EQ(result, UNZIP_WARNING);
@@ -79,7 +79,7 @@ TEST(HostileArchive, RefusalsStayWarningsWhenTheOtherFilesWereKeptByChoice) {
 }
 
 TEST(HostileArchive, AnArchiveOfRefusedNamesOnlyIsAnError) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     int result = -1;
     const std::vector<std::string> tree = ExtractIntoInner(scratch, "devices.zip", true, result);
     EXPECT_GT(result, UNZIP_WARNING);

@@ -124,10 +124,10 @@ TEST(Listing, EncryptedEntriesAreFlagged) {
 }
 
 TEST(Listing, ArchiveMadeByTheLibraryListsItsSizesAndTotals) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", std::string(1000, 'a'));
-    WriteWholeFile(scratch / "b.txt", std::string(2048, 'b'));
-    WriteWholeFile(scratch / "c.txt", std::string(5000, 'c'));
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", std::string(1000, 'a'));
+    WriteFileBytes(scratch / "b.txt", std::string(2048, 'b'));
+    WriteFileBytes(scratch / "c.txt", std::string(5000, 'c'));
     zipcore::UpdateOptions options;
     options.add = {"a.txt", "b.txt", "c.txt"};
     options.level = 9;
@@ -170,7 +170,7 @@ TEST(Listing, ANonZipFileIsAnErrorWithAReadableLine) {
 }
 
 TEST(Listing, AMissingArchiveIsAnError) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const UnzipOutcome outcome = CallUnzip(ListingCommand(scratch / "nowhere.zip"));
     EXPECT_GT(outcome.result, UNZIP_WARNING);
     EXPECT_TRUE(Recorded().entries.empty());
@@ -178,9 +178,9 @@ TEST(Listing, AMissingArchiveIsAnError) {
 }
 
 TEST(Listing, AnArchiveCutShortIsAnError) {
-    ScratchFolder scratch;
-    const std::string whole = ReadWholeFile(DataFile("infozip-deflated.zip"));
-    WriteWholeFile(scratch / "cut.zip", whole.substr(0, whole.size() - 30));
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    const std::string whole = ReadFileBytes(DataFile("infozip-deflated.zip"));
+    WriteFileBytes(scratch / "cut.zip", whole.substr(0, whole.size() - 30));
     const UnzipOutcome outcome = CallUnzip(ListingCommand(scratch / "cut.zip"));
     EXPECT_GT(outcome.result, UNZIP_WARNING);
     EXPECT_FALSE(Recorded().printed.empty());
@@ -204,8 +204,8 @@ TEST(Listing, WithoutReportEntriesOnlyTheTotalsAreFilled) {
 }
 
 TEST(Listing, SizesBeyondFourGigabytesAreClampedInEntriesAndTotals) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "huge.zip", HugeEntryArchive());
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "huge.zip", HugeEntryArchive());
     const UnzipOutcome outcome = CallUnzip(ListingCommand(scratch / "huge.zip"));
     ASSERT_EQ(outcome.result, UNZIP_OK) << Recorded().printed;
     ASSERT_EQ(Recorded().entries.size(), 1u);

@@ -54,30 +54,30 @@ TEST(UnzipRequestCheck, MissingPointersAreRefused) {
 }
 
 TEST(UnzipRequestCheck, ANameCountWithAnEmptyListExtractsNothing) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     WindllUnzipFunction unzip = Unzip();
     ASSERT_NE(unzip, nullptr);
     UnzipCallbacks callbacks = MakeCallbacks();
     UnzipCommand command = ExtractCommand(DataFile("infozip-deflated.zip"), true, true);
     char* emptyList[] = {nullptr};
     EXPECT_EQ(unzip(2, emptyList, &command, &callbacks), UNZIP_BAD_ARGUMENT);
-    EXPECT_TRUE(FolderTree(scratch.path()).empty());
+    EXPECT_TRUE(FolderTree(scratch.Path()).empty());
 }
 
 TEST(UnzipRequestCheck, AskingWithoutAReplaceCallbackIsRefusedBeforeWriting) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     WindllUnzipFunction unzip = Unzip();
     ASSERT_NE(unzip, nullptr);
     UnzipCallbacks callbacks = MakeCallbacks();
     callbacks.replace = nullptr;
     UnzipCommand command = ExtractCommand(DataFile("infozip-deflated.zip"), false, true);
     EXPECT_EQ(unzip(0, nullptr, &command, &callbacks), UNZIP_BAD_ARGUMENT);
-    EXPECT_TRUE(FolderTree(scratch.path()).empty());
+    EXPECT_TRUE(FolderTree(scratch.Path()).empty());
 }
 
 TEST(ZipRequestCheck, WordsThatMustBeZeroAreRefusedAndNothingIsWritten) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
     DllZipUpFilesFunction zipUp = ZipUp();
     ASSERT_NE(zipUp, nullptr);
     const std::string archive = scratch / "refused.zip";
@@ -104,8 +104,8 @@ TEST(ZipRequestCheck, WordsThatMustBeZeroAreRefusedAndNothingIsWritten) {
 }
 
 TEST(ZipRequestCheck, ALevelThatIsNotADigitIsRefusedWhenAdding) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
     ZipCall call{scratch / "level.zip", {"a.txt"}, 'x'};
     EXPECT_EQ(CallZip(call), ZIP_BAD_ARGUMENT);
     EXPECT_FALSE(FileExists(scratch / "level.zip"));
@@ -130,7 +130,7 @@ TEST(ZipRequestCheck, MissingPointersAreRefused) {
 }
 
 TEST(ZipRequestCheck, NoNamesIsNothingToDo) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     EXPECT_EQ(CallZip({scratch / "none.zip", {}}), ZIP_NOTHING_TO_DO);
     EXPECT_FALSE(FileExists(scratch / "none.zip"));
 }

@@ -86,8 +86,8 @@ int WINAPI RecordZipPrint(void*, unsigned long length, const char* text) {
 char* WINAPI IgnoreComment(char* comment) { return comment; }
 
 HMODULE LoadBesideProgram(const char* dll) {
-    HMODULE module = LoadLibraryA((ProgramFolder() + "\\" + dll).c_str());
-    if (!module) ADD_FAILURE() << "cannot load " << dll << " from " << ProgramFolder();
+    HMODULE module = LoadLibraryA((TestProgramFolder() + "\\" + dll).c_str());
+    if (!module) ADD_FAILURE() << "cannot load " << dll << " from " << TestProgramFolder();
     return module;
 }
 
@@ -191,25 +191,6 @@ int CallZip(const ZipCall& call) {
 
 namespace {
 
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
 void CollectTree(const std::string& root, const std::string& relative, std::vector<std::string>& names) {
     WIN32_FIND_DATAA found;
     const std::string here = relative.empty() ? root : root + "\\" + relative;
@@ -231,59 +212,7 @@ void CollectTree(const std::string& root, const std::string& relative, std::vect
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
-    char buffer[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, buffer);
-    previous = buffer;
-    GetTempPathA(MAX_PATH, buffer);
-    static unsigned counter = 0;
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string base = std::string(buffer) + "windll-" + std::to_string(GetCurrentProcessId()) + "-" +
-                       (test ? test->name() : "scratch");
-    folder = base + "-" + std::to_string(++counter);
-    RemoveTree(folder);
-    if (!CreateDirectoryA(folder.c_str(), nullptr)) ADD_FAILURE() << "cannot make " << folder;
-    if (!SetCurrentDirectoryA(folder.c_str())) ADD_FAILURE() << "cannot enter " << folder;
-}
-
-ScratchFolder::~ScratchFolder() {
-    SetCurrentDirectoryA(previous.c_str());
-    RemoveTree(folder);
-}
-
-std::string ProgramFolder() {
-    char buffer[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    std::string path(buffer, length);
-    return path.substr(0, path.find_last_of("\\/"));
-}
-
-std::string DataFile(const std::string& name) { return ProgramFolder() + "\\windll-data\\" + name; }
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteWholeFile(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    if (!out) ADD_FAILURE() << "cannot write " << path;
-}
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void MakeFolder(const std::string& path) {
-    if (!CreateDirectoryA(path.c_str(), nullptr)) ADD_FAILURE() << "cannot make " << path;
-}
+std::string DataFile(const std::string& name) { return TestProgramFolder() + "\\windll-data\\" + name; }
 
 std::vector<std::string> FolderTree(const std::string& folder) {
     std::vector<std::string> names;

@@ -1,11 +1,13 @@
 #pragma once
 // Shared scaffolding of the DLL tests: the DLLs bound the way the engine binds them, callbacks
-// that record what the DLLs report, a scratch folder made current for each test, and small
-// file helpers.
+// that record what the DLLs report, and fixture files. Scratch folders (made current for each
+// test) and whole-file helpers come from TestSupport.
 
 #include "zipdll/ZipDllInterface.h"
 
 #include <gtest/gtest.h>
+
+#include "TestSupport/Files.h"
 
 #include <string>
 #include <vector>
@@ -70,28 +72,7 @@ int CallZip(const ZipCall& call);
 ZipRequest DefaultZipRequest();
 ZipPrintCallback RecordingZipPrint();
 
-// A new empty folder under the temporary folder, made current for the test's life.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return folder; }
-    std::string operator/(const std::string& name) const { return folder + "\\" + name; }
-
-private:
-    std::string previous;
-    std::string folder;
-};
-
-std::string ProgramFolder();
 std::string DataFile(const std::string& name);   // a committed fixture archive
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& data);
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
-void MakeFolder(const std::string& path);
 // Names in a folder, recursively, relative to it, '\' separated, sorted; folders end in '\'.
 std::vector<std::string> FolderTree(const std::string& folder);
 std::string HelloText();   // the 1031-byte hello.txt inside the Info-ZIP fixtures

@@ -44,8 +44,8 @@ std::string TextOfSize(std::size_t size) {
 }  // namespace
 
 TEST(ZipAdd, LevelNineDeflatesAndTheEntryRoundTrips) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "report.txt", TextOfSize(5000));
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "report.txt", TextOfSize(5000));
     ZipCall call{scratch / "new.zip", {"report.txt"}};
     ASSERT_EQ(CallZip(call), ZIP_OK) << Recorded().printed;
     const std::vector<zipcore::Entry> entries = ReadEntries(scratch / "new.zip");
@@ -58,12 +58,12 @@ TEST(ZipAdd, LevelNineDeflatesAndTheEntryRoundTrips) {
     MakeFolder(scratch / "out");
     SetCurrentDirectoryA((scratch / "out").c_str());
     ASSERT_EQ(CallUnzip(ExtractCommand(scratch / "new.zip", true, true)).result, UNZIP_OK);
-    EXPECT_EQ(ReadWholeFile(scratch / "out\\report.txt"), TextOfSize(5000));
+    EXPECT_EQ(ReadFileBytes(scratch / "out\\report.txt"), TextOfSize(5000));
 }
 
 TEST(ZipAdd, LevelZeroStoresWithoutCompression) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "report.txt", TextOfSize(5000));
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "report.txt", TextOfSize(5000));
     ZipCall call{scratch / "new.zip", {"report.txt"}, '0'};
     ASSERT_EQ(CallZip(call), ZIP_OK) << Recorded().printed;
     const std::vector<zipcore::Entry> entries = ReadEntries(scratch / "new.zip");
@@ -73,12 +73,12 @@ TEST(ZipAdd, LevelZeroStoresWithoutCompression) {
 }
 
 TEST(ZipAdd, AddingToAnExistingArchiveKeepsItsEntriesAndReplacesSameNames) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "first a");
-    WriteWholeFile(scratch / "b.txt", "b");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "first a");
+    WriteFileBytes(scratch / "b.txt", "b");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
     ASSERT_EQ(CallZip({scratch / "set.zip", {"b.txt"}}), ZIP_OK);
-    WriteWholeFile(scratch / "a.txt", "second a, longer");
+    WriteFileBytes(scratch / "a.txt", "second a, longer");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
     EXPECT_EQ(Sorted(EntryNames(scratch / "set.zip")), (std::vector<std::string>{"a.txt", "b.txt"}));
     for (const zipcore::Entry& entry : ReadEntries(scratch / "set.zip")) {
@@ -89,9 +89,9 @@ TEST(ZipAdd, AddingToAnExistingArchiveKeepsItsEntriesAndReplacesSameNames) {
 }
 
 TEST(ZipAdd, UpperCasedAbsolutePathWithBackslashesDroppingFolderNames) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     MakeFolder(scratch / "data");
-    WriteWholeFile(scratch / "data\\report.txt", "quarterly numbers");
+    WriteFileBytes(scratch / "data\\report.txt", "quarterly numbers");
     // The engine hands over upper-cased short paths; the file system matches them regardless.
     ZipCall call{Upper(scratch / "ARCHIVE.ZIP"), {Upper(scratch / "data\\report.txt")}, '9', true};
     ASSERT_EQ(CallZip(call), ZIP_OK) << Recorded().printed;
@@ -101,9 +101,9 @@ TEST(ZipAdd, UpperCasedAbsolutePathWithBackslashesDroppingFolderNames) {
 }
 
 TEST(ZipAdd, RelativePathKeepsItsFolderNamesWhenAsked) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     MakeFolder(scratch / "data");
-    WriteWholeFile(scratch / "data\\report.txt", "quarterly numbers");
+    WriteFileBytes(scratch / "data\\report.txt", "quarterly numbers");
     ASSERT_EQ(CallZip({scratch / "keep.zip", {"data\\report.txt"}, '9', false}), ZIP_OK) << Recorded().printed;
     EXPECT_EQ(EntryNames(scratch / "keep.zip"), std::vector<std::string>{"data/report.txt"});
     ASSERT_EQ(CallZip({scratch / "drop.zip", {"data\\report.txt"}, '9', true}), ZIP_OK) << Recorded().printed;
@@ -111,11 +111,11 @@ TEST(ZipAdd, RelativePathKeepsItsFolderNamesWhenAsked) {
 }
 
 TEST(ZipAdd, AWildcardPatternAddsEveryMatchingFile) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     MakeFolder(scratch / "data");
-    WriteWholeFile(scratch / "data\\one.txt", "1");
-    WriteWholeFile(scratch / "data\\two.txt", "2");
-    WriteWholeFile(scratch / "data\\three.dat", "3");
+    WriteFileBytes(scratch / "data\\one.txt", "1");
+    WriteFileBytes(scratch / "data\\two.txt", "2");
+    WriteFileBytes(scratch / "data\\three.dat", "3");
     ASSERT_EQ(CallZip({scratch / "pattern.zip", {Upper(scratch / "data\\*.TXT")}, '6', true}), ZIP_OK)
         << Recorded().printed;
     std::vector<std::string> names = EntryNames(scratch / "pattern.zip");
@@ -124,10 +124,10 @@ TEST(ZipAdd, AWildcardPatternAddsEveryMatchingFile) {
 }
 
 TEST(ZipAdd, StarDotStarMeansEveryFileAsOnWindows) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     MakeFolder(scratch / "data");
-    WriteWholeFile(scratch / "data\\README", "no extension");
-    WriteWholeFile(scratch / "data\\notes.txt", "n");
+    WriteFileBytes(scratch / "data\\README", "no extension");
+    WriteFileBytes(scratch / "data\\notes.txt", "n");
     ASSERT_EQ(CallZip({scratch / "all.zip", {scratch / "data\\*.*"}, '9', true}), ZIP_OK) << Recorded().printed;
     EXPECT_EQ(Sorted(EntryNames(scratch / "all.zip")), (std::vector<std::string>{"README", "notes.txt"}));
     SetCurrentDirectoryA((scratch / "data").c_str());
@@ -136,64 +136,64 @@ TEST(ZipAdd, StarDotStarMeansEveryFileAsOnWindows) {
 }
 
 TEST(ZipAdd, APatternMatchingNothingIsNothingToDoAndLeavesTheArchiveAlone) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
-    const std::string before = ReadWholeFile(scratch / "set.zip");
+    const std::string before = ReadFileBytes(scratch / "set.zip");
     EXPECT_EQ(CallZip({scratch / "set.zip", {"*.none"}}), ZIP_NOTHING_TO_DO);
     EXPECT_FALSE(Recorded().printed.empty());
-    EXPECT_EQ(ReadWholeFile(scratch / "set.zip"), before);
+    EXPECT_EQ(ReadFileBytes(scratch / "set.zip"), before);
 
     EXPECT_EQ(CallZip({scratch / "fresh.zip", {"*.none"}}), ZIP_NOTHING_TO_DO);
     EXPECT_FALSE(FileExists(scratch / "fresh.zip"));
 }
 
 TEST(ZipAdd, AMissingFileIsNotReportedAsSuccess) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
-    const std::string before = ReadWholeFile(scratch / "set.zip");
+    const std::string before = ReadFileBytes(scratch / "set.zip");
     const int result = CallZip({scratch / "set.zip", {"no-such-file.txt"}});
     EXPECT_TRUE(result == ZIP_NOTHING_TO_DO || result == ZIP_ERROR) << result;
     EXPECT_NE(Recorded().printed.find("no-such-file.txt"), std::string::npos) << Recorded().printed;
-    EXPECT_EQ(ReadWholeFile(scratch / "set.zip"), before);
+    EXPECT_EQ(ReadFileBytes(scratch / "set.zip"), before);
 }
 
 TEST(ZipAdd, AZeroLengthArchiveFileIsTreatedAsANewArchive) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "empty.zip", "");
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "empty.zip", "");
+    WriteFileBytes(scratch / "a.txt", "a");
     ASSERT_EQ(CallZip({scratch / "empty.zip", {"a.txt"}}), ZIP_OK) << Recorded().printed;
     EXPECT_EQ(EntryNames(scratch / "empty.zip"), std::vector<std::string>{"a.txt"});
 }
 
 TEST(ZipAdd, AZeroLengthArchiveStaysWhenNothingWasAdded) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "empty.zip", "");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "empty.zip", "");
     EXPECT_EQ(CallZip({scratch / "empty.zip", {"*.none"}}), ZIP_NOTHING_TO_DO);
     EXPECT_TRUE(FileExists(scratch / "empty.zip"));
-    EXPECT_EQ(ReadWholeFile(scratch / "empty.zip"), "");
+    EXPECT_EQ(ReadFileBytes(scratch / "empty.zip"), "");
 }
 
 TEST(ZipAdd, ANonZipArchiveFileIsAnErrorAndKeepsItsBytes) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "letter.zip", "Dear reader, this is not an archive.");
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "letter.zip", "Dear reader, this is not an archive.");
+    WriteFileBytes(scratch / "a.txt", "a");
     EXPECT_EQ(CallZip({scratch / "letter.zip", {"a.txt"}}), ZIP_ERROR);
     EXPECT_NE(Recorded().printed.find("letter.zip"), std::string::npos) << Recorded().printed;
-    EXPECT_EQ(ReadWholeFile(scratch / "letter.zip"), "Dear reader, this is not an archive.");
+    EXPECT_EQ(ReadFileBytes(scratch / "letter.zip"), "Dear reader, this is not an archive.");
 }
 
 TEST(ZipAdd, AnArchiveInAMissingFolderIsAnError) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
     EXPECT_EQ(CallZip({scratch / "no\\such\\folder\\out.zip", {"a.txt"}}), ZIP_ERROR);
     EXPECT_FALSE(Recorded().printed.empty());
 }
 
 TEST(ZipAdd, QuietPrintsNothingOnSuccess) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
     ZipCall call{scratch / "quiet.zip", {"a.txt"}};
     call.quiet = true;
     ASSERT_EQ(CallZip(call), ZIP_OK);
@@ -201,13 +201,13 @@ TEST(ZipAdd, QuietPrintsNothingOnSuccess) {
 }
 
 TEST(ZipAdd, QuietStillReportsProblemsAndVerboseAddsTheCounts) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     ZipCall missing{scratch / "quiet.zip", {"*.none"}};
     missing.quiet = true;
     EXPECT_EQ(CallZip(missing), ZIP_NOTHING_TO_DO);
     EXPECT_NE(Recorded().printed.find("*.none"), std::string::npos) << Recorded().printed;
 
-    WriteWholeFile(scratch / "a.txt", "a");
+    WriteFileBytes(scratch / "a.txt", "a");
     DllZipUpFilesFunction zipUp = ZipUp();
     ASSERT_NE(zipUp, nullptr);
     const std::string archive = scratch / "verbose.zip";
@@ -224,9 +224,9 @@ TEST(ZipAdd, QuietStillReportsProblemsAndVerboseAddsTheCounts) {
 }
 
 TEST(ZipAdd, EveryPrintedLineEndsWithANewline) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
-    WriteWholeFile(scratch / "b.txt", "b");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
+    WriteFileBytes(scratch / "b.txt", "b");
     ASSERT_EQ(CallZip({scratch / "lines.zip", {"*.txt"}}), ZIP_OK);
     ASSERT_GT(Recorded().printCalls, 0);
     std::size_t lines = 0;
@@ -236,8 +236,8 @@ TEST(ZipAdd, EveryPrintedLineEndsWithANewline) {
 }
 
 TEST(ZipAdd, CallbacksRunOnTheCallingThreadWhileWorkersCompress) {
-    ScratchFolder scratch;
-    for (int i = 0; i < 60; ++i) WriteWholeFile(scratch / ("file" + std::to_string(i) + ".txt"), TextOfSize(20000 + i));
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    for (int i = 0; i < 60; ++i) WriteFileBytes(scratch / ("file" + std::to_string(i) + ".txt"), TextOfSize(20000 + i));
     ASSERT_EQ(CallZip({scratch / "many.zip", {"*.txt"}}), ZIP_OK) << Recorded().printed;
     EXPECT_GE(Recorded().printCalls, 60);
     EXPECT_EQ(Recorded().foreignThreadCalls, 0);
@@ -245,8 +245,8 @@ TEST(ZipAdd, CallbacksRunOnTheCallingThreadWhileWorkersCompress) {
 }
 
 TEST(ZipDelete, NamedEntriesAreRemovedAndTheRestKept) {
-    ScratchFolder scratch;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteWholeFile(scratch / name, std::string(name) + " body");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFileBytes(scratch / name, std::string(name) + " body");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"*.txt"}}), ZIP_OK);
     ZipCall erase{scratch / "set.zip", {"b.txt"}};
     erase.deleteEntries = true;
@@ -257,14 +257,14 @@ TEST(ZipDelete, NamedEntriesAreRemovedAndTheRestKept) {
     MakeFolder(scratch / "out");
     SetCurrentDirectoryA((scratch / "out").c_str());
     ASSERT_EQ(CallUnzip(ExtractCommand(scratch / "set.zip", true, true)).result, UNZIP_OK);
-    EXPECT_EQ(ReadWholeFile(scratch / "out\\c.txt"), "c.txt body");
+    EXPECT_EQ(ReadFileBytes(scratch / "out\\c.txt"), "c.txt body");
 }
 
 TEST(ZipDelete, NamesMatchAcrossSlashDirectionAndLetterCase) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     MakeFolder(scratch / "docs");
-    WriteWholeFile(scratch / "docs\\Notes.txt", "n");
-    WriteWholeFile(scratch / "keep.txt", "k");
+    WriteFileBytes(scratch / "docs\\Notes.txt", "n");
+    WriteFileBytes(scratch / "keep.txt", "k");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"docs\\Notes.txt", "keep.txt"}}), ZIP_OK) << Recorded().printed;
     ASSERT_EQ(Sorted(EntryNames(scratch / "set.zip")), (std::vector<std::string>{"docs/Notes.txt", "keep.txt"}));
     ZipCall erase{scratch / "set.zip", {"DOCS\\NOTES.TXT"}};
@@ -274,9 +274,9 @@ TEST(ZipDelete, NamesMatchAcrossSlashDirectionAndLetterCase) {
 }
 
 TEST(ZipDelete, ANameGivenTwiceInDifferentCaseIsDeletedOnce) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
-    WriteWholeFile(scratch / "b.txt", "b");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
+    WriteFileBytes(scratch / "b.txt", "b");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"*.txt"}}), ZIP_OK);
     ZipCall erase{scratch / "set.zip", {"a.txt", "A.TXT", "a.txt"}};
     erase.deleteEntries = true;
@@ -285,32 +285,32 @@ TEST(ZipDelete, ANameGivenTwiceInDifferentCaseIsDeletedOnce) {
 }
 
 TEST(ZipDelete, AnAbsentNameIsNothingToDoAndTheArchiveIsUnchanged) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
-    const std::string before = ReadWholeFile(scratch / "set.zip");
+    const std::string before = ReadFileBytes(scratch / "set.zip");
     ZipCall erase{scratch / "set.zip", {"ghost.txt"}};
     erase.deleteEntries = true;
     EXPECT_EQ(CallZip(erase), ZIP_NOTHING_TO_DO);
     EXPECT_NE(Recorded().printed.find("ghost.txt"), std::string::npos) << Recorded().printed;
-    EXPECT_EQ(ReadWholeFile(scratch / "set.zip"), before);
+    EXPECT_EQ(ReadFileBytes(scratch / "set.zip"), before);
 }
 
 TEST(ZipDelete, FromAMissingOrNonZipArchiveIsAnError) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     ZipCall erase{scratch / "nowhere.zip", {"a.txt"}};
     erase.deleteEntries = true;
     EXPECT_EQ(CallZip(erase), ZIP_ERROR);
     EXPECT_FALSE(FileExists(scratch / "nowhere.zip"));
-    WriteWholeFile(scratch / "letter.zip", "not an archive");
+    WriteFileBytes(scratch / "letter.zip", "not an archive");
     erase.archive = scratch / "letter.zip";
     EXPECT_EQ(CallZip(erase), ZIP_ERROR);
-    EXPECT_EQ(ReadWholeFile(scratch / "letter.zip"), "not an archive");
+    EXPECT_EQ(ReadFileBytes(scratch / "letter.zip"), "not an archive");
 }
 
 TEST(ZipDelete, DeletingEveryEntryLeavesAValidEmptyArchive) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", "a");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", "a");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
     ZipCall erase{scratch / "set.zip", {"a.txt"}};
     erase.deleteEntries = true;
@@ -322,13 +322,13 @@ TEST(ZipDelete, DeletingEveryEntryLeavesAValidEmptyArchive) {
 }
 
 TEST(SelfExtractor, AnArchiveBehindAStubListsGrowsAndShrinksWithTheStubKept) {
-    ScratchFolder scratch;
-    WriteWholeFile(scratch / "a.txt", TextOfSize(3000));
-    WriteWholeFile(scratch / "b.txt", "b");
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    WriteFileBytes(scratch / "a.txt", TextOfSize(3000));
+    WriteFileBytes(scratch / "b.txt", "b");
     ASSERT_EQ(CallZip({scratch / "plain.zip", {"a.txt"}}), ZIP_OK);
     std::string stub = "MZ";
     for (int i = 0; i < 4000; ++i) stub += static_cast<char>(i * 7 + 3);
-    WriteWholeFile(scratch / "setup.exe", stub + ReadWholeFile(scratch / "plain.zip"));
+    WriteFileBytes(scratch / "setup.exe", stub + ReadFileBytes(scratch / "plain.zip"));
     ASSERT_FALSE(zipcore::AdjustOffsets(scratch / "setup.exe"));
 
     ASSERT_EQ(CallUnzip(ListingCommand(scratch / "setup.exe")).result, UNZIP_OK) << Recorded().printed;
@@ -338,10 +338,10 @@ TEST(SelfExtractor, AnArchiveBehindAStubListsGrowsAndShrinksWithTheStubKept) {
     erase.deleteEntries = true;
     ASSERT_EQ(CallZip(erase), ZIP_OK) << Recorded().printed;
 
-    EXPECT_EQ(ReadWholeFile(scratch / "setup.exe").substr(0, stub.size()), stub);
+    EXPECT_EQ(ReadFileBytes(scratch / "setup.exe").substr(0, stub.size()), stub);
     EXPECT_EQ(EntryNames(scratch / "setup.exe"), std::vector<std::string>{"b.txt"});
     MakeFolder(scratch / "out");
     SetCurrentDirectoryA((scratch / "out").c_str());
     ASSERT_EQ(CallUnzip(ExtractCommand(scratch / "setup.exe", true, true)).result, UNZIP_OK) << Recorded().printed;
-    EXPECT_EQ(ReadWholeFile(scratch / "out\\b.txt"), "b");
+    EXPECT_EQ(ReadFileBytes(scratch / "out\\b.txt"), "b");
 }
