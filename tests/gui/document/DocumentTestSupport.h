@@ -1,7 +1,7 @@
 #pragma once
-// The archive window driven in-process: a scratch settings company, a recording message
-// presenter, queued answers for the save dialogs, a scratch folder, and zip archives made
-// with the zip library.
+// The archive window driven in-process: queued answers for the save dialogs and zip archives
+// made with the zip library, beside the shared scratch settings company, recording message
+// presenter and scratch folder.
 
 #include <windows.h>
 
@@ -15,28 +15,14 @@
 #include "ArchiveView.h"
 #include "BrindleApp.h"
 #include "SaveFileDialog.h"
-#include "UserMessages.h"
-
+#include "TestSupport/Files.h"
+#include "TestSupport/RecordingPresenter.h"
+#include "TestSupport/ScratchSettings.h"
+#include "TestSupport/Windows.h"
 
 class CBrindleDoc;
 class CBrindleView;
 class CFrameWindow;
-
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    unsigned int style;
-};
-
-class RecordingPresenter : public IMessagePresenter {
-public:
-    int Show(const std::string& text, const std::string& caption, unsigned int style) override;
-    void QuitRequested() override { ++quitRequests; }
-
-    std::vector<ShownMessage> messages;
-    std::deque<int> answers;   // buttons for questions; IDOK / IDYES when empty
-    int quitRequests = 0;
-};
 
 struct SaveAnswer {
     bool ok = false;
@@ -73,27 +59,19 @@ protected:
     void SelectRows(const std::vector<int>& rows);
 
     // Messages shown since the last call, then forgotten.
-    std::vector<ShownMessage> TakeMessages();
+    std::vector<RecordedMessage> TakeMessages();
 
-    std::string ScratchPath(const std::string& name) const { return scratchDir + "\\" + name; }
+    std::string ScratchPath(const std::string& name) const { return scratch / name; }
     // A zip archive holding files of the given sizes (names in the given order).
     void MakeZip(const std::string& archivePath, const std::vector<std::pair<std::string, std::size_t>>& files);
-    void WriteFileBytes(const std::string& path, const std::string& bytes) const;
-    std::string ReadFileBytes(const std::string& path) const;
-    bool FileExists(const std::string& path) const;
 
+    // Declared first, so that the window, which saves its layout as it closes, is gone
+    // before the settings are deleted.
+    ScratchSettings settings;
     RecordingPresenter presenter;
+    // Long file names are the interesting case for the short-path handling.
+    ScratchFolder scratch{"BrindleDoc"};
     std::deque<SaveAnswer> saveAnswers;
     std::vector<SaveFileRequest> saveRequests;
-    std::string scratchDir;
     std::unique_ptr<CBrindleApp> application;
 };
-
-// A top-level window of this thread with the given class (and title, unless null): other
-// window tests may be running on the same display at the same time.
-HWND FindThreadWindow(const char* className, const char* title);
-
-// Where screenshots go: <build>/screenshots, as a Windows path.
-std::string ScreenshotFolder();
-// Copies the window's pixels on the screen into a 24-bit .bmp file.
-bool SaveWindowBitmap(HWND window, const std::string& path);

@@ -62,7 +62,7 @@ TEST_F(FileCommands, NewArjIsOpenedEmptyAndItsZeroLengthFileRemoved) {
     EXPECT_TRUE(TakeMessages().empty());
     EXPECT_EQ(Document().IsOpen(), 1);
     EXPECT_EQ(Caption(), "FRESH.ARJ - Brindle");
-    EXPECT_FALSE(FileExists(created)) << "the first Add writes it";
+    EXPECT_FALSE(PathExists(created)) << "the first Add writes it";
 }
 
 TEST_F(FileCommands, NewWithAnotherExtensionCreatesNothing) {
@@ -73,7 +73,7 @@ TEST_F(FileCommands, NewWithAnotherExtensionCreatesNothing) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Cannot create archive!");
     EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
-    EXPECT_FALSE(FileExists(rar));
+    EXPECT_FALSE(PathExists(rar));
     EXPECT_EQ(Document().IsOpen(), 0);
 }
 
@@ -170,7 +170,7 @@ TEST_F(FileCommands, MoveToAFreeNameMovesAndOpensTheArchiveThere) {
     saveAnswers.push_back({true, moved});
     RunCommand(ID_FILE_MOVE_ARCHIVE);
     EXPECT_TRUE(TakeMessages().empty());
-    EXPECT_FALSE(FileExists(original));
+    EXPECT_FALSE(PathExists(original));
     EXPECT_EQ(ReadFileBytes(moved), bytes);
     EXPECT_EQ(Document().GetPathName(), moved);
     EXPECT_EQ(ControlRowCount(), 3);

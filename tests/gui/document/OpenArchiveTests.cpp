@@ -128,7 +128,7 @@ TEST_F(Opening, ZeroLengthArchiveIsDeletedAndShownEmptyUnderItsName) {
     std::string empty = ScratchPath("EMPTY.ZIP");
     WriteFileBytes(empty, "");
     ASSERT_TRUE(OpenArchive(empty));
-    EXPECT_FALSE(FileExists(empty));
+    EXPECT_FALSE(PathExists(empty));
     EXPECT_EQ(Document().IsOpen(), 1);
     EXPECT_EQ(ControlRowCount(), 0);
     EXPECT_EQ(Document().GetTitle(), "EMPTY.ZIP");
@@ -142,7 +142,7 @@ TEST_F(Opening, ZeroLengthArchiveIsDeletedAndShownEmptyUnderItsName) {
     EXPECT_EQ(messages[0].text, "Cannot copy empty archive!");
     EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
     EXPECT_TRUE(saveRequests.empty()) << "no dialog for an empty archive";
-    EXPECT_FALSE(FileExists(ScratchPath("never.zip")));
+    EXPECT_FALSE(PathExists(ScratchPath("never.zip")));
 }
 
 TEST_F(Opening, ArchiveHeldOpenByAnotherProgramIsNeverDeleted) {

@@ -1,42 +1,12 @@
 #include "FrameTestSupport.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "MainFrame.h"
 #include "Settings.h"
 #include "StartupScreen.h"
 #include "framework/FrameWindow.h"
 #include "resource.h"
-
-namespace {
-
-void RemoveFolderTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolderTree(path);
-            else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-}  // namespace
-
-int RecordingPresenter::Show(const std::string& text, const std::string& caption, unsigned int style) {
-    messages.push_back({text, style});
-    captions.push_back(caption);
-    return (style & MB_YESNO) ? IDYES : IDOK;
-}
 
 bool FrameEvents::Contains(const std::string& entry) const { return IndexOf(entry) >= 0; }
 
@@ -103,51 +73,7 @@ DocumentTemplate TestBrindleApp::CreateDocumentTemplate() {
     return documentTemplate;
 }
 
-namespace {
-
-struct WindowSearch {
-    const char* className;
-    const char* caption;
-    HWND found;
-};
-
-// A named procedure, not a lambda: the 32-bit build needs the stdcall convention.
-BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    auto& wanted = *reinterpret_cast<WindowSearch*>(parameter);
-    char name[256] = "";
-    char text[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    GetWindowTextA(window, text, sizeof text);
-    if (lstrcmpiA(name, wanted.className) != 0) return TRUE;
-    if (wanted.caption != nullptr && std::string(text) != wanted.caption) return TRUE;
-    wanted.found = window;
-    return FALSE;
-}
-
-}  // namespace
-
-HWND FindOwnWindow(const char* className, const char* caption) {
-    WindowSearch search{className, caption, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), &MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-void DeleteSettingsCompany(const std::string& company) {
-    RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + company).c_str());
-}
-
-void FrameTest::SetUp() {
-    Events() = FrameEvents{};
-    SetMessagePresenter(&presenter);
-    company = "BrindleTestFrame" + std::to_string(GetCurrentProcessId());
-    DeleteSettingsCompany(company);
-    SetSettingsCompany(company);
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    scratchDir = std::string(temp) + "BrindleFrameTest" + std::to_string(GetCurrentProcessId());
-    RemoveFolderTree(scratchDir);
-    ASSERT_TRUE(CreateDirectoryA(scratchDir.c_str(), nullptr));
-}
+void FrameTest::SetUp() { Events() = FrameEvents{}; }
 
 void FrameTest::TearDown() {
     if (application) {
@@ -158,18 +84,10 @@ void FrameTest::TearDown() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
-    SetMessagePresenter(nullptr);
-    DeleteSettingsCompany(company);
-    // Open and the tests move the current directory into the scratch folder, which could
-    // not be removed while it is current.
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    SetCurrentDirectoryA(temp);
-    RemoveFolderTree(scratchDir);
 }
 
 BOOL FrameTest::Start(const std::string& commandLine, bool realDocument) {
-    application = std::make_unique<TestBrindleApp>(company, !realDocument);
+    application = std::make_unique<TestBrindleApp>(settings.Company(), !realDocument);
     application->SetCommandLine(commandLine);
     BOOL started = application->InitInstance();
     if (started) Pump();
@@ -244,54 +162,7 @@ std::string FrameTest::MakeFile(const std::string& name, const std::string& byte
 
 std::vector<std::string> FrameTest::TakeMessageTexts() {
     std::vector<std::string> texts;
-    for (const ShownMessage& message : presenter.messages) texts.push_back(message.text);
+    for (const RecordedMessage& message : presenter.messages) texts.push_back(message.text);
     presenter.messages.clear();
     return texts;
-}
-
-std::string ScreenshotFolder() {
-    std::string folder = BRINDLE_SCREENSHOT_DIR;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    if (!folder.empty() && folder[0] == '\\') folder = "Z:" + folder;   // Wine's drive for the Unix root
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-bool SaveWindowBitmap(HWND window, const std::string& path) {
-    RECT bounds{};
-    if (!GetWindowRect(window, &bounds)) return false;
-    int width = bounds.right - bounds.left;
-    int height = bounds.bottom - bounds.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP picture = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, picture);
-    BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY);
-    SelectObject(memory, previous);
-
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    int stride = ((width * 3 + 3) / 4) * 4;
-    std::vector<BYTE> pixels(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
-    GetDIBits(memory, picture, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-              DIB_RGB_COLORS);
-    DeleteObject(picture);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-
-    BITMAPFILEHEADER fileHeader{};
-    fileHeader.bfType = 0x4D42;
-    fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
-    fileHeader.bfSize = fileHeader.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    std::fwrite(&fileHeader, sizeof fileHeader, 1, file);
-    std::fwrite(&header, sizeof header, 1, file);
-    std::fwrite(pixels.data(), 1, pixels.size(), file);
-    return std::fclose(file) == 0;
 }

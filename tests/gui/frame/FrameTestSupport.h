@@ -1,7 +1,7 @@
 #pragma once
-// The archive window's frame driven in-process: a scratch settings company, a recording
-// message presenter, a scratch folder, and a document and view that record what the
-// framework does to them (or the real ones, for the start-up of the real program).
+// The archive window's frame driven in-process: a document and view that record what the
+// framework does to them (or the real ones, for the start-up of the real program), beside
+// the shared scratch settings company, recording message presenter and scratch folder.
 
 #include <windows.h>
 
@@ -13,24 +13,12 @@
 #include <vector>
 
 #include "BrindleApp.h"
-#include "UserMessages.h"
+#include "TestSupport/Files.h"
+#include "TestSupport/RecordingPresenter.h"
+#include "TestSupport/ScratchSettings.h"
+#include "TestSupport/Windows.h"
 #include "framework/Document.h"
 #include "framework/View.h"
-
-struct ShownMessage {
-    std::string text;
-    unsigned int style;
-};
-
-class RecordingPresenter : public IMessagePresenter {
-public:
-    int Show(const std::string& text, const std::string& caption, unsigned int style) override;
-    void QuitRequested() override { ++quitRequests; }
-
-    std::vector<ShownMessage> messages;
-    std::vector<std::string> captions;
-    int quitRequests = 0;
-};
 
 // What the doubles saw, in order: "open <path>", "close document", "view destroyed",
 // "document deleted", "command <id>", "key <vk>".
@@ -111,21 +99,13 @@ protected:
     std::vector<std::string> MenuTexts(int popupIndex);
     UINT MenuItemState(int popupIndex, UINT id);
 
-    std::string ScratchPath(const std::string& name) const { return scratchDir + "\\" + name; }
+    std::string ScratchPath(const std::string& name) const { return scratch / name; }
     std::string MakeFile(const std::string& name, const std::string& bytes = "x") const;
     std::vector<std::string> TakeMessageTexts();
 
+    // Declared before the application, which is gone before they are.
+    ScratchSettings settings;
     RecordingPresenter presenter;
-    std::string company;
-    std::string scratchDir;
+    ScratchFolder scratch{"BrindleFrameTest"};
     std::unique_ptr<TestBrindleApp> application;
 };
-
-// Where screenshots go: <build>/screenshots, as a Windows path.
-std::string ScreenshotFolder();
-// Copies the screen's pixels under window into a 24-bit .bmp file.
-bool SaveWindowBitmap(HWND window, const std::string& path);
-void DeleteSettingsCompany(const std::string& company);
-// A top-level window of this thread by class and (when given) caption: other test
-// programs may have windows of the same class on the display at the same time.
-HWND FindOwnWindow(const char* className, const char* caption);

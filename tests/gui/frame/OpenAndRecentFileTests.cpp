@@ -77,7 +77,7 @@ TEST_F(OpenFileTest, SuccessfulOpenSetsFullPathTitleCaptionAndTopOfTheRecentList
     std::string first = MakeFile("first.zip");
     std::string second = MakeFile("Second.ZIP");
     // A relative name is made full against the current directory.
-    SetCurrentDirectoryA(scratchDir.c_str());
+    SetCurrentDirectoryA(scratch.Path().c_str());
     ASSERT_TRUE(application->OpenDocumentFile("first.zip"));
     EXPECT_TRUE(Events().Contains("open " + first));
     EXPECT_EQ(application->GetDocument()->GetPathName(), first);
@@ -189,7 +189,7 @@ TEST_F(OpenFileTest, AmpersandInARecentPathIsNotAMnemonic) {
     ASSERT_TRUE(Start());
     std::string path = MakeFile("R&D.zip");
     ASSERT_TRUE(application->OpenDocumentFile(path));
-    std::string expected = "&1 " + scratchDir + "\\R&&D.zip";
+    std::string expected = "&1 " + scratch.Path() + "\\R&&D.zip";
     EXPECT_EQ(RecentMenuLabels(), std::vector<std::string>{expected});
 }
 

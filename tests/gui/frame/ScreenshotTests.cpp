@@ -30,7 +30,7 @@ BOOL CALLBACK CollectText(HWND control, LPARAM) {
 
 // Runs inside the About box's modal loop: looks, takes the picture, presses OK.
 void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = FindOwnWindow("#32770", "About Brindle");
+    HWND box = FindThreadWindow("#32770", "About Brindle");
     if (box == nullptr) return;
     KillTimer(nullptr, timer);
     aboutBoxSeen.found = true;
@@ -51,7 +51,7 @@ void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST_F(FrameTest, StartupPictureScreenshot) {
     WriteSettingInt("Settings", "ShowStartupScreen", 1);
     ASSERT_TRUE(Start());
-    HWND picture = FindOwnWindow("BrindleStartupScreen", nullptr);
+    HWND picture = FindThreadWindow("BrindleStartupScreen", nullptr);
     ASSERT_NE(picture, nullptr);
     UpdateWindow(picture);
     EXPECT_TRUE(SaveWindowBitmap(picture, ScreenshotFolder() + "\\frame_startup_picture.bmp"));
@@ -83,5 +83,5 @@ TEST_F(FrameTest, AboutBoxShowsVersionAndCreditsAndClosesWithOk) {
     EXPECT_TRUE(has("OK"));
     EXPECT_EQ(aboutBoxSeen.texts.size(), 7u);   // icon, version, three credits, the note and OK
     EXPECT_TRUE(aboutBoxSeen.saved);
-    EXPECT_FALSE(FindOwnWindow("#32770", "About Brindle"));
+    EXPECT_FALSE(FindThreadWindow("#32770", "About Brindle"));
 }

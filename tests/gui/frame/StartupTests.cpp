@@ -159,14 +159,14 @@ TEST_F(StartupTest, FailedViewCreationReportsTheEmptyDocumentFailure) {
     EXPECT_EQ(presenter.messages[0].text, "Failed to create empty document.");
     EXPECT_EQ(presenter.messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONEXCLAMATION));
     EXPECT_EQ(application->GetMainFrame(), nullptr);
-    EXPECT_EQ(FindOwnWindow("BrindleFrame", nullptr), nullptr);
+    EXPECT_EQ(FindThreadWindow("BrindleFrame", nullptr), nullptr);
 }
 
 TEST_F(StartupTest, StartupPictureClosesOnAKeyThatIsNotDelivered) {
     WriteSettingInt("Settings", "ShowStartupScreen", 1);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(CStartupScreen::IsShowing());
-    HWND picture = FindOwnWindow("BrindleStartupScreen", nullptr);
+    HWND picture = FindThreadWindow("BrindleStartupScreen", nullptr);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(GetWindow(picture, GW_OWNER), MainWindow());
     RECT bounds = WindowBounds(picture);
@@ -196,14 +196,14 @@ TEST_F(StartupTest, StartupPictureClosesByItselfAfterItsTimer) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(CStartupScreen::IsShowing());
     EXPECT_TRUE(PumpUntil([] { return !CStartupScreen::IsShowing(); }));
-    EXPECT_EQ(FindOwnWindow("BrindleStartupScreen", nullptr), nullptr);
+    EXPECT_EQ(FindThreadWindow("BrindleStartupScreen", nullptr), nullptr);
 }
 
 TEST_F(StartupTest, SwitchedOffStartupPictureIsNotShown) {
     WriteSettingInt("Settings", "ShowStartupScreen", 0);
     ASSERT_TRUE(Start());
     EXPECT_FALSE(CStartupScreen::IsShowing());
-    EXPECT_EQ(FindOwnWindow("BrindleStartupScreen", nullptr), nullptr);
+    EXPECT_EQ(FindThreadWindow("BrindleStartupScreen", nullptr), nullptr);
 }
 
 TEST_F(StartupTest, ExitClosesTheDocumentThenDestroysTheFrameThenDeletesTheDocument) {
@@ -223,5 +223,5 @@ TEST_F(StartupTest, ExitClosesTheDocumentThenDestroysTheFrameThenDeletesTheDocum
 TEST_F(FrameTest, StartupPictureIsShownWhenNothingIsStored) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(CStartupScreen::IsShowing());
-    EXPECT_NE(FindOwnWindow("BrindleStartupScreen", nullptr), nullptr);
+    EXPECT_NE(FindThreadWindow("BrindleStartupScreen", nullptr), nullptr);
 }

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "TestSupport/Files.h"
-#include "TestSupport/Recording.h"
+#include "TestSupport/RecordingPresenter.h"
+#include "TestSupport/RecordingView.h"
 #include "TestSupport/ScratchSettings.h"
 
 // Sets an environment variable for the length of its life, then puts it back as it was.

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "TestSupport/Files.h"
-#include "TestSupport/Recording.h"
+#include "TestSupport/RecordingPresenter.h"
+#include "TestSupport/RecordingView.h"
 
 // Text that deflates well, and bytes that do not deflate at all.
 std::string CompressibleText(std::size_t size);
