@@ -1,10 +1,7 @@
 #include "EngineTestSupport.h"
 
-#include <memory>
 #include <random>
 #include <stdexcept>
-
-#include "zipcore/ZipArchive.h"
 
 std::string CompressibleText(std::size_t size) {
     std::string text;
@@ -34,15 +31,6 @@ void SetLocalFileTime(const std::string& path, int year, int month, int day, int
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
     SetFileTime(file, nullptr, nullptr, &universalTime);
     CloseHandle(file);
-}
-
-std::vector<std::string> EntryNames(const std::string& archive) {
-    zipcore::Error error;
-    std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(archive, error);
-    std::vector<std::string> names;
-    if (!reader) return names;
-    for (const zipcore::Entry& entry : reader->entries()) names.push_back(entry.name);
-    return names;
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {

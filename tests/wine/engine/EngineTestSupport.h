@@ -11,6 +11,7 @@
 #include "TestSupport/Files.h"
 #include "TestSupport/RecordingPresenter.h"
 #include "TestSupport/RecordingView.h"
+#include "TestSupport/ZipEntries.h"
 
 // Text that deflates well, and bytes that do not deflate at all.
 std::string CompressibleText(std::size_t size);
@@ -18,8 +19,6 @@ std::string IncompressibleBytes(std::size_t size);
 // Sets a file's modification time to a local date and time.
 void SetLocalFileTime(const std::string& path, int year, int month, int day, int hour, int minute);
 
-// Entry names of an archive as the zip library's own reader sees them; empty when unreadable.
-std::vector<std::string> EntryNames(const std::string& archive);
 bool EndsWith(const std::string& text, const std::string& tail);
 
 // Runs a command line and waits; returns the exit code, or -1 when it could not start.

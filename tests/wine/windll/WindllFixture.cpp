@@ -1,7 +1,5 @@
 #include "WindllFixture.h"
 
-#include "zipcore/ZipArchive.h"
-
 #include <windows.h>
 
 #include <algorithm>
@@ -225,18 +223,6 @@ std::string HelloText() {
     std::string text;
     for (int i = 1; i <= 40; ++i) text += "line " + std::to_string(i) + " of the hello file\n";
     return text;
-}
-
-std::vector<std::string> EntryNames(const std::string& archive) {
-    zipcore::Error error;
-    std::vector<std::string> names;
-    auto reader = zipcore::Reader::Open(archive, error);
-    if (!reader) {
-        ADD_FAILURE() << "cannot read " << archive << ": " << error.message;
-        return names;
-    }
-    for (const zipcore::Entry& entry : reader->entries()) names.push_back(entry.name);
-    return names;
 }
 
 }  // namespace windll_test

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport/Files.h"
+#include "TestSupport/ZipEntries.h"
 
 #include <string>
 #include <vector>
@@ -77,7 +78,5 @@ std::string DataFile(const std::string& name);   // a committed fixture archive
 std::vector<std::string> FolderTree(const std::string& folder);
 std::string HelloText();   // the 1031-byte hello.txt inside the Info-ZIP fixtures
 
-// Entry names of an archive read with the library, independently of the DLLs.
-std::vector<std::string> EntryNames(const std::string& archive);
 
 }  // namespace windll_test
