@@ -657,12 +657,18 @@ def button_error_log():
     return c
 
 
-def button_add():
+def box_with_sheet():
+    """The archive box with a sheet beside it: Add and Extract differ only in their arrow."""
     c = Canvas(BUTTON_W, BUTTON_H)
     toolbar_box(c, 9, 24, 25, 13, 7)
     sheet = Canvas(BUTTON_W, BUTTON_H)
     text_page(sheet, 3, 1, 15, 19, 5, ragged=(0, 3, 1))
     stamp(c, sheet)
+    return c
+
+
+def button_add():
+    c = box_with_sheet()
     arrow = Canvas(BUTTON_W, BUTTON_H)
     arrow.polygon(arrow_down(29, 1, 6, 10, 15, 8), fill=GREEN, outline=BLACK)
     arrow.vline(27, 2, 10, WHITE)
@@ -671,11 +677,7 @@ def button_add():
 
 
 def button_extract():
-    c = Canvas(BUTTON_W, BUTTON_H)
-    toolbar_box(c, 9, 24, 25, 13, 7)
-    sheet = Canvas(BUTTON_W, BUTTON_H)
-    text_page(sheet, 3, 1, 15, 19, 5, ragged=(0, 3, 1))
-    stamp(c, sheet)
+    c = box_with_sheet()
     arrow = Canvas(BUTTON_W, BUTTON_H)
     arrow.polygon(arrow_up(29, 1, 6, 10, 15, 8), fill=CYAN, outline=BLACK)
     arrow.vline(27, 9, 18, WHITE)

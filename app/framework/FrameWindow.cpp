@@ -174,27 +174,21 @@ void CFrameWindow::OnInitMenuPopup(HMENU popup) {
     UpdateMenuStates(popup);
 }
 
-void CFrameWindow::ToggleToolBar() {
-    if (toolBar == nullptr || toolBar->GetHandle() == nullptr) return;
-    ShowWindow(toolBar->GetHandle(), IsWindowVisible(toolBar->GetHandle()) ? SW_HIDE : SW_SHOWNA);
+void CFrameWindow::ToggleBar(CWindow* bar) {
+    if (bar == nullptr || bar->GetHandle() == nullptr) return;
+    ShowWindow(bar->GetHandle(), IsWindowVisible(bar->GetHandle()) ? SW_HIDE : SW_SHOWNA);
     RecalcLayout();
 }
 
-void CFrameWindow::UpdateToolBarState(CommandState& state) {
-    state.enabled = toolBar != nullptr && toolBar->GetHandle() != nullptr;
-    state.checked = state.enabled && IsWindowVisible(toolBar->GetHandle());
+void CFrameWindow::QueryBarState(CWindow* bar, CommandState& state) {
+    state.enabled = bar != nullptr && bar->GetHandle() != nullptr;
+    state.checked = state.enabled && IsWindowVisible(bar->GetHandle());
 }
 
-void CFrameWindow::ToggleStatusBar() {
-    if (statusBar == nullptr || statusBar->GetHandle() == nullptr) return;
-    ShowWindow(statusBar->GetHandle(), IsWindowVisible(statusBar->GetHandle()) ? SW_HIDE : SW_SHOWNA);
-    RecalcLayout();
-}
-
-void CFrameWindow::UpdateStatusBarState(CommandState& state) {
-    state.enabled = statusBar != nullptr && statusBar->GetHandle() != nullptr;
-    state.checked = state.enabled && IsWindowVisible(statusBar->GetHandle());
-}
+void CFrameWindow::ToggleToolBar() { ToggleBar(toolBar); }
+void CFrameWindow::UpdateToolBarState(CommandState& state) { QueryBarState(toolBar, state); }
+void CFrameWindow::ToggleStatusBar() { ToggleBar(statusBar); }
+void CFrameWindow::UpdateStatusBarState(CommandState& state) { QueryBarState(statusBar, state); }
 
 void CFrameWindow::OpenHelpFile() {
     // The help file is named after the program and lies beside it; whether anything can

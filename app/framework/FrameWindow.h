@@ -76,6 +76,9 @@ protected:
 private:
     void OnMenuSelect(UINT item, UINT flags, HMENU menu);
     void OnInitMenuPopup(HMENU popup);
+    // The toolbar and the status bar are shown, hidden and checked alike.
+    void ToggleBar(CWindow* bar);
+    void QueryBarState(CWindow* bar, CommandState& state);
     void ToggleToolBar();
     void UpdateToolBarState(CommandState& state);
     void ToggleStatusBar();
