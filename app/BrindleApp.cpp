@@ -8,7 +8,7 @@
 #include "BrindleDoc.h"
 #include "BrindleView.h"
 #include "MainFrame.h"
-#include "OpenFileDialog.h"
+#include "framework/PlatformDialogs.h"
 #include "Settings.h"
 #include "StartupScreen.h"
 #include "UserMessages.h"
@@ -93,7 +93,7 @@ void CBrindleApp::OnFileOpen() {
     // the current directory as it is.
     std::string folder = ReadSettingText("SavedDirs", "OpenFileDir", std::string());
     if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
-    OpenFileRequest request;
+    FileDialogRequest request;
     request.defaultExtension = "ZIP";
     request.filter = kOpenFilter;
     request.flags = OFN_HIDEREADONLY;
@@ -101,7 +101,7 @@ void CBrindleApp::OnFileOpen() {
     if (ChooseOpenFile(GetMainFrame()->GetHandle(), request, chosen)) OpenDocumentFile(chosen);
 }
 
-void CBrindleApp::OnAppAbout() { CAboutDialog::Show(GetMainFrame()->GetHandle()); }
+void CBrindleApp::OnAppAbout() { ShowAboutDialog(GetMainFrame()->GetHandle()); }
 
 bool CBrindleApp::OnCommand(UINT id) {
     return RunCommandFromTable(*this, commandTable, id) || CApplication::OnCommand(id);

@@ -11,7 +11,7 @@
 #include "ArjHandler.h"
 #include "BrindleView.h"
 #include "PathHelpers.h"
-#include "SaveFileDialog.h"
+#include "framework/PlatformDialogs.h"
 #include "Settings.h"
 #include "UserMessages.h"
 #include "ZipHandler.h"
@@ -44,6 +44,16 @@ HWND MainWindow() {
     CApplication* application = GetApplication();
     if (application == nullptr || application->GetMainFrame() == nullptr) return nullptr;
     return application->GetMainFrame()->GetHandle();
+}
+
+// The New dialog's OK button says what it does. The hook sits on the child template, so
+// the common dialog itself is its parent.
+UINT_PTR CALLBACK NewArchiveHook(HWND hook, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        SetDlgItemTextA(GetParent(hook), IDOK, "New");
+        return TRUE;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -217,12 +227,13 @@ bool CBrindleDoc::OpenNamedFile(const std::string& path) {
 }
 
 void CBrindleDoc::OnNewArchive() {
-    SaveFileRequest request;
+    FileDialogRequest request;
     request.title = "New";
     request.defaultExtension = "ZIP";
     request.filter = "Zip Archives (*.ZIP) |*.Zip|Arj Archives (*.arj)|*.arj||";
     request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    request.newArchiveTemplate = true;
+    request.childTemplate = IDD_NEW_ARCHIVE_TEMPLATE;
+    request.hook = &NewArchiveHook;
     std::string chosenPath;
     if (!ChooseSaveFile(MainWindow(), request, chosenPath)) return;
 
@@ -253,7 +264,7 @@ void CBrindleDoc::TransferArchive(const char* emptyMessage, const char* dialogTi
         return;
     }
 
-    SaveFileRequest request;
+    FileDialogRequest request;
     request.title = dialogTitle;
     request.initialName = sourcePath;
     request.defaultExtension = extension;

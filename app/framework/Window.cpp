@@ -4,6 +4,13 @@
 
 #include "UserMessages.h"
 
+void ReportEscapedException(const char* what) {
+    if (what != nullptr)
+        ShowMessage(std::string("Unexpected error: ") + what, MB_OK | MB_ICONERROR);
+    else
+        ShowMessage("Unexpected error.", MB_OK | MB_ICONERROR);
+}
+
 CWindow::~CWindow() {
     // A wrapper dying before its window must not leave the procedure a dangling pointer.
     if (handle != nullptr && IsWindow(handle)) {
@@ -70,10 +77,10 @@ LRESULT CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         result = HandleMessage(message, wParam, lParam);
     } catch (const std::exception& error) {
-        ShowMessage(std::string("Unexpected error: ") + error.what(), MB_OK | MB_ICONERROR);
+        ReportEscapedException(error.what());
         result = DefWindowProcA(window, message, wParam, lParam);
     } catch (...) {
-        ShowMessage("Unexpected error.", MB_OK | MB_ICONERROR);
+        ReportEscapedException(nullptr);
         result = DefWindowProcA(window, message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {

@@ -7,7 +7,26 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <string>
+
+// Reports an exception that reached a window or dialog procedure through ShowMessage;
+// what is null for an exception that is not a std::exception.
+void ReportEscapedException(const char* what);
+
+// The exception barrier of every procedure we install: runs handler and returns its
+// result, or reports the exception and returns fallback.
+template <typename Result, typename Handler>
+Result CallBehindBarrier(Handler&& handler, Result fallback) {
+    try {
+        return handler();
+    } catch (const std::exception& error) {
+        ReportEscapedException(error.what());
+    } catch (...) {
+        ReportEscapedException(nullptr);
+    }
+    return fallback;
+}
 
 class CWindow {
 public:

@@ -27,19 +27,18 @@ std::string NoisyBytes(std::size_t size, unsigned seed) {
 void WindowTest::SetUp() {
     // The start-up picture would swallow the first click or key of a test.
     WriteSettingInt("Settings", "ShowStartupScreen", 0);
-    SetSaveFileChooser([this](HWND, const SaveFileRequest& request, std::string& chosenPath) {
+    dialogs.saveFile = [this](const FileDialogRequest& request, std::string& chosenPath) {
         saveRequests.push_back(request);
         if (saveAnswers.empty()) return false;
         SaveAnswer answer = saveAnswers.front();
         saveAnswers.pop_front();
         if (answer.ok) chosenPath = answer.path;
         return answer.ok;
-    });
+    };
 }
 
 void WindowTest::TearDown() {
     if (application) CloseWindow();
-    SetSaveFileChooser(SaveFileChooser());
 }
 
 void WindowTest::StartWindow() {

@@ -14,10 +14,10 @@
 
 #include "ArchiveView.h"
 #include "BrindleApp.h"
-#include "SaveFileDialog.h"
 #include "TestSupport/Files.h"
 #include "TestSupport/RecordingPresenter.h"
 #include "TestSupport/ScratchSettings.h"
+#include "TestSupport/ScriptedDialogs.h"
 #include "TestSupport/Windows.h"
 
 class CBrindleDoc;
@@ -72,6 +72,7 @@ protected:
     // Long file names are the interesting case for the short-path handling.
     ScratchFolder scratch{"BrindleDoc"};
     std::deque<SaveAnswer> saveAnswers;
-    std::vector<SaveFileRequest> saveRequests;
+    std::vector<FileDialogRequest> saveRequests;
+    ScriptedDialogs dialogs;
     std::unique_ptr<CBrindleApp> application;
 };

@@ -31,12 +31,12 @@ protected:
 TEST_F(FileCommands, NewAsksWithTheNewArchiveDialog) {
     RunCommand(ID_FILE_NEW_ARCHIVE);   // no answer queued: cancelled
     ASSERT_EQ(saveRequests.size(), 1u);
-    const SaveFileRequest& request = saveRequests[0];
+    const FileDialogRequest& request = saveRequests[0];
     EXPECT_EQ(request.title, "New");
     EXPECT_EQ(request.defaultExtension, "ZIP");
     EXPECT_EQ(request.filter, "Zip Archives (*.ZIP) |*.Zip|Arj Archives (*.arj)|*.arj||");
     EXPECT_EQ(request.flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
-    EXPECT_TRUE(request.newArchiveTemplate);
+    EXPECT_EQ(request.childTemplate, static_cast<UINT>(IDD_NEW_ARCHIVE_TEMPLATE));
     EXPECT_TRUE(request.initialName.empty());
     EXPECT_TRUE(TakeMessages().empty()) << "a cancelled dialog reports nothing";
     EXPECT_EQ(Document().IsOpen(), 0);
@@ -114,7 +114,7 @@ TEST_F(FileCommands, CopyOffersTheCurrentNameAndOpensTheCopy) {
     EXPECT_EQ(saveRequests[0].defaultExtension, "ZIP");
     EXPECT_TRUE(saveRequests[0].filter.empty());
     EXPECT_EQ(saveRequests[0].flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
-    EXPECT_FALSE(saveRequests[0].newArchiveTemplate);
+    EXPECT_EQ(saveRequests[0].childTemplate, 0u);
 
     EXPECT_TRUE(TakeMessages().empty());
     EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(original));

@@ -49,7 +49,7 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         StartWindow();
-        SetSaveFileChooser(SaveFileChooser());   // the real dialog from here on
+        SetPlatformDialogs(nullptr);   // the real dialogs from here on
         TakeMessages();
     }
 

@@ -8,7 +8,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "OpenFileDialog.h"
+#include "TestSupport/ScriptedDialogs.h"
 #include "Settings.h"
 #include "framework/Application.h"
 #include "framework/FrameWindow.h"
@@ -240,16 +240,16 @@ TEST_F(OpenFileTest, OpenCommandStartsInTheRememberedFolderAndOpensTheChoice) {
     CreateDirectoryA(ScratchPath("remembered").c_str(), nullptr);
     WriteSettingText("SavedDirs", "OpenFileDir", ScratchPath("remembered"));
     ASSERT_TRUE(Start());
-    OpenFileRequest seen;
+    FileDialogRequest seen;
     char directory[MAX_PATH] = "";
-    SetOpenFileChooser([&](HWND, const OpenFileRequest& request, std::string& chosen) {
+    ScriptedDialogs dialogs;
+    dialogs.openFiles = [&](const FileDialogRequest& request, std::vector<std::string>& chosen) {
         seen = request;
         GetCurrentDirectoryA(MAX_PATH, directory);
-        chosen = archive;
+        chosen = {archive};
         return true;
-    });
+    };
     ChooseCommand(ID_FILE_OPEN);
-    SetOpenFileChooser(nullptr);
     EXPECT_EQ(lstrcmpiA(directory, ScratchPath("remembered").c_str()), 0) << directory;
     EXPECT_EQ(seen.defaultExtension, "ZIP");
     EXPECT_EQ(seen.flags, static_cast<DWORD>(OFN_HIDEREADONLY));
@@ -260,9 +260,8 @@ TEST_F(OpenFileTest, OpenCommandStartsInTheRememberedFolderAndOpensTheChoice) {
 
 TEST_F(OpenFileTest, CancelledOpenCommandOpensNothing) {
     ASSERT_TRUE(Start());
-    SetOpenFileChooser([](HWND, const OpenFileRequest&, std::string&) { return false; });
+    ScriptedDialogs dialogs;   // answers Cancel
     ChooseCommand(ID_FILE_OPEN);
-    SetOpenFileChooser(nullptr);
     for (const std::string& entry : Events().log) EXPECT_NE(entry.rfind("open ", 0), 0u) << entry;
     EXPECT_TRUE(presenter.messages.empty());
 }
