@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "AboutDialog.h"
+#include "BrindleCommandDialogs.h"
 #include "BrindleDoc.h"
 #include "BrindleView.h"
 #include "MainFrame.h"
@@ -29,6 +30,7 @@ const CommandEntry<CBrindleApp> CBrindleApp::commandTable[] = {
 CBrindleApp::CBrindleApp(std::string settingsCompany) : settingsCompany(std::move(settingsCompany)) {}
 
 CBrindleApp::~CBrindleApp() {
+    UninstallBrindleCommandDialogs();
     if (socketsStarted) WSACleanup();
 }
 
@@ -45,6 +47,7 @@ BOOL CBrindleApp::InitInstance() {
     }
 
     SetSettingsCompany(settingsCompany);
+    InstallBrindleCommandDialogs();
     LoadRecentFileList();
     CStartupScreen::EnableStartupScreen(ReadSettingInt("Settings", "ShowStartupScreen", 1) != 0);
 

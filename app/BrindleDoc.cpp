@@ -201,6 +201,10 @@ const CommandEntry<CBrindleDoc> kDocumentCommands[] = {
     {ID_FILE_COPY_ARCHIVE, &CBrindleDoc::OnCopyArchive, nullptr},
     {ID_FILE_MOVE_ARCHIVE, &CBrindleDoc::OnMoveArchive, nullptr},
     {ID_ACTIONS_VIEW_ERROR_LOG, &CBrindleDoc::OnViewErrorLog, nullptr},
+    {ID_ACTIONS_ADD, &CBrindleDoc::OnAdd, nullptr},
+    {ID_ACTIONS_EXTRACT, &CBrindleDoc::OnExtract, nullptr},
+    {ID_ACTIONS_VIEW, &CBrindleDoc::OnView, nullptr},
+    {ID_ACTIONS_DELETE, &CBrindleDoc::OnDelete, nullptr},
     {ID_ACTIONS_MAKE_EXE, &CBrindleDoc::OnMakeExe, nullptr},
     {ID_ACTIONS_MAKE_WIN95_EXE, &CBrindleDoc::OnMakeWin95Exe, nullptr},
 };

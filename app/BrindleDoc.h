@@ -44,7 +44,12 @@ public:
 
     CArchiveHandler* GetCurrentHandler() const { return currentHandler; }
 
-    // File-level commands, run through the document's command table.
+    // The commands the document's command table runs: every archive command reaches the
+    // handler from here and nowhere else (the view only decides their state).
+    void OnAdd() { AddCommand(); }
+    void OnExtract() { ExtractCommand(); }
+    void OnView() { ViewCommand(); }
+    void OnDelete() { DeleteCommand(); }
     void OnNewArchive();
     void OnCopyArchive();
     void OnMoveArchive();

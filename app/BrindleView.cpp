@@ -70,12 +70,12 @@ std::string FormatTotals(const char* lead, long long count, long long sizeK, lon
 }
 
 const CommandEntry<CBrindleView> kViewCommands[] = {
-    {ID_ACTIONS_ADD, &CBrindleView::OnAdd, &CBrindleView::UpdateOpenArchiveState},
-    {ID_ACTIONS_EXTRACT, &CBrindleView::OnExtract, &CBrindleView::UpdateOpenArchiveState},
-    {ID_ACTIONS_VIEW, &CBrindleView::OnViewEntries, &CBrindleView::UpdateSelectionState},
-    {ID_ACTIONS_DELETE, &CBrindleView::OnDelete, &CBrindleView::UpdateSelectionState},
     {ID_HELP_TOPICS, &CBrindleView::OnHelpTopics, nullptr},
     // The document runs these; the view only decides when they make sense.
+    {ID_ACTIONS_ADD, nullptr, &CBrindleView::UpdateOpenArchiveState},
+    {ID_ACTIONS_EXTRACT, nullptr, &CBrindleView::UpdateOpenArchiveState},
+    {ID_ACTIONS_VIEW, nullptr, &CBrindleView::UpdateSelectionState},
+    {ID_ACTIONS_DELETE, nullptr, &CBrindleView::UpdateSelectionState},
     {ID_ACTIONS_VIEW_ERROR_LOG, nullptr, &CBrindleView::UpdateOpenArchiveState},
     {ID_FILE_COPY_ARCHIVE, nullptr, &CBrindleView::UpdateOpenArchiveState},
     {ID_FILE_MOVE_ARCHIVE, nullptr, &CBrindleView::UpdateOpenArchiveState},
@@ -301,22 +301,6 @@ void CBrindleView::UpdateOpenArchiveState(CommandState& state) {
     state.enabled = document != nullptr && document->IsOpen() == 1;
 }
 
-void CBrindleView::OnAdd() {
-    if (CBrindleDoc* document = GetArchiveDocument()) document->AddCommand();
-}
-
-void CBrindleView::OnExtract() {
-    if (CBrindleDoc* document = GetArchiveDocument()) document->ExtractCommand();
-}
-
-void CBrindleView::OnViewEntries() {
-    if (CBrindleDoc* document = GetArchiveDocument()) document->ViewCommand();
-}
-
-void CBrindleView::OnDelete() {
-    if (CBrindleDoc* document = GetArchiveDocument()) document->DeleteCommand();
-}
-
 void CBrindleView::OnHelpTopics() {
     std::string helpFile;
     GetProgramDir(helpFile);
@@ -413,7 +397,7 @@ LRESULT CBrindleView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         case WM_LBUTTONDBLCLK: {
             LRESULT result = DefaultHandling(message, wParam, lParam);
-            OnViewEntries();
+            if (CBrindleDoc* document = GetArchiveDocument()) document->ViewCommand();
             return result;
         }
         case WM_RBUTTONDOWN: {

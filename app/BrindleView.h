@@ -50,10 +50,6 @@ public:
     CBrindleDoc* GetArchiveDocument() const;
 
     // Command handlers and state deciders of the view's command table.
-    void OnAdd();
-    void OnExtract();
-    void OnViewEntries();
-    void OnDelete();
     void OnHelpTopics();
     void UpdateSelectionState(CommandState& state);
     void UpdateOpenArchiveState(CommandState& state);

@@ -1,15 +1,18 @@
 #pragma once
 // Resource and command identifiers of the archive window. Included by the .rc files too,
-// so only preprocessor definitions here.
+// so only preprocessor definitions here. Each dialog's controls have their own section;
+// a number may serve controls of two dialogs.
 
-// Template resources: menu, accelerators, icon, document strings.
+#include "framework/FrameworkIds.h"
+
+// ---- Menus, accelerators, toolbar and the main icon -----------------------------------
 #define IDR_MAINFRAME               128
 #define IDR_ENTRY_CONTEXT_MENU      134
-#define IDD_ABOUTBOX                100
-#define IDB_STARTUP_PICTURE         102
-#define IDD_NEW_ARCHIVE_TEMPLATE    139     // empty child template of the New dialog
 
-// File-type icons of the entry list.
+// ---- Bitmaps ---------------------------------------------------------------------------
+#define IDB_STARTUP_PICTURE         102
+
+// ---- File-type icons of the entry list ------------------------------------------------
 #define IDI_FILE_TEXT               135
 #define IDI_FILE_PROGRAM            136
 #define IDI_FILE_OTHER              137
@@ -19,12 +22,11 @@
 #define IDI_FILE_SETTINGS           143
 #define IDI_FILE_ARCHIVE            144
 
-// Strings.
+// ---- Strings ---------------------------------------------------------------------------
+#define IDS_SETTINGS_CAPTION        103     // "Settings", the settings sheet's caption
 #define IDS_SOCKETS_INIT_FAILED     104
-#define IDS_APP_TITLE               57344   // "Brindle"
-#define IDS_FAILED_EMPTY_DOCUMENT   61700
 
-// Commands.
+// ---- Commands --------------------------------------------------------------------------
 #define ID_ACTIONS_ADD              32771
 #define ID_ACTIONS_EXTRACT          32772
 #define ID_ACTIONS_VIEW             32774
@@ -38,18 +40,48 @@
 #define ID_FILE_SETTINGS            32786
 #define ID_HELP_WEB_SITE            32787
 #define ID_ACTIONS_MAKE_WIN95_EXE   32790
-#define ID_FILE_NEW                 57600   // the framework's own new-document command
-#define ID_FILE_OPEN                57601
-#define ID_FILE_MRU_FIRST           57616   // recent files: 57616 .. 57631
-#define ID_FILE_MRU_LAST            57631
-#define ID_APP_ABOUT                57664
-#define ID_APP_EXIT                 57665
-#define ID_HELP_INDEX               57667
-#define ID_CONTEXT_HELP             57669
-#define ID_HELP                     57670
-#define ID_DEFAULT_HELP             57671
-#define ID_VIEW_TOOLBAR             59392   // also the toolbar's child id
-#define ID_VIEW_STATUS_BAR          59393   // also the status bar's child id
 
-// Controls.
+// ---- About box -------------------------------------------------------------------------
+#define IDD_ABOUTBOX                100
 #define IDC_ABOUT_ICON              1000
+
+// ---- New dialog: the empty child template of the save dialog --------------------------
+#define IDD_NEW_ARCHIVE_TEMPLATE    139
+
+// ---- Extract dialog --------------------------------------------------------------------
+#define IDD_EXTRACT                 130
+#define IDC_EXTRACT_FOLDER          1003    // "Extract To:" edit box
+#define IDC_EXTRACT_OVERWRITE       1006    // "Overwrite Existing Files"
+#define IDC_EXTRACT_FOLDER_NAMES    1007    // "Use Folder Names"
+#define IDC_EXTRACT_BROWSE          1008    // "Browse"
+#define IDC_EXTRACT_ALL             1010    // "Extract All Files"
+
+// ---- Add Files dialog ------------------------------------------------------------------
+#define IDD_ADD_FILES               133
+#define IDC_ADD_STORE_PATH          1011    // "Store path names"
+#define IDC_ADD_LEVEL               1012    // compression slider 0..9
+#define IDC_ADD_ACTION              1013    // "Add Files" / "Move Files"
+#define IDC_ADD_DOS83               1024    // "Store filenames in DOS 8.3 form"
+#define IDC_ADD_RECURSE             1037    // "Recurse into sub-folders"
+
+// ---- Wildcard panel: the Add command's child template of the open dialog --------------
+#define IDD_WILDCARD_PANEL          138
+#define IDC_WILDCARD_ADD            1032    // "Add With Wildcards"
+#define IDC_WILDCARD_PATTERN        1033    // the pattern
+
+// ---- Settings sheet, page "General" ----------------------------------------------------
+#define IDD_SETTINGS_GENERAL        105
+#define IDC_SETTINGS_PLAY_SOUNDS    1011    // "Play Sounds"
+#define IDC_SETTINGS_ICONS          1014    // "Display File Association Icons"
+#define IDC_SETTINGS_PROMPT_DELETE  1015
+#define IDC_SETTINGS_STARTUP        1016    // "Show start-up screen"
+#define IDC_SETTINGS_DEFAULT_ZIP    1017    // disabled in the template
+#define IDC_SETTINGS_DOWNLOAD_DIR   1020
+#define IDC_SETTINGS_TO_DOWNLOAD    1021    // "By default extract files to download directory:"
+
+// ---- Settings sheet, page "Program Locations" -----------------------------------------
+#define IDD_SETTINGS_LOCATIONS      106
+#define IDC_SETTINGS_ARJ_PATH       1027
+#define IDC_SETTINGS_ARJ_BROWSE     1031
+#define IDC_SETTINGS_VIEWER         1035
+#define IDC_SETTINGS_VIEWER_BROWSE  1036

@@ -1,5 +1,10 @@
 // The user-level commands shared by every archive kind. Their dialogs are not written yet;
 // until then each one says so plainly instead of pretending to have worked.
+//
+// Each command moves to its own file as it is written (AddCommand.cpp for AddCommand and
+// AddFiles, ExtractCommand.cpp, ViewDeleteCommands.cpp, SelfExtractorCommands.cpp), taking
+// its lines from here. A command reads the list only through the view (IArchiveView) and
+// shows its dialogs only through CommandDialogs() and ShowMessage, never a window.
 
 #include <windows.h>
 

@@ -1,4 +1,5 @@
 #include "framework/Application.h"
+#include "framework/FrameworkIds.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -15,9 +16,9 @@ namespace {
 
 CApplication* currentApplication = nullptr;
 
-constexpr UINT kFailedToCreateDocumentString = 61700;
-constexpr UINT kFirstRecentFileCommand = 57616;
-constexpr UINT kLastRecentFileCommand = 57631;
+constexpr UINT kFailedToCreateDocumentString = IDS_FAILED_EMPTY_DOCUMENT;
+constexpr UINT kFirstRecentFileCommand = ID_FILE_MRU_FIRST;
+constexpr UINT kLastRecentFileCommand = ID_FILE_MRU_LAST;
 
 std::string ToLower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

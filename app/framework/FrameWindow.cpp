@@ -1,4 +1,5 @@
 #include "framework/FrameWindow.h"
+#include "framework/FrameworkIds.h"
 
 #include <shellapi.h>
 
@@ -13,13 +14,13 @@ namespace {
 
 const char kFrameClass[] = "BrindleFrame";
 
-constexpr UINT kViewToolBarCommand = 59392;
-constexpr UINT kViewStatusBarCommand = 59393;
-constexpr UINT kExitCommand = 57665;
-constexpr UINT kHelpIndexCommand = 57667;
-constexpr UINT kHelpCommand = 57670;
-constexpr UINT kContextHelpCommand = 57669;
-constexpr UINT kDefaultHelpCommand = 57671;
+constexpr UINT kViewToolBarCommand = ID_VIEW_TOOLBAR;
+constexpr UINT kViewStatusBarCommand = ID_VIEW_STATUS_BAR;
+constexpr UINT kExitCommand = ID_APP_EXIT;
+constexpr UINT kHelpIndexCommand = ID_HELP_INDEX;
+constexpr UINT kHelpCommand = ID_HELP;
+constexpr UINT kContextHelpCommand = ID_CONTEXT_HELP;
+constexpr UINT kDefaultHelpCommand = ID_DEFAULT_HELP;
 
 }  // namespace
 

@@ -1,12 +1,13 @@
 #include "framework/RecentFileList.h"
+#include "framework/FrameworkIds.h"
 
 #include "Settings.h"
 
 namespace {
 
 const char kSection[] = "Recent File List";
-constexpr UINT kFirstRecentFileCommand = 57616;
-constexpr UINT kLastRecentFileCommand = 57631;
+constexpr UINT kFirstRecentFileCommand = ID_FILE_MRU_FIRST;
+constexpr UINT kLastRecentFileCommand = ID_FILE_MRU_LAST;
 const char kPlaceholderText[] = "Recent File";   // stands in the menu while the list is empty
 
 bool IsRecentFileCommand(UINT id) { return id >= kFirstRecentFileCommand && id <= kLastRecentFileCommand; }

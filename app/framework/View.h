@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "framework/CommandTarget.h"
+#include "framework/FrameworkIds.h"
 #include "framework/Window.h"
 
 class CDocument;
@@ -42,7 +43,7 @@ private:
     CFrameWindow* frame = nullptr;
 };
 
-constexpr UINT kViewChildId = 0xE900;
+constexpr UINT kViewChildId = ID_VIEW_PANE_FIRST;
 
 class CListViewBase : public CView {
 public:

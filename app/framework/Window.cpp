@@ -1,4 +1,5 @@
 #include "framework/Window.h"
+#include "framework/FrameworkIds.h"
 
 #include <exception>
 
@@ -134,7 +135,6 @@ std::string LoadTooltipText(UINT id) {
 }
 
 std::string GetApplicationTitle() {
-    constexpr UINT kApplicationTitleString = 57344;
-    std::string title = LoadResourceString(kApplicationTitleString);
+    std::string title = LoadResourceString(IDS_APP_TITLE);
     return title.empty() ? std::string("Brindle") : title;
 }

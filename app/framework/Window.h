@@ -75,5 +75,5 @@ std::string LoadPromptText(UINT id);
 std::string LoadTooltipText(UINT id);
 // The whole string resource, or "".
 std::string LoadResourceString(UINT id);
-// String 57344, the program's title ("Brindle"), which is also the message-box caption.
+// String IDS_APP_TITLE, the program's title ("Brindle"), which is also the message-box caption.
 std::string GetApplicationTitle();

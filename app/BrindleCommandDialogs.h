@@ -1,0 +1,20 @@
+#pragma once
+// The archive window's side of the command dialogs (engine/CommandDialogs.h). Each dialog
+// is one public function over the main window, in its own file (AddFilesDialog.cpp,
+// ExtractDialog.cpp ...); the ones not written yet are in PendingDialogs.cpp.
+
+#include <windows.h>
+
+#include "CommandDialogs.h"
+
+// The Add command's file-open dialog with the wildcard panel (template 138).
+bool ChooseFilesToAdd(HWND owner, NameList& names);
+// The Add Files dialog (template 133).
+bool ShowAddFilesDialog(HWND owner, AddOptions& options);
+// The Extract dialog (template 130).
+bool ShowExtractDialog(HWND owner, ExtractOptions& options);
+
+// Installs the window's dialogs for the engine's commands, unless a test has installed its
+// own; UninstallBrindleCommandDialogs removes only ours.
+void InstallBrindleCommandDialogs();
+void UninstallBrindleCommandDialogs();
