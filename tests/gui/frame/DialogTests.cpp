@@ -13,6 +13,7 @@
 #include "TestSupport/ScriptedDialogs.h"
 #include "framework/Dialog.h"
 #include "framework/PlatformDialogs.h"
+#include "resource.h"
 
 namespace {
 
@@ -120,7 +121,8 @@ TEST(DialogBase, InitCommandNotifyAndOkTakeTheControlsWhileCancelTakesNothing) {
     EXPECT_TRUE(shownAtInit);
     EXPECT_EQ(data.toggles, 1);
     EXPECT_TRUE(data.lastToggleDisabledText);
-    EXPECT_EQ(notifyResult, TRUE);
+    // The dialog manager answers a notification with what the handler put in DWLP_MSGRESULT.
+    EXPECT_EQ(notifyResult, 99);
     EXPECT_EQ(messageResult, 99);
     ASSERT_EQ(presenter.messages.size(), 1u);
     EXPECT_EQ(presenter.messages[0].text, "Unexpected error: combo broke");
@@ -255,6 +257,30 @@ TEST(PlatformDialogSeam, RequestsReachTheInstalledDialogsAndMultipleChoicesBecom
 
     const std::vector<char> filter = FilterForDialog("Zip (*.zip)|*.zip||");
     EXPECT_EQ(std::string(filter.begin(), filter.end()), std::string("Zip (*.zip)\0*.zip\0\0\0\0", 21));
+}
+
+// Marks the record its custom data points to and closes the dialog as cancelled.
+UINT_PTR CALLBACK MarkAndCancelHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        const OPENFILENAMEA* dialog = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+        *reinterpret_cast<int*>(dialog->lCustData) += 1;
+        PostMessageA(GetParent(hook), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    return 0;
+}
+
+TEST(PlatformDialogSeam, RealOpenDialogCarriesTheChildTemplateAndHookData) {
+    int hookCalls = 0;
+    FileDialogRequest request;
+    request.title = "Add";
+    request.flags = OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
+    request.childTemplate = IDD_NEW_ARCHIVE_TEMPLATE;
+    request.hook = &MarkAndCancelHook;
+    request.hookData = reinterpret_cast<LPARAM>(&hookCalls);
+    std::vector<std::string> paths{"left over"};
+    EXPECT_FALSE(RealPlatformDialogs().ChooseOpenFiles(nullptr, request, paths));
+    EXPECT_EQ(hookCalls, 1);
+    EXPECT_EQ(paths, std::vector<std::string>{"left over"}) << "a cancelled dialog leaves the list alone";
 }
 
 }  // namespace
