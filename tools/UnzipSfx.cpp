@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -316,6 +317,16 @@ int main(int argc, char** argv) {
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
+
+// The file layer formats one temporary name with snprintf, which in C++ is mingw-w64's own
+// printf engine (floating point and all); the system runtime's formatter does that job.
+// Like vsnprintf, the text is always terminated; a cut text reports the whole buffer used.
+extern "C" int __mingw_vsnprintf(char* buffer, std::size_t size, const char* format, va_list arguments) {
+    if (size == 0) return 0;
+    int written = _vsnprintf(buffer, size - 1, format, arguments);
+    buffer[size - 1] = '\0';
+    return written < 0 ? static_cast<int>(size) : written;
+}
 
 namespace std {
 void __throw_length_error(const char*) { std::abort(); }
