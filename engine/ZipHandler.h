@@ -23,6 +23,10 @@ public:
     int AddFile(const std::string& name, int storePath, int recurse, int level) override;
     // Returns 0 (after a message) when the library could not rewrite the archive.
     int DeleteEntries(const NameList& names) override;
+    // Build the self-extractor beside the archive from UNZIPSFX.EXE (a console program) or
+    // KESTREL.EXE (a dialog) in the program's folder; see BuildSelfExtractor.
+    int MakeExe(const std::string& targetPath) override;
+    int MakeWin95Exe(const std::string& targetPath) override;
 
     // Asks "Overwrite <name> ?"; UNZIP_REPLACE for Yes, UNZIP_KEEP for No.
     int ConfirmOverwrite(const std::string& fileName);

@@ -11,6 +11,7 @@ struct WindowSearch {
     const char* className;
     const char* caption;
     HWND found;
+    DWORD processId = 0;   // 0: any process (EnumThreadWindows already chose the thread)
 };
 
 // A named procedure, not a lambda: the 32-bit build needs the stdcall convention.
@@ -21,6 +22,9 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
     GetClassNameA(window, name, sizeof name);
     GetWindowTextA(window, text, sizeof text);
     if (lstrcmpiA(name, wanted.className) != 0) return TRUE;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (wanted.processId != 0 && owner != wanted.processId) return TRUE;
     if (wanted.caption != nullptr && lstrcmpA(text, wanted.caption) != 0) return TRUE;
     wanted.found = window;
     return FALSE;
@@ -32,6 +36,17 @@ HWND FindThreadWindow(const char* className, const char* caption) {
     WindowSearch search{className, caption, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), &MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        WindowSearch search{className, caption, nullptr, processId};
+        EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found && IsWindowVisible(search.found)) return search.found;
+        if (GetTickCount() - start >= timeoutMs) return nullptr;
+        Sleep(50);
+    }
 }
 
 std::string ScreenshotFolder() {

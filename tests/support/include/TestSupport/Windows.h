@@ -8,6 +8,8 @@
 // A top-level window of this thread by class and (when given) caption: other test programs
 // may have windows of the same class on the display at the same time.
 HWND FindThreadWindow(const char* className, const char* caption);
+// The same for a top-level window of another process, waiting up to timeoutMs for it to appear.
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, DWORD timeoutMs);
 
 // Where screenshots go: <build>/screenshots, as a Windows path; made when missing.
 std::string ScreenshotFolder();

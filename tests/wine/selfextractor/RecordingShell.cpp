@@ -1,0 +1,59 @@
+// Stands in for Cmd.exe in the self-extractor builder tests: the builder's folder is current
+// when it runs the interpreter, so a copy of this program there named Cmd.exe is started
+// instead of the real one. It appends to the log named by BRINDLE_SFX_SHELL_LOG a "LINE" line
+// with its whole command line, a "DIR" line with the current folder and a "SHOW" line with the
+// show state it was given; then, unless BRINDLE_SFX_SHELL_IDLE is set, it hands the same
+// arguments to the real interpreter and returns its exit code.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void AppendToLog() {
+    const char* logPath = std::getenv("BRINDLE_SFX_SHELL_LOG");
+    if (!logPath || !*logPath) return;
+    FILE* log = std::fopen(logPath, "ab");
+    if (!log) return;
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof folder, folder);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+    std::fprintf(log, "LINE\t%s\nDIR\t%s\nSHOW\t%d\n", GetCommandLineA(), folder, show);
+    std::fclose(log);
+}
+
+// The command line without this program's own name, as the C runtime would skip it.
+const char* Arguments() {
+    const char* line = GetCommandLineA();
+    bool quoted = false;
+    for (; *line && (quoted || (*line != ' ' && *line != '\t')); ++line)
+        if (*line == '"') quoted = !quoted;
+    return line;
+}
+
+}  // namespace
+
+int main() {
+    AppendToLog();
+    if (std::getenv("BRINDLE_SFX_SHELL_IDLE")) return 0;
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    std::string line = std::string("\"") + system + "\\cmd.exe\"" + Arguments();
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 9009;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
