@@ -16,6 +16,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#undef ReplaceFile   // the Win32 macro would rename ours
 #include <direct.h>
 #include <io.h>
 #include <sys/utime.h>

@@ -77,6 +77,10 @@ void DecodeNameAndTime(Entry& entry, const NameAndTime& found) {
         entry.name = entry.storedName;
     else if (found.hasUnicodePath)
         entry.name = found.unicodePath;
+    // Info-ZIP zip on Unix and the Mac's archiver store UTF-8 without saying so. Bytes in an
+    // 8-bit code page are valid UTF-8 by accident only in contrived cases ("Ã©").
+    else if (!UsesOemNames(entry.versionMadeBy) && fs::IsValidUtf8(entry.storedName))
+        entry.name = entry.storedName;
     else
         entry.name = fs::DecodeLegacyName(entry.storedName, UsesOemNames(entry.versionMadeBy));
     if (found.hasNtfsTime || found.hasUnixTime) {
