@@ -234,8 +234,15 @@ TEST(OurNames, NonAsciiNamesAreWrittenInUtf8WithTheFlagAndAnExtendedTimestamp) {
     std::sort(stored.begin(), stored.end());
     EXPECT_EQ(stored, (std::vector<std::string>{"caf\xC3\xA9.txt", "plain.txt",
                                                 "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt"}));
-    // For the peer check that runs outside Wine: the archive goes where it was asked to.
-    if (const char* copyTo = std::getenv("BRINDLE_PEER_ARCHIVE")) {
-        EXPECT_TRUE(CopyFileA((scratch / "ours.zip").c_str(), copyTo, FALSE));
+    // For the peer check that runs outside Wine: our archive goes to the folder it names, and a
+    // foreign one is extracted there, so that the names on the Linux side can be looked at.
+    if (const char* peerFolder = std::getenv("BRINDLE_PEER_FOLDER")) {
+        const std::string folder = peerFolder;
+        EXPECT_TRUE(CopyFileA((scratch / "ours.zip").c_str(), (folder + "\\ours.zip").c_str(), FALSE));
+        MakeFolder(folder + "\\extracted");
+        CurrentDirectoryKeeper keeper;
+        ASSERT_TRUE(SetCurrentDirectoryA((folder + "\\extracted").c_str()));
+        EXPECT_EQ(CallUnzip(ExtractCommand(DataFile("names-python.zip"), true, true)).result, UNZIP_OK)
+            << Recorded().printed;
     }
 }
