@@ -60,6 +60,15 @@ bool IsEntryLine(const std::string& line) {
     return pos == line.size() || IsBlank(line[pos]) || EndsLine(line[pos]);
 }
 
+// Everything after "001) " up to the end of the line, so that a name with blanks stays whole.
+std::string NameOfEntryLine(const std::string& line) {
+    std::size_t start = line.find(')') + 1;
+    while (start < line.size() && IsBlank(line[start])) ++start;
+    std::size_t end = line.size();
+    while (end > start && (IsBlank(line[end - 1]) || EndsLine(line[end - 1]))) --end;
+    return line.substr(start, end - start);
+}
+
 // "%dK" of a printed byte count; 64-bit so that entries over 2 GB do not wrap.
 std::string KiloText(const std::string& bytesWord) {
     if (bytesWord.empty()) return std::string();
@@ -118,7 +127,7 @@ void CArjHandler::ParseListing(const std::string& text, std::vector<EntryRow>& r
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!IsEntryLine(lines[i])) continue;
         EntryRow row;
-        GetField(lines[i], row.name, 1);
+        row.name = NameOfEntryLine(lines[i]);
         // A numbered line right after another means this entry's details are missing.
         std::string details;
         if (i + 1 < lines.size() && !IsEntryLine(lines[i + 1])) details = lines[++i];

@@ -31,18 +31,18 @@ EntryRow MakeZipEntryRow(const ZipEntryValues& values) {
     // A library that hands over a four-digit year still gets the two-digit column.
     row.date = Format("%.2d/%.2d/%.2d", values.day, values.month, values.year % 100);
     row.time = Format("%.2d:%.2d", values.hour, values.minute);
-    row.size = Format("%luK", values.uncompressedSize / 1024);
+    row.size = std::to_string(values.uncompressedSize / 1024) + "K";
     // The sign comes from the sizes; a factor that arrives as a negative 16-bit number
     // must not print as 65531.
     int factor = std::abs(static_cast<int>(static_cast<short>(values.factor)));
     const char* sign = values.uncompressedSize < values.compressedSize ? "-" : "";
     row.ratio = Format("%s%.2d%%", sign, factor);
-    row.packed = Format("%luK", values.compressedSize / 1024);
+    row.packed = std::to_string(values.compressedSize / 1024) + "K";
     return row;
 }
 
-std::string MakeZipTotalsLine(unsigned long entryCount, unsigned long totalUncompressed,
-                              unsigned long totalCompressed) {
-    return Format("Total %d file(s): %dK, %dK comp.", static_cast<int>(entryCount),
-                  static_cast<int>(totalUncompressed / 1024), static_cast<int>(totalCompressed / 1024));
+std::string MakeZipTotalsLine(unsigned long entryCount, unsigned long long totalUncompressed,
+                              unsigned long long totalCompressed) {
+    return Format("Total %d file(s): ", static_cast<int>(entryCount)) + std::to_string(totalUncompressed / 1024) +
+           "K, " + std::to_string(totalCompressed / 1024) + "K comp.";
 }

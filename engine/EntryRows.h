@@ -9,8 +9,9 @@
 // The values the unzip library reports for one entry. The year comes in two digits.
 struct ZipEntryValues {
     std::string name;
-    unsigned long uncompressedSize = 0;
-    unsigned long compressedSize = 0;
+    // 64-bit: a 4.4 GB entry must not show as the 32-bit record's 4,194,303K.
+    unsigned long long uncompressedSize = 0;
+    unsigned long long compressedSize = 0;
     unsigned short factor = 0;   // percent saved
     unsigned short day = 0;
     unsigned short month = 0;
@@ -22,5 +23,5 @@ struct ZipEntryValues {
 EntryRow MakeZipEntryRow(const ZipEntryValues& values);
 
 // "Total 3 file(s): 7K, 2K comp."; both sizes in K, rounded down.
-std::string MakeZipTotalsLine(unsigned long entryCount, unsigned long totalUncompressed,
-                              unsigned long totalCompressed);
+std::string MakeZipTotalsLine(unsigned long entryCount, unsigned long long totalUncompressed,
+                              unsigned long long totalCompressed);

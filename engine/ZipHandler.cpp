@@ -115,6 +115,11 @@ struct ZipLibraryCallbacks {
             values.name = name ? name : "";
             values.uncompressedSize = uncompressedSize;
             values.compressedSize = compressedSize;
+            UnzipSizes64 sizes{};
+            if (activeHandler->unzipSizes64 && activeHandler->unzipSizes64(&sizes, nullptr)) {
+                values.uncompressedSize = sizes.uncompressed;
+                values.compressedSize = sizes.compressed;
+            }
             values.factor = factor;
             values.day = day;
             values.month = month;
@@ -152,6 +157,7 @@ int CZipHandler::Init() {
             ShowMessage("Cannot get proc address: windll_unzip", MB_ICONERROR);
             return 0;
         }
+        unzipSizes64 = LookUp<WindllUnzipSizes64Function>(unzipLibrary.get(), "windll_unzip_sizes64");
         zipLibrary.reset(LoadLibraryA((folder + "\\Zip32.dll").c_str()));
         if (!zipLibrary) {
             ShowMessage("Cannot load DLL: Zip32.DLL", MB_ICONERROR);
@@ -205,9 +211,9 @@ int CZipHandler::Refresh() {
         return 0;
     }
     try {
-        if (view)
-            view->SetStatusText(MakeZipTotalsLine(callbacks.entryCount, callbacks.totalUncompressed,
-                                                  callbacks.totalCompressed));
+        UnzipSizes64 totals{callbacks.totalUncompressed, callbacks.totalCompressed};
+        if (unzipSizes64) unzipSizes64(nullptr, &totals);
+        if (view) view->SetStatusText(MakeZipTotalsLine(callbacks.entryCount, totals.uncompressed, totals.compressed));
     } catch (const std::bad_alloc&) {
         // The rows are shown; only the totals line is missing.
     }

@@ -41,6 +41,8 @@ private:
     void AddEntryToView(const EntryRow& row);
 
     WindllUnzipFunction windllUnzip = nullptr;
+    // Optional: a library without it gives the 32-bit sizes of the records.
+    WindllUnzipSizes64Function unzipSizes64 = nullptr;
     DllZipUpFilesFunction dllZipUpFiles = nullptr;
     UnzipCallbacks callbacks{};
     ModuleHandle unzipLibrary;

@@ -188,7 +188,7 @@ std::string RawZip::Build() {
         Put32(central, csizeField);
         Put32(central, usizeField);
         Put16(central, e.name.size());
-        Put16(central, zip64.size());
+        Put16(central, zip64.size() + e.centralExtra.size());
         Put16(central, 0);
         Put16(central, 0);
         Put16(central, 0);
@@ -196,6 +196,7 @@ std::string RawZip::Build() {
         Put32(central, offset);
         central += e.name;
         central += zip64;
+        central += e.centralExtra;
     }
     centralOffset = file.size();
     file += central;

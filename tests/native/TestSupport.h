@@ -53,6 +53,7 @@ struct RawEntry {
     uint64_t zip64Uncompressed = 0;   // when set: Zip64 extra fields declaring this size      // central offset, relative to the start of the archive part
     uint16_t versionMadeBy = 20;
     uint32_t externalAttributes = 0;
+    std::string centralExtra;         // extra fields of the central header, after any Zip64 one
     std::string payload;              // filled in by Build: the bytes stored after the local header
 };
 

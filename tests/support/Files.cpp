@@ -86,24 +86,38 @@ void MakeFolders(const std::string& path) {
     MakeFolder(path);
 }
 
-void RemoveFolderTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+namespace {
+
+// Through the wide API, so that files with names the ANSI code page cannot hold go too.
+void RemoveFolderTreeWide(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string child = folder + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = folder + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                 !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                RemoveFolderTree(child);
+                RemoveFolderTreeWide(child);
             else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveDirectoryA(child.c_str());
+                RemoveDirectoryW(child.c_str());
             else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+void RemoveFolderTree(const std::string& folder) {
+    int length = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, nullptr, 0);
+    if (length <= 0) return;
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<std::size_t>(length - 1));
+    RemoveFolderTreeWide(wide);
 }

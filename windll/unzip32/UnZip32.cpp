@@ -4,6 +4,7 @@
 
 #include "zipdll/ZipDllInterface.h"
 #include "zipcore/ZipArchive.h"
+#include "AnsiNames.h"
 
 #include <windows.h>
 
@@ -20,6 +21,15 @@
 
 namespace {
 
+// For windll_unzip_sizes64: the entry being reported and the totals of the last listing.
+struct ListingSizes {
+    bool inEntry = false;
+    UnzipSizes64 entry{};
+    bool haveTotals = false;
+    UnzipSizes64 totals{};
+};
+thread_local ListingSizes listingSizes;
+
 // Lines go to the caller's print callback, filtered by the quiet level:
 // 0 every line, 1 only problems, 2 nothing at all.
 class Printer {
@@ -35,7 +45,7 @@ public:
 private:
     void Emit(const std::string& line) const {
         if (!print) return;
-        std::string text = line + "\n";
+        std::string text = zipcore::AnsiFromUtf8(line) + "\n";
         print(text.c_str(), static_cast<unsigned long>(text.size()));
     }
     UnzipPrintCallback print;
@@ -103,14 +113,14 @@ std::vector<std::size_t> SelectEntries(const std::vector<zipcore::Entry>& entrie
     for (std::size_t w = 0; w < requested.size(); ++w) wanted.emplace(NormalizedName(requested[w]), w);
     std::vector<bool> matched(requested.size(), false);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto found = wanted.find(NormalizedName(entries[i].name));
+        const auto found = wanted.find(NormalizedName(zipcore::AnsiFromUtf8(entries[i].name)));
         if (found == wanted.end()) continue;
         matched[found->second] = true;
         selected.push_back(i);
     }
     for (std::size_t w = 0; w < requested.size(); ++w) {
         const auto found = wanted.find(NormalizedName(requested[w]));
-        if (!matched[found->second]) notFound.push_back(requested[w]);
+        if (!matched[found->second]) notFound.push_back(zipcore::Utf8FromAnsi(requested[w]));
     }
     return selected;
 }
@@ -166,11 +176,17 @@ int List(const std::vector<std::string>& requested, const UnzipCommand& command,
         const unsigned short hour = static_cast<unsigned short>(entry.dosTime >> 11);
         const unsigned short minute = static_cast<unsigned short>((entry.dosTime >> 5) & 63);
         const std::string method = MethodText(entry);
+        const std::string ansiName = zipcore::AnsiFromUtf8(entry.name);
+        listingSizes.entry = UnzipSizes64{entry.uncompressedSize, entry.compressedSize};
+        listingSizes.inEntry = true;
         callbacks.entry(Clamp32(entry.uncompressedSize), Clamp32(entry.compressedSize),
                         static_cast<unsigned short>(FactorPercent(entry.uncompressedSize, entry.compressedSize)),
-                        month, day, year, hour, minute, entry.isEncrypted() ? 'E' : ' ', entry.name.c_str(),
+                        month, day, year, hour, minute, entry.isEncrypted() ? 'E' : ' ', ansiName.c_str(),
                         method.c_str(), entry.crc32, entry.isEncrypted() ? 1 : 0);
+        listingSizes.inEntry = false;
     }
+    listingSizes.totals = UnzipSizes64{totalUncompressed, totalCompressed};
+    listingSizes.haveTotals = true;
     callbacks.totalCompressed = Clamp32(totalCompressed);
     callbacks.totalUncompressed = Clamp32(totalUncompressed);
     callbacks.compressionFactor = FactorPercent(totalUncompressed, totalCompressed);
@@ -226,16 +242,17 @@ std::string WithSeverity(const std::string& line) {
 // "replace" answer keeps the file, because a lost file cannot be brought back.
 bool DecideReplace(const std::string& path, const UnzipCommand& command, const UnzipCallbacks& callbacks,
                    const Printer& printer) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring widePath = zipdll::WideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     bool replace;
     if (command.overwriteAll || command.replaceReadOnly)
         replace = !readOnly || command.replaceReadOnly;
     else if (command.promptOverwrite)
-        replace = callbacks.replace(path.c_str()) == UNZIP_REPLACE;
+        replace = callbacks.replace(zipcore::AnsiFromUtf8(path).c_str()) == UNZIP_REPLACE;
     else
         replace = false;
-    if (replace && readOnly && !SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    if (replace && readOnly && !SetFileAttributesW(widePath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
         printer.Problem("warning: cannot make read-only " + path + " writable; kept it");
         return false;
     }
@@ -271,7 +288,16 @@ int Extract(const std::vector<std::string>& requested, const UnzipCommand& comma
             const Printer& printer) {
     zipcore::ExtractOptions options;
     options.junkPaths = !command.keepFolderNames;
-    options.names = requested;
+    if (!requested.empty()) {
+        // The names come in the ANSI form the listing gave; the library wants the entries' own.
+        zipcore::Error error;
+        std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(command.archivePath, error);
+        if (reader) {
+            options.names = zipdll::EntryNamesForAnsi(reader->entries(), requested);
+        } else {
+            for (const std::string& name : requested) options.names.push_back(zipcore::Utf8FromAnsi(name));
+        }
+    }
     const bool mayReplace = command.overwriteAll || command.replaceReadOnly || command.promptOverwrite;
     options.overwrite = mayReplace ? zipcore::Overwrite::Ask : zipcore::Overwrite::Never;
     options.askOverwrite = [&](const std::string& path) { return DecideReplace(path, command, callbacks, printer); };
@@ -295,9 +321,15 @@ int Run(int count, char** names, UnzipCommand* command, UnzipCallbacks* callback
         if (callbacks && callbacks->print) Printer(callbacks->print, 0).Problem("error: bad request: " + problem);
         return UNZIP_BAD_ARGUMENT;
     }
+    // Inside, everything is UTF-8, as the library works; the printer turns lines back to ANSI.
+    const std::string archive = zipcore::Utf8FromAnsi(command->archivePath);
+    UnzipCommand request = *command;
+    request.archivePath = archive.c_str();
+    command = &request;
     const Printer printer(callbacks->print, command->quietLevel);
     const std::vector<std::string> requested = count > 0 ? RequestedNames(count, names) : std::vector<std::string>();
     if (command->listOnly) {
+        listingSizes = ListingSizes{};
         callbacks->totalCompressed = callbacks->totalUncompressed = 0;
         callbacks->compressionFactor = callbacks->entryCount = 0;
         return List(requested, *command, *callbacks, printer);
@@ -329,4 +361,12 @@ extern "C" __declspec(dllexport) int WINAPI windll_unzip(int count, char** names
         ReportFailure(print, "unexpected failure");
     }
     return UNZIP_ERROR;
+}
+
+extern "C" __declspec(dllexport) int WINAPI windll_unzip_sizes64(UnzipSizes64* entry, UnzipSizes64* totals) {
+    if (entry && !listingSizes.inEntry) return 0;
+    if (totals && !listingSizes.haveTotals) return 0;
+    if (entry) *entry = listingSizes.entry;
+    if (totals) *totals = listingSizes.totals;
+    return 1;
 }

@@ -5,6 +5,7 @@
 
 #include "zipdll/ZipDllInterface.h"
 #include "zipcore/ZipArchive.h"
+#include "AnsiNames.h"
 
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <string>
@@ -38,7 +40,8 @@ public:
 private:
     void Emit(const std::string& line) const {
         if (!print) return;
-        std::string text = line + "\n";
+        // Lines are UTF-8 inside, as the library works; the caller reads its ANSI code page.
+        std::string text = zipcore::AnsiFromUtf8(line) + "\n";
         print(stream, static_cast<unsigned long>(text.size()), text.c_str());
     }
     ZipPrintCallback print;
@@ -155,14 +158,16 @@ std::string WithWindowsWildcards(const std::string& name) {
 }
 
 int Add(const ZipRequest& request, const std::vector<std::string>& requested, const Printer& printer) {
-    const std::string archive = request.archivePath;
+    const std::string archive = zipcore::Utf8FromAnsi(request.archivePath);
     zipcore::UpdateOptions options;
     for (const std::string& name : requested) {
         if (request.noDirEntries && IsExistingFolder(name)) {
-            printer.Info("skipping folder " + name);
+            printer.Info("skipping folder " + zipcore::Utf8FromAnsi(name));
             continue;
         }
-        options.add.push_back(WithWindowsWildcards(name));
+        // The library finds the files through the wide API, so a pattern also adds files whose
+        // names the ANSI code page cannot hold, under their true names.
+        options.add.push_back(WithWindowsWildcards(zipcore::Utf8FromAnsi(name)));
     }
     if (options.add.empty()) {
         printer.Problem("warning: nothing to do for " + archive);
@@ -172,7 +177,7 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
     options.level = request.level[0] - '0';
     options.message = Forwarder(printer);
 
-    EmptyArchiveStandIn emptyArchive(archive);
+    EmptyArchiveStandIn emptyArchive(request.archivePath);
     const zipcore::UpdateResult result = zipcore::Update(archive, options);
     const int code = ResultForUpdate(result);
     if (code == ZIP_OK) {
@@ -200,24 +205,38 @@ std::string FoldedName(const std::string& name) {
 // entries equal up to slash direction and letter case, since the engine may hand names back
 // in another case than they were stored.
 std::vector<std::string> ResolveEntries(const std::vector<zipcore::Entry>& entries,
-                                        const std::vector<std::string>& requested, std::vector<std::string>& notFound) {
+                                        const std::vector<std::string>& requested, std::vector<std::string>& notFound,
+                                        std::vector<std::string>& ambiguous) {
+    // Matched in the ANSI form the listing showed, since that is what the engine hands back.
     // Indexed once, so that deleting many selected entries from a large archive stays linear.
-    std::unordered_set<std::string> exact;
+    std::unordered_multimap<std::string, const std::string*> exact;
     std::unordered_multimap<std::string, const std::string*> folded;
     exact.reserve(entries.size());
     folded.reserve(entries.size());
     for (const zipcore::Entry& entry : entries) {
-        exact.insert(entry.name);
-        folded.emplace(FoldedName(entry.name), &entry.name);
+        const std::string ansi = zipcore::AnsiFromUtf8(entry.name);
+        exact.emplace(ansi, &entry.name);
+        folded.emplace(FoldedName(ansi), &entry.name);
     }
+    std::unordered_map<std::string, std::size_t> timesRequested;
+    for (const std::string& name : requested) ++timesRequested[name];
     std::vector<std::string> resolved;
     std::unordered_set<std::string> taken;   // a name selected twice is still deleted once
     auto take = [&](const std::string& entryName) {
         if (taken.insert(entryName).second) resolved.push_back(entryName);
     };
     for (const std::string& name : requested) {
-        if (exact.count(name)) {
-            take(name);
+        const auto exactRange = exact.equal_range(name);
+        const auto exactCount = static_cast<std::size_t>(std::distance(exactRange.first, exactRange.second));
+        if (exactCount > 0) {
+            // Names the code page cannot hold may list alike ("??.txt"). Deleting one row must not
+            // take the others with it: all go only when every one of those rows was chosen.
+            if (exactCount > 1 && timesRequested[name] < exactCount) {
+                if (timesRequested[name] != 0) ambiguous.push_back(name);
+                timesRequested[name] = 0;   // reported once
+                continue;
+            }
+            for (auto it = exactRange.first; it != exactRange.second; ++it) take(*it->second);
             continue;
         }
         const auto range = folded.equal_range(FoldedName(name));
@@ -228,8 +247,9 @@ std::vector<std::string> ResolveEntries(const std::vector<zipcore::Entry>& entri
 }
 
 int Delete(const ZipRequest& request, const std::vector<std::string>& requested, const Printer& printer) {
-    const std::string archive = request.archivePath;
+    const std::string archive = zipcore::Utf8FromAnsi(request.archivePath);
     std::vector<std::string> notFound;
+    std::vector<std::string> ambiguous;
     std::vector<std::string> resolved;
     {
         zipcore::Error error;
@@ -239,9 +259,13 @@ int Delete(const ZipRequest& request, const std::vector<std::string>& requested,
                             (error.message.empty() ? zipcore::StatusText(error.status) : error.message));
             return ZIP_ERROR;
         }
-        resolved = ResolveEntries(reader->entries(), requested, notFound);
+        resolved = ResolveEntries(reader->entries(), requested, notFound, ambiguous);
     }   // the reader lets go of the archive before the update replaces it
-    for (const std::string& name : notFound) printer.Problem("warning: " + name + " not found in " + archive);
+    for (const std::string& name : notFound)
+        printer.Problem("warning: " + zipcore::Utf8FromAnsi(name) + " not found in " + archive);
+    for (const std::string& name : ambiguous)
+        printer.Problem("warning: " + zipcore::Utf8FromAnsi(name) + " names several entries in " + archive +
+                        "; none of them deleted");
     if (resolved.empty()) {
         printer.Problem("warning: nothing to delete; " + archive + " unchanged");
         return ZIP_NOTHING_TO_DO;

@@ -270,7 +270,8 @@ public:
             }
         }
         const bool direct = !existing.exists;
-        const int64_t modified = UnixFromDosDateTime(entry.dosDate, entry.dosTime);
+        // The exact UTC time when the archive has it; the DOS stamp is local time in two-second steps.
+        const int64_t modified = entry.hasExactTime ? entry.modified : UnixFromDosDateTime(entry.dosDate, entry.dosTime);
 
         if (pool_ && entry.compressedSize <= kParallelEntryLimit) {
             auto job = std::make_shared<WriteJob>();

@@ -9,6 +9,14 @@
 #include <sys/types.h>
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#undef ReplaceFile   // the Win32 macro would rename ours
 #include <direct.h>
 #include <io.h>
 #include <sys/utime.h>
@@ -19,6 +27,90 @@
 #endif
 
 namespace zipcore::fs {
+
+#ifdef _WIN32
+namespace {
+
+std::wstring WideFrom(UINT codePage, const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return wide;
+}
+
+std::string Utf8From(const wchar_t* wide, std::size_t size) {
+    if (size == 0) return std::string();
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), &text[0], length, nullptr, nullptr);
+    return text;
+}
+
+// Paths are UTF-8. A caller that still hands over ANSI bytes, which are seldom valid UTF-8
+// once they leave ASCII, gets them read as ANSI rather than a path that names nothing.
+std::wstring Wide(const std::string& path) { return WideFrom(IsValidUtf8(path) ? CP_UTF8 : CP_ACP, path); }
+
+}  // namespace
+#endif
+
+bool IsValidUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        // Overlong forms could smuggle a '/' or '.' past a byte-wise check; surrogates are no characters.
+        static const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string DecodeLegacyName(const std::string& bytes, bool oem) {
+    bool ascii = true;
+    for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return bytes;
+#ifdef _WIN32
+    std::wstring wide = WideFrom(oem ? CP_OEMCP : CP_ACP, bytes);
+    return Utf8From(wide.data(), wide.size());
+#else
+    // Code page 437, the DOS default, for the upper half.
+    static const uint16_t cp437[128] = {
+        0xC7, 0xFC, 0xE9, 0xE2, 0xE4, 0xE0, 0xE5, 0xE7, 0xEA, 0xEB, 0xE8, 0xEF, 0xEE, 0xEC, 0xC4, 0xC5,
+        0xC9, 0xE6, 0xC6, 0xF4, 0xF6, 0xF2, 0xFB, 0xF9, 0xFF, 0xD6, 0xDC, 0xA2, 0xA3, 0xA5, 0x20A7, 0x192,
+        0xE1, 0xED, 0xF3, 0xFA, 0xF1, 0xD1, 0xAA, 0xBA, 0xBF, 0x2310, 0xAC, 0xBD, 0xBC, 0xA1, 0xAB, 0xBB,
+        0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
+        0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+        0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+        0x3B1, 0xDF, 0x393, 0x3C0, 0x3A3, 0x3C3, 0xB5, 0x3C4, 0x3A6, 0x398, 0x3A9, 0x3B4, 0x221E, 0x3C6, 0x3B5, 0x2229,
+        0x2261, 0xB1, 0x2265, 0x2264, 0x2320, 0x2321, 0xF7, 0x2248, 0xB0, 0x2219, 0xB7, 0x221A, 0x207F, 0xB2, 0x25A0, 0xA0,
+    };
+    if (!oem && IsValidUtf8(bytes)) return bytes;
+    std::string text;
+    for (char c : bytes) {
+        unsigned char u = static_cast<unsigned char>(c);
+        uint32_t code = u < 0x80 ? u : oem ? cp437[u - 0x80] : u;
+        if (code < 0x80) {
+            text.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            text.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            text.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return text;
+#endif
+}
 
 File::~File() { close(); }
 
@@ -33,7 +125,12 @@ File& File::operator=(File&& other) noexcept {
 
 bool File::open(const std::string& path, const char* mode) {
     close();
+#ifdef _WIN32
+    std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    stream_ = _wfopen(Wide(path).c_str(), wideMode.c_str());
+#else
     stream_ = std::fopen(path.c_str(), mode);
+#endif
     return stream_ != nullptr;
 }
 
@@ -140,7 +237,7 @@ FileInfo Stat(const std::string& path) {
     while (trimmed.size() > 1 && IsSeparator(trimmed.back()) && !(trimmed.size() == 3 && trimmed[1] == ':'))
         trimmed.pop_back();
     struct _stat64 st;
-    bool found = _stat64(trimmed.c_str(), &st) == 0;
+    bool found = _wstat64(Wide(trimmed).c_str(), &st) == 0;
 #else
     struct stat st;
     bool found = ::stat(path.c_str(), &st) == 0;
@@ -168,7 +265,7 @@ bool SetModified(const std::string& path, int64_t unixTime) {
     struct __utimbuf64 times;
     times.actime = unixTime;
     times.modtime = unixTime;
-    return _utime64(path.c_str(), &times) == 0;
+    return _wutime64(Wide(path).c_str(), &times) == 0;
 #else
     struct utimbuf times;
     times.actime = static_cast<time_t>(unixTime);
@@ -179,7 +276,7 @@ bool SetModified(const std::string& path, int64_t unixTime) {
 
 bool MakeDirectory(const std::string& path) {
 #ifdef _WIN32
-    int result = _mkdir(path.c_str());
+    int result = _wmkdir(Wide(path).c_str());
 #else
     int result = ::mkdir(path.c_str(), 0777);
 #endif
@@ -187,24 +284,31 @@ bool MakeDirectory(const std::string& path) {
     return Stat(path).isDirectory;
 }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+#ifdef _WIN32
+    return _wremove(Wide(path).c_str()) == 0;
+#else
+    return std::remove(path.c_str()) == 0;
+#endif
+}
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
 #ifdef _WIN32
     // The runtime's rename will not overwrite. Move the old file aside first and bring
     // it back if the new one cannot take its place, so the target never goes missing.
-    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    const std::wstring wideFrom = Wide(from), wideTo = Wide(to);
+    if (_wrename(wideFrom.c_str(), wideTo.c_str()) == 0) return true;
     if (!Stat(to).exists) return false;
-    std::string aside = TemporaryNameBeside(to);
-    if (std::rename(to.c_str(), aside.c_str()) != 0) return false;
-    if (std::rename(from.c_str(), to.c_str()) != 0) {
-        std::rename(aside.c_str(), to.c_str());
+    const std::wstring aside = Wide(TemporaryNameBeside(to));
+    if (_wrename(wideTo.c_str(), aside.c_str()) != 0) return false;
+    if (_wrename(wideFrom.c_str(), wideTo.c_str()) != 0) {
+        _wrename(aside.c_str(), wideTo.c_str());
         return false;
     }
-    if (std::remove(aside.c_str()) != 0) {
+    if (_wremove(aside.c_str()) != 0) {
         // A read-only file can be renamed but not deleted until it is made writable.
-        _chmod(aside.c_str(), _S_IREAD | _S_IWRITE);
-        std::remove(aside.c_str());
+        _wchmod(aside.c_str(), _S_IREAD | _S_IWRITE);
+        _wremove(aside.c_str());
     }
     return true;
 #else
@@ -216,13 +320,13 @@ bool ListDirectory(const std::string& dir, std::vector<std::string>& names) {
     names.clear();
 #ifdef _WIN32
     std::string pattern = Join(dir.empty() ? "." : dir, "*");
-    struct __finddata64_t data;
-    intptr_t handle = _findfirst64(pattern.c_str(), &data);
+    struct _wfinddata64_t data;
+    intptr_t handle = _wfindfirst64(Wide(pattern).c_str(), &data);
     if (handle == -1) return errno == ENOENT && Stat(dir.empty() ? "." : dir).isDirectory;
     do {
-        std::string name = data.name;
+        std::string name = Utf8From(data.name, std::char_traits<wchar_t>::length(data.name));
         if (name != "." && name != "..") names.push_back(name);
-    } while (_findnext64(handle, &data) == 0);
+    } while (_wfindnext64(handle, &data) == 0);
     _findclose(handle);
 #else
     DIR* handle = ::opendir(dir.empty() ? "." : dir.c_str());
@@ -305,3 +409,25 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace zipcore::fs
+
+#ifdef _WIN32
+namespace zipcore {
+
+std::string Utf8FromAnsi(const std::string& ansi) { return fs::DecodeLegacyName(ansi, false); }
+
+std::string AnsiFromUtf8(const std::string& utf8) {
+    if (utf8.empty()) return std::string();
+    std::wstring wide = fs::WideFrom(CP_UTF8, utf8);
+    // No best fit: a fullwidth solidus or colon must not become a path separator or a drive
+    // colon in the name the caller builds paths from. What the page lacks becomes '?'.
+    int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                     nullptr, 0, "?", nullptr);
+    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), &ansi[0],
+                            length, "?", nullptr);
+    return ansi;
+}
+
+}  // namespace zipcore
+#endif

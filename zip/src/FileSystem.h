@@ -1,6 +1,8 @@
 #pragma once
 // A small file layer over the C runtime, so that the zip code itself stays free of
 // platform differences (64-bit seeks, stat, utime, replacing an existing file, folders).
+// Paths are UTF-8; on Windows they reach the wide-character API, so every name on disk can
+// be read and written whatever the ANSI code page holds.
 
 #include <cstdint>
 #include <cstdio>
@@ -73,5 +75,12 @@ std::string TemporaryNameBeside(const std::string& path);
 bool SameFileName(const std::string& a, const std::string& b);
 // Whether two paths name the same file on disk (so an archive never adds itself).
 bool SameFile(const std::string& a, const std::string& b);
+
+// A name stored without a declared encoding, turned into UTF-8: from the OEM code page when
+// oem is set (names written on DOS, OS/2 and Windows file systems), else from the ANSI code
+// page. Natively the OEM page is taken as 437 and other names as UTF-8, or Latin-1 when
+// they are not valid UTF-8.
+std::string DecodeLegacyName(const std::string& bytes, bool oem);
+bool IsValidUtf8(const std::string& text);
 
 }  // namespace zipcore::fs

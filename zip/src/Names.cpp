@@ -41,9 +41,12 @@ bool IsDeviceName(const std::string& component) {
     while (!base.empty() && base.back() == ' ') base.pop_back();
     for (const char* device : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"})
         if (EqualNoCase(base, device)) return true;
-    if (base.size() == 4 && (EqualNoCase(base.substr(0, 3), "COM") || EqualNoCase(base.substr(0, 3), "LPT")))
-        return base[3] >= '1' && base[3] <= '9';
-    return false;
+    if (base.size() < 4 || !(EqualNoCase(base.substr(0, 3), "COM") || EqualNoCase(base.substr(0, 3), "LPT")))
+        return false;
+    const std::string digit = base.substr(3);
+    // Windows also takes the superscript digits one to three (UTF-8 C2 B9, C2 B2, C2 B3) for ports.
+    return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" ||
+           digit == "\xC2\xB2" || digit == "\xC2\xB3";
 }
 
 bool HasForbiddenCharacter(const std::string& component) {

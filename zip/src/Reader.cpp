@@ -19,6 +19,76 @@ Error Fail(Status status, std::string message) { return Error{status, std::move(
 
 std::string Quoted(const std::string& name) { return "'" + name + "'"; }
 
+constexpr uint16_t kFlagUtf8 = 0x800;
+constexpr uint16_t kNtfsExtraId = 0x000a;
+constexpr uint16_t kUnicodePathExtraId = 0x7075;
+
+// What the optional extra fields say about the name and the time.
+struct NameAndTime {
+    bool hasUnicodePath = false;
+    std::string unicodePath;
+    bool hasNtfsTime = false;
+    int64_t ntfsTime = 0;
+    bool hasUnixTime = false;
+    int64_t unixTime = 0;
+};
+
+void ReadNameAndTime(uint16_t id, const uint8_t* field, std::size_t length, const std::string& storedName,
+                     NameAndTime& found) {
+    if (id == kUnicodePathExtraId && length >= 5 && field[0] == 1) {
+        // Valid only while the stored name is the one it was made for: a tool that renamed
+        // the entry without knowing the field leaves a stale one behind.
+        uLong crc = crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(storedName.data()),
+                          static_cast<uInt>(storedName.size()));
+        std::string path(reinterpret_cast<const char*>(field + 5), length - 5);
+        if (Get32(field + 1) == static_cast<uint32_t>(crc) && !path.empty() && fs::IsValidUtf8(path)) {
+            found.hasUnicodePath = true;
+            found.unicodePath = std::move(path);
+        }
+    } else if (id == kNtfsExtraId && length >= 4) {
+        // Four reserved bytes, then tagged attributes; tag 1 holds three FILETIMEs, modified first.
+        for (std::size_t at = 4; at + 4 <= length;) {
+            uint16_t tag = Get16(field + at), size = Get16(field + at + 2);
+            if (at + 4 + size > length) break;
+            if (tag == 1 && size >= 8) {
+                const uint64_t ticks = Get64(field + at + 4);   // 100 ns since 1601, UTC
+                if (ticks != 0) {
+                    found.hasNtfsTime = true;
+                    found.ntfsTime = static_cast<int64_t>(ticks / 10000000u) - 11644473600LL;
+                }
+            }
+            at += 4 + size;
+        }
+    } else if (id == 0x5455 && length >= 5 && (field[0] & 1)) {
+        // Extended timestamp: a flag byte, then the modification time in seconds since 1970, UTC.
+        found.hasUnixTime = true;
+        found.unixTime = static_cast<int64_t>(Get32(field + 1));
+    }
+}
+
+// Hosts whose names are in the OEM code page: MS-DOS/FAT, OS/2 HPFS, Windows NTFS and VFAT.
+bool UsesOemNames(uint16_t versionMadeBy) {
+    const unsigned host = versionMadeBy >> 8;
+    return host == 0 || host == 6 || host == 11 || host == 14;
+}
+
+void DecodeNameAndTime(Entry& entry, const NameAndTime& found) {
+    if ((entry.flags & kFlagUtf8) && fs::IsValidUtf8(entry.storedName))
+        entry.name = entry.storedName;
+    else if (found.hasUnicodePath)
+        entry.name = found.unicodePath;
+    // Info-ZIP zip on Unix and the Mac's archiver store UTF-8 without saying so. Bytes in an
+    // 8-bit code page are valid UTF-8 by accident only in contrived cases ("Ã©").
+    else if (!UsesOemNames(entry.versionMadeBy) && fs::IsValidUtf8(entry.storedName))
+        entry.name = entry.storedName;
+    else
+        entry.name = fs::DecodeLegacyName(entry.storedName, UsesOemNames(entry.versionMadeBy));
+    if (found.hasNtfsTime || found.hasUnixTime) {
+        entry.hasExactTime = true;
+        entry.modified = found.hasNtfsTime ? found.ntfsTime : found.unixTime;
+    }
+}
+
 // Sequential reader over a file region that hands out contiguous record spans,
 // so that a large central directory costs one read per megabyte, not one per entry.
 class RegionCursor {
@@ -223,7 +293,8 @@ Error ArchiveReader::readDirectory(uint64_t entryCount) {
             return Fail(Status::BadOffsets, path_ + ": the central directory is damaged (entry " +
                                                 std::to_string(entries_.size() + 1) + " runs past its end)");
         h = cursor.data();
-        entry.name.assign(reinterpret_cast<const char*>(h + kCentralHeaderSize), nameLength);
+        entry.storedName.assign(reinterpret_cast<const char*>(h + kCentralHeaderSize), nameLength);
+        NameAndTime nameAndTime;
         const uint8_t* extra = h + kCentralHeaderSize + nameLength;
         more.comment.assign(reinterpret_cast<const char*>(extra + extraLength), commentLength);
 
@@ -251,10 +322,12 @@ Error ArchiveReader::readDirectory(uint64_t entryCount) {
                 take(wantCompressed, entry.compressedSize);
                 take(wantOffset, offset);
             } else {
+                ReadNameAndTime(id, extra + at + 4, length, entry.storedName, nameAndTime);
                 more.extra.append(reinterpret_cast<const char*>(extra + at), 4 + length);
             }
             at += 4 + length;
         }
+        DecodeNameAndTime(entry, nameAndTime);
         if (offset + shift_ < offset)
             return Fail(Status::BadOffsets, path_ + ": bad local header offset for " + Quoted(entry.name));
         entry.localHeaderOffset = offset + shift_;
@@ -292,7 +365,7 @@ Error ArchiveReader::checkRanges() {
         }
         uint64_t bound = k + 1 < order.size() ? entries_[order[k + 1]].localHeaderOffset : centralOffset_;
         // The local header repeats the name, so this is the least the entry can occupy.
-        uint64_t least = kLocalHeaderSize + entry.name.size();
+        uint64_t least = kLocalHeaderSize + entry.storedName.size();
         bool fits = entry.compressedSize <= bound - start && least <= bound - start - entry.compressedSize;
         if (!fits) {
             if (k + 1 < order.size())
@@ -376,8 +449,8 @@ Error ArchiveReader::Locate(std::size_t index, LocalLayout& layout) {
     std::vector<uint8_t> variable(nameLength + extraLength);
     if (!variable.empty() && !readCached(entry.localHeaderOffset + kLocalHeaderSize, variable.data(), variable.size()))
         return Fail(Status::Truncated, Quoted(entry.name) + ": the archive ends inside its local header");
-    if (nameLength != entry.name.size() ||
-        (nameLength > 0 && std::memcmp(variable.data(), entry.name.data(), nameLength) != 0))
+    if (nameLength != entry.storedName.size() ||
+        (nameLength > 0 && std::memcmp(variable.data(), entry.storedName.data(), nameLength) != 0))
         return Fail(Status::BadOffsets, Quoted(entry.name) + ": the local header names another file (" +
                                             Quoted(std::string(variable.begin(), variable.begin() + nameLength)) + ")");
     if (method != entry.method)

@@ -241,19 +241,32 @@ void AppendCentral(std::string& out, const Entry& entry, const CentralExtras& ex
     Put32(out, entry.crc32);
     Put32(out, static_cast<uint32_t>(std::min<uint64_t>(entry.compressedSize, kMax32)));
     Put32(out, static_cast<uint32_t>(std::min<uint64_t>(entry.uncompressedSize, kMax32)));
-    Put16(out, static_cast<uint16_t>(entry.name.size()));
+    Put16(out, static_cast<uint16_t>(entry.storedName.size()));
     Put16(out, static_cast<uint16_t>(extra.size()));
     Put16(out, static_cast<uint16_t>(std::min<std::size_t>(extras.comment.size(), kMax16)));
     Put16(out, 0);  // disk
     Put16(out, extras.internalAttributes);
     Put32(out, entry.externalAttributes);
     Put32(out, static_cast<uint32_t>(std::min<uint64_t>(offset, kMax32)));
-    out += entry.name;
+    out += entry.storedName;
     out += extra;
     out.append(extras.comment, 0, kMax16);
 }
 
+// Extended timestamp: the exact modification time beside the DOS stamp's local two seconds.
+// The same 9 bytes serve the local and the central header, where only that time is given.
+std::string ExtendedTimestamp(const Entry& entry) {
+    std::string field;
+    if (!entry.hasExactTime || entry.modified < 0 || entry.modified > static_cast<int64_t>(kMax32)) return field;
+    Put16(field, 0x5455);
+    Put16(field, 5);
+    field.push_back(1);   // modification time present
+    Put32(field, static_cast<uint32_t>(entry.modified));
+    return field;
+}
+
 std::string LocalHeader(const Entry& entry, uint16_t needed, bool zip64) {
+    const std::string timestamp = ExtendedTimestamp(entry);
     std::string header;
     Put32(header, kLocalSignature);
     Put16(header, needed);
@@ -264,15 +277,16 @@ std::string LocalHeader(const Entry& entry, uint16_t needed, bool zip64) {
     Put32(header, entry.crc32);
     Put32(header, zip64 ? kMax32 : static_cast<uint32_t>(entry.compressedSize));
     Put32(header, zip64 ? kMax32 : static_cast<uint32_t>(entry.uncompressedSize));
-    Put16(header, static_cast<uint16_t>(entry.name.size()));
-    Put16(header, static_cast<uint16_t>(zip64 ? 20 : 0));
-    header += entry.name;
+    Put16(header, static_cast<uint16_t>(entry.storedName.size()));
+    Put16(header, static_cast<uint16_t>((zip64 ? 20 : 0) + timestamp.size()));
+    header += entry.storedName;
     if (zip64) {
         Put16(header, kZip64ExtraId);
         Put16(header, 16);
         Put64(header, entry.uncompressedSize);
         Put64(header, entry.compressedSize);
     }
+    header += timestamp;
     return header;
 }
 
@@ -420,6 +434,12 @@ bool Updater::expand() {
 Entry Updater::newEntry(const SourceItem& item) const {
     Entry entry;
     entry.name = item.name;
+    // Plain ASCII is stored as it is, for every reader; anything else in UTF-8, said so by bit 11.
+    entry.storedName = item.name;
+    if (std::any_of(item.name.begin(), item.name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        entry.flags |= 0x800;
+    entry.modified = item.modified;
+    entry.hasExactTime = true;
     DosDateTimeFromUnix(item.modified, entry.dosDate, entry.dosTime);
 #ifdef _WIN32
     entry.versionMadeBy = 20;  // FAT attributes
@@ -504,6 +524,7 @@ bool Updater::writeFolder(const SourceItem& item) {
     Entry entry = newEntry(item);
     CentralExtras extras;
     extras.versionNeeded = 10;
+    extras.extra = ExtendedTimestamp(entry);
     const uint64_t offset = output_.position();
     output_.write(LocalHeader(entry, 10, false));
     AppendCentral(central_, entry, extras, offset);
@@ -563,6 +584,7 @@ bool Updater::writeFile(const SourceItem& item) {
     }
     CentralExtras extras;
     extras.versionNeeded = zip64 ? 45 : entry.method == 8 ? 20 : 10;
+    extras.extra = ExtendedTimestamp(entry);
     AppendCentral(central_, entry, extras, offset);
     newCrcs_.emplace_back(entryCount_, entry.crc32);
     intendedNames_.push_back(entry.name);

@@ -90,3 +90,35 @@ TEST(ArjEndToEnd, ListExtractAddAndDeleteWithTheRealArj) {
     EXPECT_EQ(Names(view.rows), (std::vector<std::string>{"ALPHA.TXT", "DELTA.TXT", "SUB/GAMMA.TXT"}));
     EXPECT_TRUE(presenter.messages.empty());
 }
+
+TEST(ArjEndToEnd, NameWithABlankListsExtractsAndDeletesAsOneEntry) {
+    if (!FileExists("Z:\\usr\\bin\\arj")) GTEST_SKIP() << "Debian's arj is not installed";
+    ScratchSettings settings;
+    ScratchFolder folder("ARJBLANK");
+    CurrentDirectoryKeeper keeper;
+    RecordingPresenter presenter;
+    RecordingView view;
+    const std::string bridge = TestProgramFolder() + "\\arj_bridge.exe";
+    WriteSettingText("Locations", "ARJ.EXE", bridge);
+    WriteFileBytes(folder / "MY NOTES.TXT", "notes with a blank in the name");
+    WriteFileBytes(folder / "OTHER.TXT", "other");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    RunCommand(QuoteArgument(bridge) + " a " + QuoteArgument(folder / "B.ARJ") + " " + QuoteArgument("MY NOTES.TXT") +
+                   " OTHER.TXT", 0);
+    ASSERT_TRUE(FileExists(folder / "B.ARJ"));
+
+    CArjHandler handler(&view);
+    handler.Open(ShortUpperPath(folder / "B.ARJ"));
+    ASSERT_EQ(handler.Refresh(), 1);
+    ASSERT_EQ(Names(view.rows), (std::vector<std::string>{"MY NOTES.TXT", "OTHER.TXT"}));
+
+    view.selection = {"MY NOTES.TXT"};
+    ASSERT_EQ(handler.Extract(folder / "OUT", 0, 0, 0), 1);
+    EXPECT_EQ(ReadFileBytes(folder / "OUT\\MY NOTES.TXT"), "notes with a blank in the name");
+    EXPECT_FALSE(PathExists(folder / "OUT\\OTHER.TXT"));
+
+    ASSERT_EQ(handler.DeleteEntries({"MY NOTES.TXT"}), 1);
+    ASSERT_EQ(handler.Refresh(), 1);
+    EXPECT_EQ(Names(view.rows), (std::vector<std::string>{"OTHER.TXT"}));
+    EXPECT_TRUE(presenter.messages.empty());
+}

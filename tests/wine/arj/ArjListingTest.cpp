@@ -141,11 +141,13 @@ TEST(ArjListing, OnlyLinesStartingWithANumberBeginEntries) {
     EXPECT_EQ(rows[0].ratio, "50%");
 }
 
-TEST(ArjListing, NamesAreCutAtABlankAndCarryNoLineEnd) {
-    std::vector<EntryRow> rows = Parse(std::string(kOldHeading) + OldEntry("001", "MY FILE.TXT", "10", "5"));
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].name, "MY");
+TEST(ArjListing, NamesKeepTheirBlanksAndCarryNoLineEnd) {
+    std::vector<EntryRow> rows = Parse(std::string(kOldHeading) + OldEntry("001", "MY FILE.TXT", "10", "5") +
+                                       "002) my  notes.txt  \r\n 11 UNIX 10 5 0.5 98-01-05 10:30:00\r\n");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].name, "MY FILE.TXT");
     EXPECT_EQ(rows[0].time, "10:30:00");
+    EXPECT_EQ(rows[1].name, "my  notes.txt") << "inner blanks kept, trailing ones dropped";
 }
 
 TEST(ArjTextHelpers, DropFirstLineRemovesThroughTheFirstNewline) {

@@ -33,6 +33,14 @@ TEST(ZipEntryRow, SizesRoundDownToWholeKilobytes) {
     EXPECT_EQ(MakeZipEntryRow(Values(1024, 1023, 0)).size, "1K");
     EXPECT_EQ(MakeZipEntryRow(Values(1024, 1023, 0)).packed, "0K");
     EXPECT_EQ(MakeZipEntryRow(Values(4294967295ul, 0, 100)).size, "4194303K");
+    // Past 4 GiB, as the DLL's 64-bit export gives them: 4.4 GB is not the 32-bit 4,194,303K.
+    ZipEntryValues huge = Values(0, 0, 2);
+    huge.uncompressedSize = 4400000000ull;
+    huge.compressedSize = 4300000000ull;
+    EXPECT_EQ(MakeZipEntryRow(huge).size, "4296875K");
+    EXPECT_EQ(MakeZipEntryRow(huge).packed, "4199218K");
+    EXPECT_EQ(MakeZipEntryRow(huge).ratio, "02%");
+    EXPECT_EQ(MakeZipTotalsLine(2, 4400000000ull + 1024, 4300000000ull), "Total 2 file(s): 4296876K, 4199218K comp.");
 }
 
 TEST(ZipEntryRow, EntryThatGrewShowsMinusSign) {

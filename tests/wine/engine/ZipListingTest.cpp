@@ -162,3 +162,13 @@ TEST(ZipBinding, CopyWithBothLibrariesBinds) {
 }
 
 }  // namespace
+
+TEST_F(ZipListing, SizesPastFourGigabytesShowInRowAndTotals) {
+    // A directory entry of 4,400,000,000 bytes, from the DLL tests' fixtures.
+    handler.Open(TestProgramFolder() + "\\windll-data\\names-huge.zip");
+    EXPECT_EQ(handler.Refresh(), 1);
+    ASSERT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(view.rows[0].size, "4296875K") << "not the 32-bit record's 4194303K";
+    EXPECT_EQ(view.rows[0].packed, "0K");
+    EXPECT_EQ(view.statusText, "Total 1 file(s): 4296875K, 0K comp.");
+}

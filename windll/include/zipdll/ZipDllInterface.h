@@ -77,6 +77,20 @@ enum { UNZIP_OK = 0, UNZIP_WARNING = 1, UNZIP_ERROR = 2, UNZIP_BAD_ARCHIVE = 3, 
 // count 0 and names null: every entry; otherwise a null-terminated array of count entry names.
 typedef int (WINAPI* WindllUnzipFunction)(int count, char** names, UnzipCommand* command, UnzipCallbacks* callbacks);
 
+// Entry names cross both DLLs in the caller's ANSI code page, as the listing gave them: a
+// character the code page lacks shows as '?', never as a look-alike, and a name handed back
+// selects the entries that listed under it. Files are still written under their true names.
+
+// windll_unzip_sizes64, a second export of UnZip32.dll: the true sizes that the entry callback's
+// and the callback block's 32-bit fields cannot hold past 4 GiB. Called from inside the entry
+// callback, entry gets that entry's sizes; called after a listing, totals get its totals. Either
+// pointer may be null. Returns 1 when it filled what was asked, 0 when there was nothing to give.
+struct UnzipSizes64 {
+    unsigned long long uncompressed;
+    unsigned long long compressed;
+};
+typedef int (WINAPI* WindllUnzipSizes64Function)(UnzipSizes64* entry, UnzipSizes64* totals);
+
 // ---- Zip32.dll ---------------------------------------------------------------------------
 
 // One line per call, ending in "\n": "  adding: REPORT.TXT (deflated 61%)", "  deleting: A.TXT",

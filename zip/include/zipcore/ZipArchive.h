@@ -1,7 +1,8 @@
 #pragma once
 // Portable zip container library: reading, extracting, writing and offset adjustment.
-// Standard C++ and zlib only; no Win32. Paths are narrow strings in the platform's
-// own encoding (the ANSI code page on Windows), with either slash accepted on Windows.
+// Standard C++ and zlib; Win32 only behind its small file layer. Paths and entry names are
+// UTF-8 everywhere, with either slash accepted on Windows, where files are created and read
+// through the wide-character API.
 
 #include <cstdint>
 #include <functional>
@@ -38,7 +39,13 @@ struct Error {
 };
 
 struct Entry {
-    std::string name;              // as stored, '/' separated
+    // UTF-8, '/' separated: from the stored bytes when flag bit 11 says they are UTF-8, else from
+    // a Unicode path extra field whose CRC matches them, else from the OEM code page (made on
+    // DOS, OS/2 or a Windows file system) or the ANSI code page (made anywhere else).
+    std::string name;
+    std::string storedName;        // the bytes as stored
+    int64_t modified = 0;          // seconds since 1970, UTC, when hasExactTime
+    bool hasExactTime = false;     // an NTFS or extended timestamp field gave the time
     uint64_t compressedSize = 0;
     uint64_t uncompressedSize = 0;
     uint32_t crc32 = 0;
@@ -130,6 +137,13 @@ UpdateResult Update(const std::string& archivePath, const UpdateOptions& options
 // A file that is a stub followed by an archive is rewritten in place so that every offset
 // counts from the start of the file; it stays a valid zip archive.
 Error AdjustOffsets(const std::string& path);
+
+#ifdef _WIN32
+// The caller's ANSI code page and the library's UTF-8. Towards ANSI there is no best-fit
+// mapping: a character the code page lacks becomes '?', never a look-alike such as '/' or ':'.
+std::string Utf8FromAnsi(const std::string& ansi);
+std::string AnsiFromUtf8(const std::string& utf8);
+#endif
 
 // MS-DOS date/time helpers (local time).
 void DosDateTimeFromUnix(int64_t unixTime, uint16_t& dosDate, uint16_t& dosTime);
