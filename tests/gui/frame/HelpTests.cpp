@@ -1,5 +1,5 @@
 // The user's guide beside the program: the build writes it, the help engine shows it under
-// its title, and Help Topics has the shell open it, maximised.
+// its title, and Help Topics and the framework's help commands have the shell open it.
 
 #include "FrameTestSupport.h"
 
@@ -109,4 +109,17 @@ TEST_F(HelpTest, HelpTopicsHasTheShellOpenTheGuideBesideTheProgramMaximised) {
     Sleep(1000);
     EXPECT_TRUE(SaveWindowBitmap(window, ScreenshotFolder() + "\\help_window.bmp"));
     CloseHelpEngine(window);
+}
+
+TEST_F(HelpTest, FrameworkHelpCommandsOpenTheGuideAndReportNothing) {
+    WriteSettingInt("Settings", "ShowStartupScreen", 0);
+    ASSERT_TRUE(Start("", true));
+    for (UINT id : {57667u, 57670u, 57669u, 57671u}) {
+        EXPECT_TRUE(Frame().QueryRouteState(id).enabled) << id;
+        ChooseCommand(id);
+        HWND window = WaitForHelpWindow();
+        ASSERT_NE(window, nullptr) << "command " << id << " opened no guide";
+        CloseHelpEngine(window);
+    }
+    EXPECT_TRUE(presenter.messages.empty());
 }
