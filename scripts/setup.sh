@@ -6,7 +6,7 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix
     libz-mingw-w64-dev zlib1g-dev googletest
     wine64 xvfb xauth x11-apps x11-utils imagemagick
-    zip unzip arj p7zip-full
+    zip unzip arj p7zip-full halibut
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -29,5 +29,20 @@ while read -r pct fail total; do
     failed=$((failed + fail)); passed=$((passed + total - fail))
 done < <(sed -n 's/^\([0-9]*\)% tests passed, \([0-9]*\) tests\? failed out of \([0-9]*\).*/\1 \2 \3/p' "$log")
 rm -f "$log"
+
+# The release package, win64 only to keep the run short. It carries the self-extractor and the
+# DOS tools, so it can be made once their sources (kestrel/, tools/) are in the tree.
+if [ -f "$root/kestrel/CMakeLists.txt" ] && [ -f "$root/tools/CMakeLists.txt" ]; then
+    echo "== package: win64"
+    version=$(head -n 1 "$root/VERSION")
+    if BRINDLE_BUILD=$build BRINDLE_DIST=$build/dist "$root/scripts/package.sh" win64 &&
+       BRINDLE_BUILD=$build "$root/scripts/package-test.sh" "$build/dist/Brindle-$version-win64.zip"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+    fi
+else
+    echo "== package: not made, the tree has no kestrel/ or tools/ yet"
+fi
 echo "all: $passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$status" -eq 0 ]

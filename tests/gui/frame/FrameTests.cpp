@@ -270,14 +270,6 @@ TEST_F(MainFrameTest, SettingsCommandSaysTheSheetIsNotThereYet) {
     EXPECT_EQ(presenter.messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
 }
 
-TEST_F(MainFrameTest, HelpCommandsWithoutAHelpFileReportNothing) {
-    for (UINT id : {57667u, 57670u, 57669u, 57671u}) {
-        EXPECT_TRUE(Frame().QueryRouteState(id).enabled) << id;
-        ChooseCommand(id);
-    }
-    EXPECT_TRUE(presenter.messages.empty());
-}
-
 TEST_F(MainFrameTest, FrameCarriesTheProgramIconAndTheMenuBar) {
     EXPECT_NE(GetClassLongPtrA(MainWindow(), GCLP_HICON), 0);
     EXPECT_EQ(GetClassLongPtrA(MainWindow(), GCLP_HCURSOR), 0);   // the class cursor is removed
