@@ -1,12 +1,11 @@
 #include "Names.h"
+#include "WorkerPool.h"
 #include "ZipFormat.h"
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <thread>
 #include <unordered_map>
 
@@ -121,68 +120,6 @@ private:
     int level_;
     bool ready_ = false;
     z_stream stream_{};
-};
-
-class WorkerPool {
-public:
-    WorkerPool(unsigned count, int level) {
-        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this, level] { work(level); });
-    }
-    ~WorkerPool() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-            queue_.clear();
-        }
-        wake_.notify_all();
-        for (std::thread& thread : threads_) thread.join();
-    }
-    WorkerPool(const WorkerPool&) = delete;
-    WorkerPool& operator=(const WorkerPool&) = delete;
-
-    void submit(std::shared_ptr<Task> task) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(std::move(task));
-        }
-        wake_.notify_one();
-    }
-    void waitFor(const Task& task) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        finished_.wait(lock, [&] { return task.done; });
-    }
-
-private:
-    void work(int level) {
-        Compressor compressor(level);
-        for (;;) {
-            std::shared_ptr<Task> task;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-                if (stopping_) return;
-                task = std::move(queue_.front());
-                queue_.pop_front();
-            }
-            try {
-                compressor.run(*task);
-            } catch (const std::exception&) {
-                task->error = {Status::IoError, "out of memory while compressing"};
-            }
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                task->done = true;
-            }
-            finished_.notify_all();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable finished_;
-    std::deque<std::shared_ptr<Task>> queue_;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
 };
 
 // Output stream for the new archive that remembers the first failure, so the many small
@@ -330,7 +267,7 @@ private:
     std::vector<std::string> intendedNames_;
     std::vector<std::pair<uint64_t, uint32_t>> newCrcs_;  // position in the archive, CRC computed
 
-    std::unique_ptr<WorkerPool> pool_;
+    std::unique_ptr<WorkerPool<Task>> pool_;
     std::deque<std::shared_ptr<Task>> inFlight_;
     std::size_t inFlightLimit_ = 4;
     std::size_t nextItem_ = 0;      // next item whose chunks are to be submitted
@@ -623,7 +560,17 @@ bool Updater::writeArchive() {
         // held back by the byte limit, which bounds the memory in flight.
         inFlightLimit_ = std::clamp<std::size_t>(threads * 32, 64, 1024);
         inFlightByteLimit_ = std::max<uint64_t>(8 << 20, uint64_t{threads} * (3 << 20));
-        pool_ = std::make_unique<WorkerPool>(threads, level_);
+        const int level = level_;
+        pool_ = std::make_unique<WorkerPool<Task>>(threads, [level]() -> WorkerPool<Task>::Runner {
+            auto compressor = std::make_shared<Compressor>(level);
+            return [compressor](Task& task) {
+                try {
+                    compressor->run(task);
+                } catch (const std::exception&) {
+                    task.error = {Status::IoError, "out of memory while compressing"};
+                }
+            };
+        });
     }
     for (const auto& step : plan) {
         topUp();  // keep the workers busy while this thread copies
