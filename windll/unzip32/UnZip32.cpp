@@ -2,6 +2,7 @@
 // talks to it only through the command record and the callback block. Every problem becomes
 // one readable line through the print callback and a result code; no exception leaves here.
 
+#include "DllPrinter.h"
 #include "zipdll/ZipDllInterface.h"
 #include "zipcore/ZipArchive.h"
 
@@ -20,27 +21,17 @@
 
 namespace {
 
-// Lines go to the caller's print callback, filtered by the quiet level:
-// 0 every line, 1 only problems, 2 nothing at all.
-class Printer {
-public:
-    Printer(UnzipPrintCallback print, int quietLevel) : print(print), quietLevel(quietLevel) {}
-    void Info(const std::string& line) const {
-        if (quietLevel == 0) Emit(line);
-    }
-    void Problem(const std::string& line) const {
-        if (quietLevel < 2) Emit(line);
-    }
+using Printer = zipdll::DllPrinter;
 
-private:
-    void Emit(const std::string& line) const {
-        if (!print) return;
-        std::string text = line + "\n";
-        print(text.c_str(), static_cast<unsigned long>(text.size()));
-    }
-    UnzipPrintCallback print;
-    int quietLevel;
-};
+// The quiet level of the command record: 0 every line, 1 only problems, 2 nothing at all.
+Printer MakePrinter(UnzipPrintCallback print, int quietLevel) {
+    Printer::Emitter emit;
+    if (print) emit = [print](const char* text, unsigned long length) { print(text, length); };
+    const zipdll::Loudness loudness = quietLevel >= 2   ? zipdll::Loudness::Silent
+                                      : quietLevel == 1 ? zipdll::Loudness::ProblemsOnly
+                                                        : zipdll::Loudness::Normal;
+    return Printer(std::move(emit), loudness);
+}
 
 std::string Describe(const zipcore::Error& error) {
     return error.message.empty() ? std::string(zipcore::StatusText(error.status)) : error.message;
@@ -292,10 +283,10 @@ int Extract(const std::vector<std::string>& requested, const UnzipCommand& comma
 int Run(int count, char** names, UnzipCommand* command, UnzipCallbacks* callbacks) {
     const std::string problem = CheckArguments(count, names, command, callbacks);
     if (!problem.empty()) {
-        if (callbacks && callbacks->print) Printer(callbacks->print, 0).Problem("error: bad request: " + problem);
+        if (callbacks) MakePrinter(callbacks->print, 0).Problem("error: bad request: " + problem);
         return UNZIP_BAD_ARGUMENT;
     }
-    const Printer printer(callbacks->print, command->quietLevel);
+    const Printer printer = MakePrinter(callbacks->print, command->quietLevel);
     const std::vector<std::string> requested = count > 0 ? RequestedNames(count, names) : std::vector<std::string>();
     if (command->listOnly) {
         callbacks->totalCompressed = callbacks->totalUncompressed = 0;

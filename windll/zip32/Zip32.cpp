@@ -3,6 +3,7 @@
 // complete, verified new file (the library's update guarantees that); every problem becomes one
 // readable line through the print callback and a result code; no exception leaves here.
 
+#include "DllPrinter.h"
 #include "zipdll/ZipDllInterface.h"
 #include "zipcore/ZipArchive.h"
 
@@ -22,30 +23,17 @@
 
 namespace {
 
-// quiet: only problems; verbose: also a closing line with the counts of what was written.
-class Printer {
-public:
-    Printer(ZipPrintCallback print, void* stream, bool quiet, bool verbose)
-        : print(print), stream(stream), quiet(quiet), verbose(verbose) {}
-    void Info(const std::string& line) const {
-        if (!quiet) Emit(line);
-    }
-    void Detail(const std::string& line) const {
-        if (verbose && !quiet) Emit(line);
-    }
-    void Problem(const std::string& line) const { Emit(line); }
+using Printer = zipdll::DllPrinter;
 
-private:
-    void Emit(const std::string& line) const {
-        if (!print) return;
-        std::string text = line + "\n";
-        print(stream, static_cast<unsigned long>(text.size()), text.c_str());
-    }
-    ZipPrintCallback print;
-    void* stream;
-    bool quiet;
-    bool verbose;
-};
+// quiet: only problems; verbose: also a closing line with the counts of what was written.
+Printer MakePrinter(ZipPrintCallback print, void* stream, bool quiet, bool verbose) {
+    Printer::Emitter emit;
+    if (print) emit = [print, stream](const char* text, unsigned long length) { print(stream, length, text); };
+    const zipdll::Loudness loudness = quiet     ? zipdll::Loudness::ProblemsOnly
+                                      : verbose ? zipdll::Loudness::Verbose
+                                                : zipdll::Loudness::Normal;
+    return Printer(std::move(emit), loudness);
+}
 
 std::string CheckRequest(const ZipRequest& request) {
     if (!request.archivePath || !*request.archivePath) return "no archive path";
@@ -264,10 +252,10 @@ int Run(ZipRequest* request) {
     if (!request) return ZIP_BAD_ARGUMENT;
     const std::string problem = CheckRequest(*request);
     if (!problem.empty()) {
-        Printer(request->print, request->outputStream, false, false).Problem("error: bad request: " + problem);
+        MakePrinter(request->print, request->outputStream, false, false).Problem("error: bad request: " + problem);
         return ZIP_BAD_ARGUMENT;
     }
-    const Printer printer(request->print, request->outputStream, request->quiet != 0, request->verbose != 0);
+    const Printer printer = MakePrinter(request->print, request->outputStream, request->quiet != 0, request->verbose != 0);
     const std::vector<std::string> requested = RequestedNames(*request);
     if (requested.empty()) {
         printer.Problem("warning: no names given; " + std::string(request->archivePath) + " unchanged");
