@@ -204,12 +204,13 @@ int Test(const std::vector<std::string>& requested, const UnzipCommand& command,
 }
 
 // The library reports only what went wrong or was changed while extracting; its lines get the
-// customary "warning: " or "error: " in front so that a person scanning the log sees the weight.
-std::string WithSeverity(const std::string& line) {
-    static const char* const warningMarks[] = {"refused", "kept", "removed", "not in the archive", "skipped"};
-    for (const char* mark : warningMarks)
-        if (line.find(mark) != std::string::npos) return "warning: " + line;
-    return "error: " + line;
+// customary "warning: " or "error: " in front, by the status each came with, so that a person
+// scanning the log sees the weight. Passed over or refused entries are warnings: the others
+// were still dealt with.
+bool IsExtractionWarning(zipcore::Status status) {
+    using zipcore::Status;
+    return status == Status::Skipped || status == Status::NothingToDo || status == Status::NotFound ||
+           status == Status::UnsafeName || status == Status::Encrypted;
 }
 
 // Decides about one existing file: the overwrite words replace without asking (read-only files
@@ -266,7 +267,9 @@ int Extract(const std::vector<std::string>& requested, const UnzipCommand& comma
     const bool mayReplace = command.overwriteAll || command.replaceReadOnly || command.promptOverwrite;
     options.overwrite = mayReplace ? zipcore::Overwrite::Ask : zipcore::Overwrite::Never;
     options.askOverwrite = [&](const std::string& path) { return DecideReplace(path, command, callbacks, printer); };
-    options.message = [&](const std::string& line) { printer.Problem(WithSeverity(line)); };
+    options.report = [&](zipcore::Status status, const std::string& line) {
+        printer.FromLibrary(status, line, IsExtractionWarning);
+    };
     const zipcore::ExtractResult result = zipcore::Extract(command.archivePath, options);
     const int code = ResultForExtraction(result);
     std::string summary = std::to_string(result.extracted) + " file(s) extracted";

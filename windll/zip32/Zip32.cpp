@@ -70,20 +70,16 @@ std::vector<std::string> RequestedNames(const ZipRequest& request) {
 }
 
 // The library's progress lines ("adding: x (deflated 61%)", "deleting: x") are shown indented
-// as zip logs customarily are; everything else it says is a problem and gets its weight in front.
-void Forward(const Printer& printer, const std::string& line) {
-    static const char* const progressStarts[] = {"adding: ", "updating: ", "deleting: "};
-    for (const char* start : progressStarts)
-        if (line.rfind(start, 0) == 0) return printer.Info("  " + line);
-    static const char* const warningMarks[] = {"no file matches", "skipped", "not added", "not in the archive",
-                                               "nothing to do"};
-    for (const char* mark : warningMarks)
-        if (line.find(mark) != std::string::npos) return printer.Problem("warning: " + line);
-    printer.Problem("error: " + line);
+// as zip logs customarily are; everything else it says gets its weight in front, taken from the
+// status it came with: what was passed over is a warning, what stopped the update an error.
+bool IsUpdateWarning(zipcore::Status status) {
+    return status == zipcore::Status::Skipped || status == zipcore::Status::NothingToDo;
 }
 
-std::function<void(const std::string&)> Forwarder(const Printer& printer) {
-    return [&printer](const std::string& line) { Forward(printer, line); };
+std::function<void(zipcore::Status, const std::string&)> Forwarder(const Printer& printer) {
+    return [&printer](zipcore::Status status, const std::string& line) {
+        printer.FromLibrary(status, line, IsUpdateWarning);
+    };
 }
 
 bool IsExistingFolder(const std::string& path) {
@@ -158,7 +154,7 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
     }
     options.storePaths = !request.dropFolderNames;
     options.level = request.level[0] - '0';
-    options.message = Forwarder(printer);
+    options.report = Forwarder(printer);
 
     EmptyArchiveStandIn emptyArchive(archive);
     const zipcore::UpdateResult result = zipcore::Update(archive, options);
@@ -236,7 +232,7 @@ int Delete(const ZipRequest& request, const std::vector<std::string>& requested,
     }
     zipcore::UpdateOptions options;
     options.remove = resolved;
-    options.message = Forwarder(printer);
+    options.report = Forwarder(printer);
     const zipcore::UpdateResult result = zipcore::Update(archive, options);
     const int code = ResultForUpdate(result);
     if (code == ZIP_OK) {

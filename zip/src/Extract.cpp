@@ -101,8 +101,10 @@ class Extraction {
 public:
     Extraction(const ExtractOptions& options, ExtractResult& result) : options_(options), result_(result) {}
 
-    void say(const std::string& line) {
+    void say(const std::string& line) { say(Status::Ok, line); }
+    void say(Status status, const std::string& line) {
         if (options_.message) options_.message(line);
+        if (options_.report) options_.report(status, line);
     }
     void note(Status status) {
         if (Severity(status) > Severity(result_.status)) result_.status = status;
@@ -110,7 +112,7 @@ public:
     void fail(Status status, const std::string& line) {
         ++result_.failed;
         note(status);
-        say(line);
+        say(status, line);
     }
 
     void startWorkers(std::size_t fileCount) {
@@ -185,7 +187,7 @@ public:
         } else if (safe.changed) {
             std::string shown;
             for (const std::string& part : safe.components) shown += (shown.empty() ? "" : "/") + part;
-            say(Quoted(entry.name) + ": drive, leading separators and \"..\" removed, extracted as " + Quoted(shown));
+            say(Status::UnsafeName, Quoted(entry.name) + ": drive, leading separators and \"..\" removed, extracted as " + Quoted(shown));
         }
         std::string path, problem;
         std::size_t parentCount = folder ? safe.components.size() : safe.components.size() - 1;
@@ -212,7 +214,7 @@ public:
             if (!replace) {
                 ++result_.skipped;
                 note(Status::Skipped);
-                say(Quoted(path) + " exists, kept");
+                say(Status::Skipped, Quoted(path) + " exists, kept");
                 return;
             }
         }
@@ -289,13 +291,13 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
     std::unique_ptr<ArchiveView> reader = format::OpenView(archivePath, error);
     if (!reader) {
         result.status = error.status;
-        run.say(error.message);
+        run.say(error.status, error.message);
         return result;
     }
     const std::string root = options.targetDir.empty() ? "." : options.targetDir;
     if (!MakeTargetFolder(root)) {
         result.status = Status::IoError;
-        run.say("cannot create the folder " + Quoted(root));
+        run.say(Status::IoError, "cannot create the folder " + Quoted(root));
         return result;
     }
     const std::vector<Entry>& entries = reader->entries();
@@ -310,7 +312,7 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
             if (range.first == range.second) {
                 result.namesNotFound.push_back(wanted);
                 run.note(Status::NotFound);
-                run.say(Quoted(wanted) + ": not in the archive");
+                run.say(Status::NotFound, Quoted(wanted) + ": not in the archive");
             }
         }
     }
@@ -329,7 +331,9 @@ ExtractResult Extract(const std::string& archivePath, const ExtractOptions& opti
     } catch (const std::bad_alloc&) {
         ExtractResult result;
         result.status = Status::IoError;
-        if (options.message) options.message("out of memory while extracting " + archivePath);
+        const std::string line = "out of memory while extracting " + archivePath;
+        if (options.message) options.message(line);
+        if (options.report) options.report(Status::IoError, line);
         return result;
     }
 }

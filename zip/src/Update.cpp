@@ -230,12 +230,14 @@ public:
     void run();
 
 private:
-    void say(const std::string& line) {
+    void say(const std::string& line) { say(Status::Ok, line); }
+    void say(Status status, const std::string& line) {
         if (options_.message) options_.message(line);
+        if (options_.report) options_.report(status, line);
     }
     void fail(Status status, const std::string& line) {
         result_.status = status;
-        say(line);
+        say(status, line);
     }
     bool expand();
     bool expandOne(const std::string& wanted);
@@ -282,7 +284,7 @@ private:
 
 void Updater::addItem(SourceItem item) {
     if (item.name.empty()) {
-        say(Quoted(item.path) + ": no name left to store, skipped");
+        say(Status::Skipped, Quoted(item.path) + ": no name left to store, skipped");
         return;
     }
     std::string key = names::ComparisonKey(item.name);
@@ -302,7 +304,7 @@ bool Updater::expandOne(const std::string& wanted) {
 
     auto skipArchive = [&](const std::string& path) {
         if (!fs::SameFile(path, archivePath_)) return false;
-        say(Quoted(path) + ": the archive itself is not added");
+        say(Status::Skipped, Quoted(path) + ": the archive itself is not added");
         return true;
     };
     if (names::HasWildcard(last)) {
@@ -323,7 +325,7 @@ bool Updater::expandOne(const std::string& wanted) {
             item.name = names::ForStoring(options_.storePaths ? dirPart + "/" + name : name);
             addItem(std::move(item));
         }
-        if (!any) say(Quoted(wanted) + ": no file matches");
+        if (!any) say(Status::NothingToDo, Quoted(wanted) + ": no file matches");
         return true;
     }
     SourceItem item;
@@ -670,7 +672,7 @@ void Updater::run() {
 
     for (const std::string& name : options_.remove) {
         auto range = oldByKey.equal_range(names::ComparisonKey(name));
-        if (range.first == range.second) say(Quoted(name) + ": not in the archive");
+        if (range.first == range.second) say(Status::NothingToDo, Quoted(name) + ": not in the archive");
         for (auto it = range.first; it != range.second; ++it) {
             if (deleted_[it->second]) continue;
             deleted_[it->second] = true;
@@ -721,7 +723,9 @@ UpdateResult Update(const std::string& archivePath, const UpdateOptions& options
         // Out of memory or no threads to be had: the temporary file is gone, the archive untouched.
         result = UpdateResult{};
         result.status = Status::IoError;
-        if (options.message) options.message("cannot update " + archivePath + ": " + failure.what());
+        const std::string line = "cannot update " + archivePath + ": " + failure.what();
+        if (options.message) options.message(line);
+        if (options.report) options.report(Status::IoError, line);
     }
     if (result.status != Status::Ok) result.added = result.replaced = result.deleted = result.copied = 0;
     return result;

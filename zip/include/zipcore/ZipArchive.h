@@ -82,6 +82,9 @@ struct ExtractOptions {
     std::vector<std::string> names;        // empty: every entry; else entry names ('/' or '\' alike)
     std::function<bool(const std::string& path)> askOverwrite;  // Ask: true replaces the file; none keeps it
     std::function<void(const std::string& line)> message;       // one readable line per event
+    // The same lines, each with the status it reports (Skipped for a kept file, NotFound for a
+    // missing name, the damage for a damaged entry), for callers that weigh them.
+    std::function<void(Status status, const std::string& line)> report;
 };
 
 struct ExtractResult {
@@ -111,6 +114,9 @@ struct UpdateOptions {
     std::vector<std::string> remove;       // entry names to delete
     unsigned threads = 0;                  // compression threads; 0: every core
     std::function<void(const std::string& line)> message;
+    // The same lines, each with the status it reports: Ok for progress ("adding: ..."),
+    // Skipped or NothingToDo for what was passed over, the failure for a failure.
+    std::function<void(Status status, const std::string& line)> report;
 };
 
 struct UpdateResult {
