@@ -66,12 +66,6 @@ std::string MethodText(const zipcore::Entry& entry) {
     return text;
 }
 
-std::string NormalizedName(std::string name) {
-    for (char& c : name)
-        if (c == '\\') c = '/';
-    return name;
-}
-
 // The names the caller asked for, read up to the count or the first null, whichever is first.
 std::vector<std::string> RequestedNames(int count, char** names) {
     std::vector<std::string> requested;
@@ -89,18 +83,19 @@ std::vector<std::size_t> SelectEntries(const std::vector<zipcore::Entry>& entrie
         for (std::size_t i = 0; i < entries.size(); ++i) selected.push_back(i);
         return selected;
     }
-    // Hashed, so that a long list of selected names against a large archive stays linear.
+    // Hashed, so that a long list of selected names against a large archive stays linear. The
+    // names match as they do for extraction and deletion: up to slash direction and letter case.
     std::unordered_map<std::string, std::size_t> wanted;
-    for (std::size_t w = 0; w < requested.size(); ++w) wanted.emplace(NormalizedName(requested[w]), w);
+    for (std::size_t w = 0; w < requested.size(); ++w) wanted.emplace(zipcore::EntryNameKey(requested[w]), w);
     std::vector<bool> matched(requested.size(), false);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto found = wanted.find(NormalizedName(entries[i].name));
+        const auto found = wanted.find(zipcore::EntryNameKey(entries[i].name));
         if (found == wanted.end()) continue;
         matched[found->second] = true;
         selected.push_back(i);
     }
     for (std::size_t w = 0; w < requested.size(); ++w) {
-        const auto found = wanted.find(NormalizedName(requested[w]));
+        const auto found = wanted.find(zipcore::EntryNameKey(requested[w]));
         if (!matched[found->second]) notFound.push_back(requested[w]);
     }
     return selected;

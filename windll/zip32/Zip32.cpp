@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -171,41 +170,21 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
     return code;
 }
 
-std::string FoldedName(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) {
-        if (c == '\\') c = '/';
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return folded;
-}
-
-// Entry names as stored for each requested name: the exact name when there is one, otherwise
-// entries equal up to slash direction and letter case, since the engine may hand names back
-// in another case than they were stored.
+// Entry names as stored for each requested name: every entry the name means by the one name
+// rule of both DLLs (slash direction and letter case do not count), since the engine may hand
+// names back in another case than they were stored.
 std::vector<std::string> ResolveEntries(const std::vector<zipcore::Entry>& entries,
                                         const std::vector<std::string>& requested, std::vector<std::string>& notFound) {
     // Indexed once, so that deleting many selected entries from a large archive stays linear.
-    std::unordered_set<std::string> exact;
-    std::unordered_multimap<std::string, const std::string*> folded;
-    exact.reserve(entries.size());
-    folded.reserve(entries.size());
-    for (const zipcore::Entry& entry : entries) {
-        exact.insert(entry.name);
-        folded.emplace(FoldedName(entry.name), &entry.name);
-    }
+    std::unordered_multimap<std::string, const std::string*> byKey;
+    byKey.reserve(entries.size());
+    for (const zipcore::Entry& entry : entries) byKey.emplace(zipcore::EntryNameKey(entry.name), &entry.name);
     std::vector<std::string> resolved;
     std::unordered_set<std::string> taken;   // a name selected twice is still deleted once
-    auto take = [&](const std::string& entryName) {
-        if (taken.insert(entryName).second) resolved.push_back(entryName);
-    };
     for (const std::string& name : requested) {
-        if (exact.count(name)) {
-            take(name);
-            continue;
-        }
-        const auto range = folded.equal_range(FoldedName(name));
-        for (auto it = range.first; it != range.second; ++it) take(*it->second);
+        const auto range = byKey.equal_range(zipcore::EntryNameKey(name));
+        for (auto it = range.first; it != range.second; ++it)
+            if (taken.insert(*it->second).second) resolved.push_back(*it->second);
         if (range.first == range.second) notFound.push_back(name);
     }
     return resolved;

@@ -137,6 +137,11 @@ UpdateResult Update(const std::string& archivePath, const UpdateOptions& options
 // counts from the start of the file; it stays a valid zip archive.
 Error AdjustOffsets(const std::string& path);
 
+// Whether a name asked for means an entry is one rule for every operation: '\' equals '/',
+// and on Windows letter case does not count. Two names mean the same entries exactly when
+// their keys are equal.
+std::string EntryNameKey(const std::string& name);
+
 // MS-DOS date/time helpers (local time).
 void DosDateTimeFromUnix(int64_t unixTime, uint16_t& dosDate, uint16_t& dosTime);
 int64_t UnixFromDosDateTime(uint16_t dosDate, uint16_t dosTime);
