@@ -1,6 +1,7 @@
 #include "Names.h"
 #include "WorkerPool.h"
 #include "ZipFormat.h"
+#include "zipcore/TestHooks.h"
 
 #include <zlib.h>
 
@@ -695,6 +696,8 @@ void Updater::run() {
                 first = false;
             } else if (!deleted_[it->second]) {
                 deleted_[it->second] = true;
+                ++result_.deleted;
+                say("deleting: " + old_->entries()[it->second].name);
             }
         }
         if (items_[k].replaces) ++result_.replaced; else ++result_.added;
@@ -703,7 +706,9 @@ void Updater::run() {
         fail(Status::NothingToDo, "nothing to do: " + archivePath_ + " is unchanged");
         return;
     }
-    if (!writeArchive() || !verify()) return;
+    if (!writeArchive()) return;
+    if (testhooks::beforeVerify) testhooks::beforeVerify(temporary_);
+    if (!verify()) return;
     old_.reset();  // Windows will not replace a file that is still open
     if (!fs::ReplaceFile(temporary_, archivePath_)) {
         fail(Status::IoError, "cannot replace " + archivePath_ + " (is it open in another program?); it is unchanged");
