@@ -41,6 +41,19 @@ bool AreAllPassable(const NameList& names, ArgumentUse use) {
     return true;
 }
 
+// Runs one ARJ.EXE command in its console, where the user answers its questions, and
+// reports a failure: the console closes when ARJ ends, so its exit code is all that is left
+// to tell the user that nothing (or not everything) was done.
+bool RunArj(const std::string& command) {
+    const int exitCode = RunCommand(command, 1);
+    if (exitCode == 0) return true;
+    std::string text = exitCode == kCommandNotRun ? "ARJ.EXE could not be run:\n"
+                                                  : "ARJ.EXE reported an error (exit code " +
+                                                        std::to_string(exitCode) + "):\n";
+    ShowMessage(text + command, MB_ICONERROR);
+    return false;
+}
+
 int ReportOutOfMemory() {
     ShowMessage("Out of memory!", MB_ICONERROR);
     RequestQuit();
@@ -186,7 +199,8 @@ int CArjHandler::Extract(const std::string& targetFolder, int /*overwrite: ARJ a
 
         const std::string prefix =
             QuoteArgument(arjPath) + (junkPaths ? " e " : " x ") + QuoteArgument(archivePath) + " ";
-        for (const std::string& name : names) RunCommand(prefix + QuoteArgument(name), 1);
+        for (const std::string& name : names)
+            if (!RunArj(prefix + QuoteArgument(name))) return 0;
         return 1;
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory();
@@ -212,8 +226,8 @@ int CArjHandler::AddFile(const std::string& name, int storePath, int recurse, in
         if (!IsPassable(arjPath) || !IsPassable(archivePath) || !IsPassable(shortName, ArgumentUse::Pattern))
             return 0;
         command += "-va " + QuoteArgument(archivePath) + " " + QuoteArgument(shortName);
-        RunCommand(command, 1);
-        return 1;
+        // 0 when ARJ failed, so that Move Files never deletes a file ARJ did not store.
+        return RunArj(command) ? 1 : 0;
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory();
     }
@@ -235,7 +249,8 @@ int CArjHandler::DeleteEntries(const NameList& names) {
             return 0;
 
         const std::string prefix = QuoteArgument(arjPath) + " d " + QuoteArgument(archivePath) + " ";
-        for (const std::string& name : shortNames) RunCommand(prefix + QuoteArgument(name), 1);
+        for (const std::string& name : shortNames)
+            if (!RunArj(prefix + QuoteArgument(name))) return 0;
         return 1;
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory();

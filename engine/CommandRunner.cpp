@@ -24,7 +24,7 @@ std::string InterpreterCommandLine(bool windowsNt, const std::string& commandLin
 
 }  // namespace
 
-void RunCommand(const std::string& commandLine, int showWindow) {
+int RunCommand(const std::string& commandLine, int showWindow) {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     ShowCursor(TRUE);
 
@@ -33,7 +33,7 @@ void RunCommand(const std::string& commandLine, int showWindow) {
     if (!GetVersionExA(&version)) {
         ShowArrowCursor();
         ShowMessage("Cannot get OS version!\n", MB_OK);
-        return;
+        return kCommandNotRun;
     }
 
     std::string line = InterpreterCommandLine(version.dwPlatformId == VER_PLATFORM_WIN32_NT, commandLine);
@@ -49,12 +49,15 @@ void RunCommand(const std::string& commandLine, int showWindow) {
     if (!CreateProcessA(nullptr, writableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ".", &startup,
                         &process)) {
         ShowArrowCursor();
-        return;
+        return kCommandNotRun;
     }
     KernelHandle processHandle(process.hProcess);
     KernelHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.get(), INFINITE);
+    DWORD exitCode = 0;
+    const bool known = GetExitCodeProcess(processHandle.get(), &exitCode) != 0;
     ShowArrowCursor();
+    return known ? static_cast<int>(exitCode) : kCommandNotRun;
 }
 
 int PlayWaveResource(const char* resourceName) {

@@ -6,8 +6,10 @@
 // Runs "<interpreter> /C <commandLine>" in the current directory, shown or hidden, and
 // waits for it to end. Shows the wait cursor meanwhile. Cmd.exe is given the line inside
 // one extra pair of quotes, which it strips, so quoted names in commandLine stay quoted.
-// Reports nothing when the interpreter cannot be started.
-void RunCommand(const std::string& commandLine, int showWindow);
+// Reports nothing when the interpreter cannot be started. Returns the interpreter's exit
+// code, which for a single program is that program's own; kCommandNotRun when it never ran.
+constexpr int kCommandNotRun = -1;
+int RunCommand(const std::string& commandLine, int showWindow);
 
 // Plays the program's WAVE resource asynchronously. 1 when sounds are switched off,
 // 0 when the resource is missing, else the sound call's result.

@@ -7,6 +7,7 @@ packages=(
     libz-mingw-w64-dev zlib1g-dev googletest
     wine64 xvfb xauth x11-apps x11-utils imagemagick
     zip unzip arj p7zip-full halibut
+    clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

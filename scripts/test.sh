@@ -29,6 +29,16 @@ while read -r pct fail total; do
     failed=$((failed + fail)); passed=$((passed + total - fail))
 done < <(sed -n 's/^\([0-9]*\)% tests passed, \([0-9]*\) tests\? failed out of \([0-9]*\).*/\1 \2 \3/p' "$log")
 rm -f "$log"
+# A short fuzzing run of the reader and the extractor from the committed corpus counts as one
+# more test. fuzz.sh says why when it cannot run (77), and fails instead under CI.
+echo "== fuzz: ${BRINDLE_FUZZ_SECONDS:-60}s"
+fuzz_status=0
+BRINDLE_BUILD=$build "$root/scripts/fuzz.sh" "${BRINDLE_FUZZ_SECONDS:-60}" || fuzz_status=$?
+case $fuzz_status in
+    0) passed=$((passed + 1)) ;;
+    77) echo "fuzz: skipped" ;;
+    *) failed=$((failed + 1)) ;;
+esac
 
 # The release package, win64 only to keep the run short. It carries the self-extractor and the
 # DOS tools, so it can be made once their sources (kestrel/, tools/) are in the tree.

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,11 @@
 
 namespace ziptest {
 namespace stdfs = std::filesystem;
+
+bool UnderCi() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string(ci) == "true";
+}
 
 ScratchDir::ScratchDir() {
     static std::atomic<unsigned> counter{0};

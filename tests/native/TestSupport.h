@@ -23,6 +23,9 @@ private:
     std::string path_;
 };
 
+// Whether the tests run under CI (CI=true), where a missing tool is a failure, not a skip.
+bool UnderCi();
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // empty when missing
 bool Exists(const std::string& path);

@@ -1,11 +1,21 @@
 // Creating and changing archives: levels, names, patterns, replacing, deleting, copying
 // unchanged entries untouched, refusing to change anything on failure, Zip64, stubs.
 #include "TestSupport.h"
+#include "zipcore/TestHooks.h"
 #include "zipcore/ZipArchive.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <iostream>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace ziptest;
 using zipcore::Status;
@@ -370,4 +380,122 @@ TEST(AdjustOffsets, NotAnArchiveIsReportedAndLeftAlone) {
     WriteFile(dir / "x.exe", "MZ no archive here");
     EXPECT_EQ(zipcore::AdjustOffsets(dir / "x.exe").status, Status::NotZip);
     EXPECT_EQ(ReadFile(dir / "x.exe"), "MZ no archive here");
+}
+
+// Every way the new archive can fail to come about ends the same: a clear status, the old
+// archive byte for byte as it was, and no temporary file left beside it.
+struct UpdateSafety : UpdateFixture {
+    std::string before;
+    void SetUp() override {
+        UpdateFixture::SetUp();
+        ASSERT_EQ(update({"a.txt", "sub/d.txt"}).status, Status::Ok);
+        before = ReadFile(archive);
+        lines.clear();
+    }
+    void TearDown() override { zipcore::testhooks::beforeVerify = nullptr; }
+    void expectUnchanged(const zipcore::UpdateResult& result, Status status, const std::string& said) {
+        EXPECT_EQ(result.status, status);
+        EXPECT_EQ(result.added + result.replaced + result.deleted + result.copied, 0);
+        EXPECT_EQ(ReadFile(archive), before);
+        EXPECT_TRUE(noTemporaryFiles());
+        bool found = false;
+        for (const std::string& line : lines) found = found || line.find(said) != std::string::npos;
+        EXPECT_TRUE(found) << "no line says \"" << said << "\"";
+    }
+};
+
+TEST_F(UpdateSafety, ANewArchiveThatFailsVerificationNeverReplacesTheOld) {
+    // Damage in the data (a CRC that no longer matches) and in the structure (cut short).
+    const std::vector<std::function<void(const std::string&)>> damages = {
+        [](const std::string& temporary) {
+            std::string bytes = ReadFile(temporary);
+            bytes[bytes.size() - 23] ^= 0x55;  // inside the last central record
+            WriteFile(temporary, bytes);
+        },
+        [](const std::string& temporary) { WriteFile(temporary, ReadFile(temporary).substr(0, 100)); },
+    };
+    for (const auto& damage : damages) {
+        zipcore::testhooks::beforeVerify = damage;
+        expectUnchanged(update({"b.txt", "c.bin"}), Status::IoError, "did not verify");
+    }
+}
+
+TEST_F(UpdateSafety, ATemporaryFileThatCannotBeMadeLeavesTheArchive) {
+    // A name of 254 characters: the temporary name beside it is longer than a name may be.
+    archive = dir / std::string(250, 'n') + ".zip";
+    WriteFile(archive, before);
+    expectUnchanged(update({"b.txt"}), Status::IoError, "cannot create a temporary file");
+#ifndef _WIN32
+    archive = dir / "locked/out.zip";
+    WriteFile(archive, before);
+    ASSERT_EQ(chmod((dir / "locked").c_str(), 0555), 0);
+    if (geteuid() == 0) {
+        std::cout << "[   NOTE   ] running as root: a read-only folder does not stop root, not tried\n";
+    } else {
+        expectUnchanged(update({"b.txt"}), Status::IoError, "cannot create a temporary file");
+    }
+    chmod((dir / "locked").c_str(), 0755);
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(UpdateSafety, AFullDiskLeavesTheArchive) {
+    // A file-size limit fails the writes just as a full disk does, once SIGXFSZ no longer kills.
+    WriteFile(src + "/noise.bin", Noise(3 << 20, 5));
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    zipcore::UpdateResult result = update({"noise.bin"}, {}, 0);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &previous, nullptr);
+    expectUnchanged(result, Status::IoError, "disk full");
+}
+
+TEST_F(UpdateSafety, ASourceThatCannotBeReadHalfWayLeavesTheArchive) {
+    WriteFile(src + "/big.bin", Noise(12 << 20, 9));
+    zipcore::UpdateOptions options;
+    options.add = {"b.txt", "big.bin"};
+    options.baseDir = src;
+    options.threads = 1;
+    // Once the first file is written the big one turns into a folder: opened, it reads nothing.
+    options.message = [&](const std::string& line) {
+        lines.push_back(line);
+        if (line.find("b.txt") == std::string::npos) return;
+        std::remove((src + "/big.bin").c_str());
+        mkdir((src + "/big.bin").c_str(), 0755);
+    };
+    expectUnchanged(zipcore::Update(archive, options), Status::IoError, "big.bin");
+}
+#endif
+
+// The counts say what the new archive holds: entries before = copied + replaced + deleted,
+// entries after = copied + replaced + added.
+TEST_F(UpdateFixture, CountsMatchWhatWasWritten) {
+    ASSERT_EQ(update({"a.txt", "b.txt", "c.bin"}).status, Status::Ok);
+    zipcore::UpdateResult result = update({"b.txt"}, {"b.txt", "c.bin"});
+    ASSERT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.replaced, 1);
+    EXPECT_EQ(result.deleted, 1);
+    EXPECT_EQ(result.copied, 1);
+    EXPECT_EQ(result.added, 0);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(content("b.txt"), "bee");
+
+    // An archive holding one name twice: replacing it keeps one entry, the other copy goes.
+    RawZip twice;
+    twice.entries = {{"dup.txt", "first"}, {"keep.txt", "k"}, {"dup.txt", "second"}};
+    WriteFile(archive, twice.Build());
+    WriteFile(src + "/dup.txt", "new");
+    result = update({"dup.txt"});
+    ASSERT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(names(), (std::vector<std::string>{"dup.txt", "keep.txt"}));
+    EXPECT_EQ(content("dup.txt"), "new");
+    EXPECT_EQ(result.copied + result.replaced + result.deleted, 3);
+    EXPECT_EQ(result.copied + result.replaced + result.added, 2);
+    EXPECT_EQ(result.deleted, 1);
 }

@@ -1,6 +1,7 @@
 // Windows paths and file sharing, run under Wine in the mingw build: drive letters and
 // backslashes, long names, case-insensitive replacing, files held open by someone else.
 #include "TestSupport.h"
+#include "zipcore/TestHooks.h"
 #include "zipcore/ZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
+#include <sys/utime.h>
 
 using namespace ziptest;
 using zipcore::Status;
@@ -180,5 +182,60 @@ TEST(WindowsSharing, ExtractingOverAFileHeldOpenFailsCleanly) {
     EXPECT_EQ(result.extracted, 1);
     EXPECT_EQ(ReadFile(dir.path() + "\\out\\busy.txt"), "in use");
     EXPECT_EQ(FilesBelow(dir.path() + "\\out"), (std::vector<std::string>{"busy.txt", "free.txt"}));
+}
+TEST(WindowsSwap, AFailureBetweenTheTwoRenamesBringsTheOldArchiveBack) {
+    ScratchDir dir;
+    WriteFile(dir.path() + "\\a.txt", "alpha");
+    WriteFile(dir.path() + "\\b.txt", "beta");
+    const std::string archive = dir.path() + "\\pack.zip";
+    zipcore::UpdateOptions add;
+    add.baseDir = dir.path();
+    add.add = {"a.txt"};
+    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    const std::string before = ReadFile(archive);
+    bool asideWhileFailing = false;
+    zipcore::testhooks::betweenRenames = [&] {
+        // The old archive has been moved aside under another name by now.
+        asideWhileFailing = !Exists(archive);
+        return false;
+    };
+    add.add = {"b.txt"};
+    const zipcore::UpdateResult result = zipcore::Update(archive, add);
+    zipcore::testhooks::betweenRenames = nullptr;
+    EXPECT_TRUE(asideWhileFailing);
+    EXPECT_EQ(result.status, Status::IoError);
+    EXPECT_EQ(ReadFile(archive), before);
+    EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
+}
+
+TEST(WindowsSameFile, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
+    ScratchDir dir;
+    WriteFile(dir.path() + "\\a.txt", "alpha");
+    const std::string archive = dir.path() + "\\pack.zip";
+    zipcore::UpdateOptions add;
+    add.baseDir = dir.path();
+    add.add = {"a.txt"};
+    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    // Another file of the same name, size and time is a file like any other.
+    const std::string twin = dir.path() + "\\other\\pack.zip";
+    WriteFile(twin, ReadFile(archive));
+    struct _stat64 stamp;
+    ASSERT_EQ(_stat64(archive.c_str(), &stamp), 0);
+    struct __utimbuf64 times {stamp.st_mtime, stamp.st_mtime};
+    ASSERT_EQ(_utime64(twin.c_str(), &times), 0);
+    add.add = {"other\\pack.zip"};
+    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
+    // The archive itself under another spelling is still left out.
+    std::string shouted = archive;
+    for (char& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    add.add = {shouted, "a.txt"};
+    std::vector<std::string> lines;
+    add.message = [&](const std::string& line) { lines.push_back(line); };
+    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
+    bool leftOut = false;
+    for (const std::string& line : lines) leftOut = leftOut || line.find("not added") != std::string::npos;
+    EXPECT_TRUE(leftOut);
 }
 #endif

@@ -2,6 +2,7 @@
 // talks to it only through the command record and the callback block. Every problem becomes
 // one readable line through the print callback and a result code; no exception leaves here.
 
+#include "DllPrinter.h"
 #include "zipdll/ZipDllInterface.h"
 #include "zipcore/ZipArchive.h"
 #include "AnsiNames.h"
@@ -30,27 +31,22 @@ struct ListingSizes {
 };
 thread_local ListingSizes listingSizes;
 
-// Lines go to the caller's print callback, filtered by the quiet level:
-// 0 every line, 1 only problems, 2 nothing at all.
-class Printer {
-public:
-    Printer(UnzipPrintCallback print, int quietLevel) : print(print), quietLevel(quietLevel) {}
-    void Info(const std::string& line) const {
-        if (quietLevel == 0) Emit(line);
-    }
-    void Problem(const std::string& line) const {
-        if (quietLevel < 2) Emit(line);
-    }
+using Printer = zipdll::DllPrinter;
 
-private:
-    void Emit(const std::string& line) const {
-        if (!print) return;
-        std::string text = zipcore::AnsiFromUtf8(line) + "\n";
-        print(text.c_str(), static_cast<unsigned long>(text.size()));
-    }
-    UnzipPrintCallback print;
-    int quietLevel;
-};
+// The quiet level of the command record: 0 every line, 1 only problems, 2 nothing at all.
+Printer MakePrinter(UnzipPrintCallback print, int quietLevel) {
+    Printer::Emitter emit;
+    // Inside, lines are UTF-8 as the library works; the caller reads them in its ANSI code page.
+    if (print)
+        emit = [print](const char* text, unsigned long length) {
+            const std::string ansi = zipcore::AnsiFromUtf8(std::string(text, length));
+            print(ansi.c_str(), static_cast<unsigned long>(ansi.size()));
+        };
+    const zipdll::Loudness loudness = quietLevel >= 2   ? zipdll::Loudness::Silent
+                                      : quietLevel == 1 ? zipdll::Loudness::ProblemsOnly
+                                                        : zipdll::Loudness::Normal;
+    return Printer(std::move(emit), loudness);
+}
 
 std::string Describe(const zipcore::Error& error) {
     return error.message.empty() ? std::string(zipcore::StatusText(error.status)) : error.message;
@@ -85,12 +81,6 @@ std::string MethodText(const zipcore::Entry& entry) {
     return text;
 }
 
-std::string NormalizedName(std::string name) {
-    for (char& c : name)
-        if (c == '\\') c = '/';
-    return name;
-}
-
 // The names the caller asked for, read up to the count or the first null, whichever is first.
 std::vector<std::string> RequestedNames(int count, char** names) {
     std::vector<std::string> requested;
@@ -108,18 +98,19 @@ std::vector<std::size_t> SelectEntries(const std::vector<zipcore::Entry>& entrie
         for (std::size_t i = 0; i < entries.size(); ++i) selected.push_back(i);
         return selected;
     }
-    // Hashed, so that a long list of selected names against a large archive stays linear.
+    // Hashed, so that a long list of selected names against a large archive stays linear. The
+    // names match as they do for extraction and deletion: up to slash direction and letter case.
     std::unordered_map<std::string, std::size_t> wanted;
-    for (std::size_t w = 0; w < requested.size(); ++w) wanted.emplace(NormalizedName(requested[w]), w);
+    for (std::size_t w = 0; w < requested.size(); ++w) wanted.emplace(zipcore::EntryNameKey(requested[w]), w);
     std::vector<bool> matched(requested.size(), false);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto found = wanted.find(NormalizedName(zipcore::AnsiFromUtf8(entries[i].name)));
+        const auto found = wanted.find(zipcore::EntryNameKey(zipcore::AnsiFromUtf8(entries[i].name)));
         if (found == wanted.end()) continue;
         matched[found->second] = true;
         selected.push_back(i);
     }
     for (std::size_t w = 0; w < requested.size(); ++w) {
-        const auto found = wanted.find(NormalizedName(requested[w]));
+        const auto found = wanted.find(zipcore::EntryNameKey(requested[w]));
         if (!matched[found->second]) notFound.push_back(zipcore::Utf8FromAnsi(requested[w]));
     }
     return selected;
@@ -229,12 +220,13 @@ int Test(const std::vector<std::string>& requested, const UnzipCommand& command,
 }
 
 // The library reports only what went wrong or was changed while extracting; its lines get the
-// customary "warning: " or "error: " in front so that a person scanning the log sees the weight.
-std::string WithSeverity(const std::string& line) {
-    static const char* const warningMarks[] = {"refused", "kept", "removed", "not in the archive", "skipped"};
-    for (const char* mark : warningMarks)
-        if (line.find(mark) != std::string::npos) return "warning: " + line;
-    return "error: " + line;
+// customary "warning: " or "error: " in front, by the status each came with, so that a person
+// scanning the log sees the weight. Passed over or refused entries are warnings: the others
+// were still dealt with.
+bool IsExtractionWarning(zipcore::Status status) {
+    using zipcore::Status;
+    return status == Status::Skipped || status == Status::NothingToDo || status == Status::NotFound ||
+           status == Status::UnsafeName || status == Status::Encrypted;
 }
 
 // Decides about one existing file: the overwrite words replace without asking (read-only files
@@ -301,7 +293,9 @@ int Extract(const std::vector<std::string>& requested, const UnzipCommand& comma
     const bool mayReplace = command.overwriteAll || command.replaceReadOnly || command.promptOverwrite;
     options.overwrite = mayReplace ? zipcore::Overwrite::Ask : zipcore::Overwrite::Never;
     options.askOverwrite = [&](const std::string& path) { return DecideReplace(path, command, callbacks, printer); };
-    options.message = [&](const std::string& line) { printer.Problem(WithSeverity(line)); };
+    options.report = [&](zipcore::Status status, const std::string& line) {
+        printer.FromLibrary(status, line, IsExtractionWarning);
+    };
     const zipcore::ExtractResult result = zipcore::Extract(command.archivePath, options);
     const int code = ResultForExtraction(result);
     std::string summary = std::to_string(result.extracted) + " file(s) extracted";
@@ -318,7 +312,7 @@ int Extract(const std::vector<std::string>& requested, const UnzipCommand& comma
 int Run(int count, char** names, UnzipCommand* command, UnzipCallbacks* callbacks) {
     const std::string problem = CheckArguments(count, names, command, callbacks);
     if (!problem.empty()) {
-        if (callbacks && callbacks->print) Printer(callbacks->print, 0).Problem("error: bad request: " + problem);
+        if (callbacks) MakePrinter(callbacks->print, 0).Problem("error: bad request: " + problem);
         return UNZIP_BAD_ARGUMENT;
     }
     // Inside, everything is UTF-8, as the library works; the printer turns lines back to ANSI.
@@ -326,7 +320,7 @@ int Run(int count, char** names, UnzipCommand* command, UnzipCallbacks* callback
     UnzipCommand request = *command;
     request.archivePath = archive.c_str();
     command = &request;
-    const Printer printer(callbacks->print, command->quietLevel);
+    const Printer printer = MakePrinter(callbacks->print, command->quietLevel);
     const std::vector<std::string> requested = count > 0 ? RequestedNames(count, names) : std::vector<std::string>();
     if (command->listOnly) {
         listingSizes = ListingSizes{};

@@ -3,13 +3,13 @@
 // complete, verified new file (the library's update guarantees that); every problem becomes one
 // readable line through the print callback and a result code; no exception leaves here.
 
+#include "DllPrinter.h"
 #include "zipdll/ZipDllInterface.h"
 #include "zipcore/ZipArchive.h"
 #include "AnsiNames.h"
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -24,31 +24,22 @@
 
 namespace {
 
-// quiet: only problems; verbose: also a closing line with the counts of what was written.
-class Printer {
-public:
-    Printer(ZipPrintCallback print, void* stream, bool quiet, bool verbose)
-        : print(print), stream(stream), quiet(quiet), verbose(verbose) {}
-    void Info(const std::string& line) const {
-        if (!quiet) Emit(line);
-    }
-    void Detail(const std::string& line) const {
-        if (verbose && !quiet) Emit(line);
-    }
-    void Problem(const std::string& line) const { Emit(line); }
+using Printer = zipdll::DllPrinter;
 
-private:
-    void Emit(const std::string& line) const {
-        if (!print) return;
-        // Lines are UTF-8 inside, as the library works; the caller reads its ANSI code page.
-        std::string text = zipcore::AnsiFromUtf8(line) + "\n";
-        print(stream, static_cast<unsigned long>(text.size()), text.c_str());
-    }
-    ZipPrintCallback print;
-    void* stream;
-    bool quiet;
-    bool verbose;
-};
+// quiet: only problems; verbose: also a closing line with the counts of what was written.
+Printer MakePrinter(ZipPrintCallback print, void* stream, bool quiet, bool verbose) {
+    Printer::Emitter emit;
+    // Lines are UTF-8 inside, as the library works; the caller reads its ANSI code page.
+    if (print)
+        emit = [print, stream](const char* text, unsigned long length) {
+            const std::string ansi = zipcore::AnsiFromUtf8(std::string(text, length));
+            print(stream, static_cast<unsigned long>(ansi.size()), ansi.c_str());
+        };
+    const zipdll::Loudness loudness = quiet     ? zipdll::Loudness::ProblemsOnly
+                                      : verbose ? zipdll::Loudness::Verbose
+                                                : zipdll::Loudness::Normal;
+    return Printer(std::move(emit), loudness);
+}
 
 std::string CheckRequest(const ZipRequest& request) {
     if (!request.archivePath || !*request.archivePath) return "no archive path";
@@ -85,20 +76,16 @@ std::vector<std::string> RequestedNames(const ZipRequest& request) {
 }
 
 // The library's progress lines ("adding: x (deflated 61%)", "deleting: x") are shown indented
-// as zip logs customarily are; everything else it says is a problem and gets its weight in front.
-void Forward(const Printer& printer, const std::string& line) {
-    static const char* const progressStarts[] = {"adding: ", "updating: ", "deleting: "};
-    for (const char* start : progressStarts)
-        if (line.rfind(start, 0) == 0) return printer.Info("  " + line);
-    static const char* const warningMarks[] = {"no file matches", "skipped", "not added", "not in the archive",
-                                               "nothing to do"};
-    for (const char* mark : warningMarks)
-        if (line.find(mark) != std::string::npos) return printer.Problem("warning: " + line);
-    printer.Problem("error: " + line);
+// as zip logs customarily are; everything else it says gets its weight in front, taken from the
+// status it came with: what was passed over is a warning, what stopped the update an error.
+bool IsUpdateWarning(zipcore::Status status) {
+    return status == zipcore::Status::Skipped || status == zipcore::Status::NothingToDo;
 }
 
-std::function<void(const std::string&)> Forwarder(const Printer& printer) {
-    return [&printer](const std::string& line) { Forward(printer, line); };
+std::function<void(zipcore::Status, const std::string&)> Forwarder(const Printer& printer) {
+    return [&printer](zipcore::Status status, const std::string& line) {
+        printer.FromLibrary(status, line, IsUpdateWarning);
+    };
 }
 
 bool IsExistingFolder(const std::string& path) {
@@ -175,7 +162,7 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
     }
     options.storePaths = !request.dropFolderNames;
     options.level = request.level[0] - '0';
-    options.message = Forwarder(printer);
+    options.report = Forwarder(printer);
 
     EmptyArchiveStandIn emptyArchive(request.archivePath);
     const zipcore::UpdateResult result = zipcore::Update(archive, options);
@@ -192,31 +179,22 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
     return code;
 }
 
-std::string FoldedName(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) {
-        if (c == '\\') c = '/';
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return folded;
-}
-
-// Entry names as stored for each requested name: the exact name when there is one, otherwise
-// entries equal up to slash direction and letter case, since the engine may hand names back
-// in another case than they were stored.
+// Entry names as stored for each requested name: every entry the name means by the one name
+// rule of both DLLs (slash direction and letter case do not count), since the engine may hand
+// names back in another case than they were stored.
 std::vector<std::string> ResolveEntries(const std::vector<zipcore::Entry>& entries,
                                         const std::vector<std::string>& requested, std::vector<std::string>& notFound,
                                         std::vector<std::string>& ambiguous) {
     // Matched in the ANSI form the listing showed, since that is what the engine hands back.
     // Indexed once, so that deleting many selected entries from a large archive stays linear.
     std::unordered_multimap<std::string, const std::string*> exact;
-    std::unordered_multimap<std::string, const std::string*> folded;
+    std::unordered_multimap<std::string, const std::string*> byKey;
     exact.reserve(entries.size());
-    folded.reserve(entries.size());
+    byKey.reserve(entries.size());
     for (const zipcore::Entry& entry : entries) {
         const std::string ansi = zipcore::AnsiFromUtf8(entry.name);
         exact.emplace(ansi, &entry.name);
-        folded.emplace(FoldedName(ansi), &entry.name);
+        byKey.emplace(zipcore::EntryNameKey(ansi), &entry.name);
     }
     std::unordered_map<std::string, std::size_t> timesRequested;
     for (const std::string& name : requested) ++timesRequested[name];
@@ -239,7 +217,7 @@ std::vector<std::string> ResolveEntries(const std::vector<zipcore::Entry>& entri
             for (auto it = exactRange.first; it != exactRange.second; ++it) take(*it->second);
             continue;
         }
-        const auto range = folded.equal_range(FoldedName(name));
+        const auto range = byKey.equal_range(zipcore::EntryNameKey(name));
         for (auto it = range.first; it != range.second; ++it) take(*it->second);
         if (range.first == range.second) notFound.push_back(name);
     }
@@ -272,7 +250,7 @@ int Delete(const ZipRequest& request, const std::vector<std::string>& requested,
     }
     zipcore::UpdateOptions options;
     options.remove = resolved;
-    options.message = Forwarder(printer);
+    options.report = Forwarder(printer);
     const zipcore::UpdateResult result = zipcore::Update(archive, options);
     const int code = ResultForUpdate(result);
     if (code == ZIP_OK) {
@@ -288,10 +266,10 @@ int Run(ZipRequest* request) {
     if (!request) return ZIP_BAD_ARGUMENT;
     const std::string problem = CheckRequest(*request);
     if (!problem.empty()) {
-        Printer(request->print, request->outputStream, false, false).Problem("error: bad request: " + problem);
+        MakePrinter(request->print, request->outputStream, false, false).Problem("error: bad request: " + problem);
         return ZIP_BAD_ARGUMENT;
     }
-    const Printer printer(request->print, request->outputStream, request->quiet != 0, request->verbose != 0);
+    const Printer printer = MakePrinter(request->print, request->outputStream, request->quiet != 0, request->verbose != 0);
     const std::vector<std::string> requested = RequestedNames(*request);
     if (requested.empty()) {
         printer.Problem("warning: no names given; " + std::string(request->archivePath) + " unchanged");

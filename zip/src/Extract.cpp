@@ -1,12 +1,11 @@
 #include "FileSystem.h"
 #include "Names.h"
+#include "WorkerPool.h"
 #include "ZipFormat.h"
 #include "zipcore/ZipArchive.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <new>
 #include <thread>
 #include <unordered_map>
@@ -75,88 +74,37 @@ struct WriteJob {
     Error error;
 };
 
-class WriterPool {
-public:
-    explicit WriterPool(unsigned count) {
-        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
-    }
-    ~WriterPool() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
+// Writes the files of small entries whose compressed bytes the calling thread has read.
+WorkerPool<WriteJob>::Runner WriteJobRunner() {
+    auto scratch = std::make_shared<std::vector<uint8_t>>();
+    return [scratch](WriteJob& job) {
+        Error error;
+        try {
+            error = WriteEntryFile(job.entry, job.path, job.direct, job.modified, [&](const format::Sink& sink) {
+                std::size_t used = 0;
+                return format::DecodeEntry(job.entry, [&](std::size_t want, const uint8_t*& data) {
+                    if (want > job.compressed.size() - used) return false;
+                    data = job.compressed.data() + used;
+                    used += want;
+                    return true;
+                }, *scratch, sink);
+            });
+        } catch (const std::exception&) {
+            error = {Status::IoError, Quoted(job.entry.name) + ": out of memory"};
         }
-        wake_.notify_all();
-        for (std::thread& thread : threads_) thread.join();
-    }
-    WriterPool(const WriterPool&) = delete;
-    WriterPool& operator=(const WriterPool&) = delete;
-
-    void submit(std::shared_ptr<WriteJob> job) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(std::move(job));
-        }
-        wake_.notify_one();
-    }
-    void waitFor(const WriteJob& job) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        finished_.wait(lock, [&] { return job.done; });
-    }
-    bool isDone(const WriteJob& job) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return job.done;
-    }
-
-private:
-    void work() {
-        std::vector<uint8_t> scratch;
-        for (;;) {
-            std::shared_ptr<WriteJob> job;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-                if (queue_.empty()) return;  // stopping, and nothing left to write
-                job = std::move(queue_.front());
-                queue_.pop_front();
-            }
-            Error error;
-            try {
-                error = WriteEntryFile(job->entry, job->path, job->direct, job->modified, [&](const format::Sink& sink) {
-                    std::size_t used = 0;
-                    return format::DecodeEntry(job->entry, [&](std::size_t want, const uint8_t*& data) {
-                        if (want > job->compressed.size() - used) return false;
-                        data = job->compressed.data() + used;
-                        used += want;
-                        return true;
-                    }, scratch, sink);
-                });
-            } catch (const std::exception&) {
-                error = {Status::IoError, Quoted(job->entry.name) + ": out of memory"};
-            }
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                job->error = std::move(error);
-                job->compressed = std::vector<uint8_t>();
-                job->done = true;
-            }
-            finished_.notify_all();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable finished_;
-    std::deque<std::shared_ptr<WriteJob>> queue_;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
-};
+        job.error = std::move(error);
+        job.compressed = std::vector<uint8_t>();
+    };
+}
 
 class Extraction {
 public:
     Extraction(const ExtractOptions& options, ExtractResult& result) : options_(options), result_(result) {}
 
-    void say(const std::string& line) {
+    void say(const std::string& line) { say(Status::Ok, line); }
+    void say(Status status, const std::string& line) {
         if (options_.message) options_.message(line);
+        if (options_.report) options_.report(status, line);
     }
     void note(Status status) {
         if (Severity(status) > Severity(result_.status)) result_.status = status;
@@ -164,12 +112,13 @@ public:
     void fail(Status status, const std::string& line) {
         ++result_.failed;
         note(status);
-        say(line);
+        say(status, line);
     }
 
     void startWorkers(std::size_t fileCount) {
         unsigned cores = std::thread::hardware_concurrency();
-        if (cores > 1 && fileCount > 1) pool_ = std::make_unique<WriterPool>(std::min(cores, 8u));
+        if (cores > 1 && fileCount > 1)
+            pool_ = std::make_unique<WorkerPool<WriteJob>>(std::min(cores, 8u), [] { return WriteJobRunner(); });
     }
 
     // Reports finished jobs in archive order; with wait, every job still pending.
@@ -238,7 +187,7 @@ public:
         } else if (safe.changed) {
             std::string shown;
             for (const std::string& part : safe.components) shown += (shown.empty() ? "" : "/") + part;
-            say(Quoted(entry.name) + ": drive, leading separators and \"..\" removed, extracted as " + Quoted(shown));
+            say(Status::UnsafeName, Quoted(entry.name) + ": drive, leading separators and \"..\" removed, extracted as " + Quoted(shown));
         }
         std::string path, problem;
         std::size_t parentCount = folder ? safe.components.size() : safe.components.size() - 1;
@@ -265,7 +214,7 @@ public:
             if (!replace) {
                 ++result_.skipped;
                 note(Status::Skipped);
-                say(Quoted(path) + " exists, kept");
+                say(Status::Skipped, Quoted(path) + " exists, kept");
                 return;
             }
         }
@@ -317,7 +266,7 @@ private:
     const ExtractOptions& options_;
     ExtractResult& result_;
     std::unordered_set<std::string> checkedFolders_;  // made or found safe during this run
-    std::unique_ptr<WriterPool> pool_;
+    std::unique_ptr<WorkerPool<WriteJob>> pool_;
     std::deque<std::shared_ptr<WriteJob>> pending_;   // in archive order
     std::unordered_set<std::string> pendingPaths_;
     uint64_t pendingBytes_ = 0;
@@ -343,13 +292,13 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
     std::unique_ptr<ArchiveView> reader = format::OpenView(archivePath, error);
     if (!reader) {
         result.status = error.status;
-        run.say(error.message);
+        run.say(error.status, error.message);
         return result;
     }
     const std::string root = options.targetDir.empty() ? "." : options.targetDir;
     if (!MakeTargetFolder(root)) {
         result.status = Status::IoError;
-        run.say("cannot create the folder " + Quoted(root));
+        run.say(Status::IoError, "cannot create the folder " + Quoted(root));
         return result;
     }
     const std::vector<Entry>& entries = reader->entries();
@@ -364,7 +313,7 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
             if (range.first == range.second) {
                 result.namesNotFound.push_back(wanted);
                 run.note(Status::NotFound);
-                run.say(Quoted(wanted) + ": not in the archive");
+                run.say(Status::NotFound, Quoted(wanted) + ": not in the archive");
             }
         }
     }
@@ -383,7 +332,9 @@ ExtractResult Extract(const std::string& archivePath, const ExtractOptions& opti
     } catch (const std::bad_alloc&) {
         ExtractResult result;
         result.status = Status::IoError;
-        if (options.message) options.message("out of memory while extracting " + archivePath);
+        const std::string line = "out of memory while extracting " + archivePath;
+        if (options.message) options.message(line);
+        if (options.report) options.report(Status::IoError, line);
         return result;
     }
 }

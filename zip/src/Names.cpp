@@ -169,3 +169,9 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
 bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
 
 }  // namespace zipcore::names
+
+namespace zipcore {
+
+std::string EntryNameKey(const std::string& name) { return names::ComparisonKey(name); }
+
+}  // namespace zipcore

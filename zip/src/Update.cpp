@@ -1,12 +1,12 @@
 #include "Names.h"
+#include "WorkerPool.h"
 #include "ZipFormat.h"
+#include "zipcore/TestHooks.h"
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <thread>
 #include <unordered_map>
 
@@ -121,68 +121,6 @@ private:
     int level_;
     bool ready_ = false;
     z_stream stream_{};
-};
-
-class WorkerPool {
-public:
-    WorkerPool(unsigned count, int level) {
-        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this, level] { work(level); });
-    }
-    ~WorkerPool() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-            queue_.clear();
-        }
-        wake_.notify_all();
-        for (std::thread& thread : threads_) thread.join();
-    }
-    WorkerPool(const WorkerPool&) = delete;
-    WorkerPool& operator=(const WorkerPool&) = delete;
-
-    void submit(std::shared_ptr<Task> task) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(std::move(task));
-        }
-        wake_.notify_one();
-    }
-    void waitFor(const Task& task) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        finished_.wait(lock, [&] { return task.done; });
-    }
-
-private:
-    void work(int level) {
-        Compressor compressor(level);
-        for (;;) {
-            std::shared_ptr<Task> task;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-                if (stopping_) return;
-                task = std::move(queue_.front());
-                queue_.pop_front();
-            }
-            try {
-                compressor.run(*task);
-            } catch (const std::exception&) {
-                task->error = {Status::IoError, "out of memory while compressing"};
-            }
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                task->done = true;
-            }
-            finished_.notify_all();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable finished_;
-    std::deque<std::shared_ptr<Task>> queue_;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
 };
 
 // Output stream for the new archive that remembers the first failure, so the many small
@@ -307,12 +245,14 @@ public:
     void run();
 
 private:
-    void say(const std::string& line) {
+    void say(const std::string& line) { say(Status::Ok, line); }
+    void say(Status status, const std::string& line) {
         if (options_.message) options_.message(line);
+        if (options_.report) options_.report(status, line);
     }
     void fail(Status status, const std::string& line) {
         result_.status = status;
-        say(line);
+        say(status, line);
     }
     bool expand();
     bool expandOne(const std::string& wanted);
@@ -344,7 +284,7 @@ private:
     std::vector<std::string> intendedNames_;
     std::vector<std::pair<uint64_t, uint32_t>> newCrcs_;  // position in the archive, CRC computed
 
-    std::unique_ptr<WorkerPool> pool_;
+    std::unique_ptr<WorkerPool<Task>> pool_;
     std::deque<std::shared_ptr<Task>> inFlight_;
     std::size_t inFlightLimit_ = 4;
     std::size_t nextItem_ = 0;      // next item whose chunks are to be submitted
@@ -359,7 +299,7 @@ private:
 
 void Updater::addItem(SourceItem item) {
     if (item.name.empty()) {
-        say(Quoted(item.path) + ": no name left to store, skipped");
+        say(Status::Skipped, Quoted(item.path) + ": no name left to store, skipped");
         return;
     }
     std::string key = names::ComparisonKey(item.name);
@@ -379,7 +319,7 @@ bool Updater::expandOne(const std::string& wanted) {
 
     auto skipArchive = [&](const std::string& path) {
         if (!fs::SameFile(path, archivePath_)) return false;
-        say(Quoted(path) + ": the archive itself is not added");
+        say(Status::Skipped, Quoted(path) + ": the archive itself is not added");
         return true;
     };
     if (names::HasWildcard(last)) {
@@ -400,7 +340,7 @@ bool Updater::expandOne(const std::string& wanted) {
             item.name = names::ForStoring(options_.storePaths ? dirPart + "/" + name : name);
             addItem(std::move(item));
         }
-        if (!any) say(Quoted(wanted) + ": no file matches");
+        if (!any) say(Status::NothingToDo, Quoted(wanted) + ": no file matches");
         return true;
     }
     SourceItem item;
@@ -645,7 +585,17 @@ bool Updater::writeArchive() {
         // held back by the byte limit, which bounds the memory in flight.
         inFlightLimit_ = std::clamp<std::size_t>(threads * 32, 64, 1024);
         inFlightByteLimit_ = std::max<uint64_t>(8 << 20, uint64_t{threads} * (3 << 20));
-        pool_ = std::make_unique<WorkerPool>(threads, level_);
+        const int level = level_;
+        pool_ = std::make_unique<WorkerPool<Task>>(threads, [level]() -> WorkerPool<Task>::Runner {
+            auto compressor = std::make_shared<Compressor>(level);
+            return [compressor](Task& task) {
+                try {
+                    compressor->run(task);
+                } catch (const std::exception&) {
+                    task.error = {Status::IoError, "out of memory while compressing"};
+                }
+            };
+        });
     }
     for (const auto& step : plan) {
         topUp();  // keep the workers busy while this thread copies
@@ -745,7 +695,7 @@ void Updater::run() {
 
     for (const std::string& name : options_.remove) {
         auto range = oldByKey.equal_range(names::ComparisonKey(name));
-        if (range.first == range.second) say(Quoted(name) + ": not in the archive");
+        if (range.first == range.second) say(Status::NothingToDo, Quoted(name) + ": not in the archive");
         for (auto it = range.first; it != range.second; ++it) {
             if (deleted_[it->second]) continue;
             deleted_[it->second] = true;
@@ -768,6 +718,8 @@ void Updater::run() {
                 first = false;
             } else if (!deleted_[it->second]) {
                 deleted_[it->second] = true;
+                ++result_.deleted;
+                say("deleting: " + old_->entries()[it->second].name);
             }
         }
         if (items_[k].replaces) ++result_.replaced; else ++result_.added;
@@ -776,7 +728,9 @@ void Updater::run() {
         fail(Status::NothingToDo, "nothing to do: " + archivePath_ + " is unchanged");
         return;
     }
-    if (!writeArchive() || !verify()) return;
+    if (!writeArchive()) return;
+    if (testhooks::beforeVerify) testhooks::beforeVerify(temporary_);
+    if (!verify()) return;
     old_.reset();  // Windows will not replace a file that is still open
     if (!fs::ReplaceFile(temporary_, archivePath_)) {
         fail(Status::IoError, "cannot replace " + archivePath_ + " (is it open in another program?); it is unchanged");
@@ -796,7 +750,9 @@ UpdateResult Update(const std::string& archivePath, const UpdateOptions& options
         // Out of memory or no threads to be had: the temporary file is gone, the archive untouched.
         result = UpdateResult{};
         result.status = Status::IoError;
-        if (options.message) options.message("cannot update " + archivePath + ": " + failure.what());
+        const std::string line = "cannot update " + archivePath + ": " + failure.what();
+        if (options.message) options.message(line);
+        if (options.report) options.report(Status::IoError, line);
     }
     if (result.status != Status::Ok) result.added = result.replaced = result.deleted = result.copied = 0;
     return result;

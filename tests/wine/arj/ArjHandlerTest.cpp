@@ -319,3 +319,37 @@ TEST_F(ArjHandlerTest, AnArjPathWithBlanksIsQuoted) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "X.TXT"}));
 }
+
+// ARJ's console closes when it ends, so a failure it reports must reach the user as a message,
+// and the operation must say it failed: Move Files deletes a file only after AddFile succeeded.
+TEST_F(ArjHandlerTest, AFailingArjIsReportedOnceAndFailsTheOperation) {
+    const std::string file = folder / "NOTE.TXT";
+    WriteFileBytes(file, "note");
+    {
+        EnvironmentSetting failAdd{"BRINDLE_FAKE_ARJ_FAIL_ON", "a"};
+        EXPECT_EQ(handler.AddFile(file, 0, 0, 9), 0);
+    }
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
+    EXPECT_NE(presenter.messages[0].text.find("exit code 2"), std::string::npos) << presenter.messages[0].text;
+    EXPECT_TRUE(FileExists(file));
+
+    // Extracting and deleting stop at the first name ARJ fails on.
+    presenter.messages.clear();
+    view.selection = {"ONE.TXT", "TWO.TXT", "THREE.TXT"};
+    {
+        EnvironmentSetting failOnTwo{"BRINDLE_FAKE_ARJ_FAIL_ON", "TWO.TXT"};
+        EXPECT_EQ(handler.Extract(folder / "out", 0, 0, 0), 0);
+        EXPECT_EQ(handler.DeleteEntries(view.selection), 0);
+    }
+    EXPECT_EQ(presenter.messages.size(), 2u);
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 5u);   // the add, two extract runs, two delete runs
+    EXPECT_EQ(calls[2].arguments.back(), "TWO.TXT");
+    EXPECT_EQ(calls[4].arguments.back(), "TWO.TXT");
+
+    // And success stays silent.
+    presenter.messages.clear();
+    EXPECT_EQ(handler.AddFile(file, 0, 0, 9), 1);
+    EXPECT_TRUE(presenter.messages.empty());
+}

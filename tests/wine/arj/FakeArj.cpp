@@ -2,6 +2,8 @@
 // named by BRINDLE_FAKE_ARJ_LOG: a "CALL" line with the whole command line, then one "ARG"
 // line per argument as the C runtime split it. For the list command ("v") it prints the file
 // named by BRINDLE_FAKE_ARJ_LISTING byte for byte, so each test chooses the listing layout.
+// A run given an argument equal to BRINDLE_FAKE_ARJ_FAIL_ON (a command letter or a name) is
+// logged, then fails with exit code 2, as ARJ does on a fatal error.
 
 #include <windows.h>
 
@@ -36,10 +38,22 @@ void PrintListing() {
     std::fclose(listing);
 }
 
+bool AskedToFail(int argc, char** argv) {
+    const char* failOn = std::getenv("BRINDLE_FAKE_ARJ_FAIL_ON");
+    if (!failOn || !*failOn) return false;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], failOn) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     AppendToLog(argc, argv);
+    if (AskedToFail(argc, argv)) {
+        std::printf("ERROR: failing as asked\n");
+        return 2;
+    }
     if (argc > 1 && std::strcmp(argv[1], "v") == 0) PrintListing();
     return 0;
 }

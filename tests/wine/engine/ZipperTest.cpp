@@ -40,12 +40,18 @@ TEST(ZipperArchiveName, OnlyThePartAfterTheLastDotGoes) {
     EXPECT_EQ(ArchiveNameFor("C:\\DOCS\\DATA.TAR.GZ"), "C:\\DOCS\\DATA.TAR.zip");
 }
 
-TEST(ZipperArchiveName, DotInAFolderNameCutsThere) {
-    EXPECT_EQ(ArchiveNameFor("C:\\MY.DIR\\README"), "C:\\MY.zip");
+TEST(ZipperArchiveName, ADotInAFolderNameIsNoExtension) {
+    EXPECT_EQ(ArchiveNameFor("C:\\MY.DIR\\README"), "C:\\MY.DIR\\README.zip");
+    EXPECT_EQ(ArchiveNameFor("C:\\MY.DIR/README"), "C:\\MY.DIR/README.zip");
+    EXPECT_EQ(ArchiveNameFor("C:\\MY.DIR\\READ.ME"), "C:\\MY.DIR\\READ.zip");
+    EXPECT_EQ(ArchiveNameFor("C:.PROFILE"), "C:.zip");
 }
 
-TEST(ZipperArchiveName, QuotedNameKeepsOnlyTheOpeningMark) {
-    EXPECT_EQ(ArchiveNameFor("\"C:\\DOCS\\REPORT.TXT\""), "\"C:\\DOCS\\REPORT.zip");
+TEST(ZipperArchiveName, AQuotedPathIsThePathInsideTheQuotes) {
+    EXPECT_EQ(FileSpecificationFrom("\"C:\\MY DOCS\\REPORT.TXT\""), "C:\\MY DOCS\\REPORT.TXT");
+    EXPECT_EQ(FileSpecificationFrom("\"C:\\MY DOCS\\REPORT.TXT"), "C:\\MY DOCS\\REPORT.TXT");
+    EXPECT_EQ(FileSpecificationFrom("my file.txt  "), "my file.txt  ");
+    EXPECT_EQ(ArchiveNameFor(FileSpecificationFrom("\"C:\\DOCS\\REPORT.TXT\"")), "C:\\DOCS\\REPORT.zip");
 }
 
 TEST(ZipperArchiveName, EmptyCommandLineGivesBareExtension) { EXPECT_EQ(ArchiveNameFor(""), ".zip"); }
@@ -82,6 +88,15 @@ TEST(ZipperProgram, RelativeNameIsTakenFromItsStartingFolderAndBlanksNeedNoQuote
     WriteFileBytes(scratch / "my notes.txt", "notes");
     EXPECT_EQ(RunAndWait("\"" + ZipperProgram() + "\" my notes.txt", scratch.Path()), 0);
     EXPECT_EQ(EntryNames(scratch / "my notes.zip"), std::vector<std::string>{"my notes.txt"});
+}
+
+TEST(ZipperProgram, AQuotedPathAsSendToGivesItIsPackedBesideItself) {
+    ScratchFolder scratch{"engtest"};
+    MakeFolder(scratch / "my.dir");
+    WriteFileBytes(scratch / "my.dir\\read me", "read me");
+    EXPECT_EQ(RunAndWait("\"" + ZipperProgram() + "\" \"" + (scratch / "my.dir\\read me") + "\""), 0);
+    EXPECT_EQ(EntryNames(scratch / "my.dir\\read me.zip"), std::vector<std::string>{"read me"});
+    EXPECT_FALSE(FileExists(scratch / "my.zip"));
 }
 
 }  // namespace

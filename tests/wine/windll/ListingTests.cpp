@@ -5,6 +5,8 @@
 
 #include "zipcore/ZipArchive.h"
 
+#include <algorithm>
+
 using namespace windll_test;
 
 namespace {
@@ -216,4 +218,34 @@ TEST(Listing, SizesBeyondFourGigabytesAreClampedInEntriesAndTotals) {
     EXPECT_EQ(huge.year, 98u);
     EXPECT_EQ(outcome.callbacks.totalUncompressed, 0xFFFFFFFFu);
     EXPECT_EQ(outcome.callbacks.totalCompressed, 10u);
+}
+
+// Listing, testing, extracting and deleting take a name to mean the same entries: slash
+// direction and letter case do not count, as the engine may hand names back upper-cased.
+TEST(NameRule, EveryOperationMatchesNamesAlike) {
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    const std::string archive = DataFile("infozip-deflated.zip");
+    const std::vector<std::string> asked{"DOCS\\README.TXT"};
+
+    const UnzipOutcome listed = CallUnzip(ListingCommand(archive), asked);
+    EXPECT_EQ(listed.result, UNZIP_OK) << Recorded().printed;
+    ASSERT_EQ(Recorded().entries.size(), 1u);
+    EXPECT_EQ(Recorded().entries[0].name, "docs/readme.txt");
+
+    UnzipCommand test = ExtractCommand(archive, false, true);
+    test.testOnly = 1;
+    EXPECT_EQ(CallUnzip(test, asked).result, UNZIP_OK) << Recorded().printed;
+    EXPECT_NE(Recorded().printed.find("docs/readme.txt"), std::string::npos) << Recorded().printed;
+
+    EXPECT_EQ(CallUnzip(ExtractCommand(archive, true, true), asked).result, UNZIP_OK) << Recorded().printed;
+    EXPECT_TRUE(FileExists(scratch / "docs\\readme.txt"));
+
+    WriteFileBytes(scratch / "copy.zip", ReadFileBytes(archive));
+    const std::vector<std::string> before = EntryNames(scratch / "copy.zip");
+    ZipCall erase{scratch / "copy.zip", asked};
+    erase.deleteEntries = true;
+    ASSERT_EQ(CallZip(erase), ZIP_OK) << Recorded().printed;
+    std::vector<std::string> after = EntryNames(scratch / "copy.zip");
+    EXPECT_EQ(after.size() + 1, before.size());
+    EXPECT_EQ(std::count(after.begin(), after.end(), "docs/readme.txt"), 0);
 }

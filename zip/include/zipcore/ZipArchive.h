@@ -89,6 +89,9 @@ struct ExtractOptions {
     std::vector<std::string> names;        // empty: every entry; else entry names ('/' or '\' alike)
     std::function<bool(const std::string& path)> askOverwrite;  // Ask: true replaces the file; none keeps it
     std::function<void(const std::string& line)> message;       // one readable line per event
+    // The same lines, each with the status it reports (Skipped for a kept file, NotFound for a
+    // missing name, the damage for a damaged entry), for callers that weigh them.
+    std::function<void(Status status, const std::string& line)> report;
 };
 
 struct ExtractResult {
@@ -118,6 +121,9 @@ struct UpdateOptions {
     std::vector<std::string> remove;       // entry names to delete
     unsigned threads = 0;                  // compression threads; 0: every core
     std::function<void(const std::string& line)> message;
+    // The same lines, each with the status it reports: Ok for progress ("adding: ..."),
+    // Skipped or NothingToDo for what was passed over, the failure for a failure.
+    std::function<void(Status status, const std::string& line)> report;
 };
 
 struct UpdateResult {
@@ -144,6 +150,11 @@ Error AdjustOffsets(const std::string& path);
 std::string Utf8FromAnsi(const std::string& ansi);
 std::string AnsiFromUtf8(const std::string& utf8);
 #endif
+
+// Whether a name asked for means an entry is one rule for every operation: '\' equals '/',
+// and on Windows letter case does not count. Two names mean the same entries exactly when
+// their keys are equal.
+std::string EntryNameKey(const std::string& name);
 
 // MS-DOS date/time helpers (local time).
 void DosDateTimeFromUnix(int64_t unixTime, uint16_t& dosDate, uint16_t& dosTime);

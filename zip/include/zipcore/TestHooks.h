@@ -1,0 +1,16 @@
+#pragma once
+// Points where a test can step into the library to make its safety code run: faults that
+// cannot be caused from outside on demand. Empty in normal use.
+
+#include <functional>
+#include <string>
+
+namespace zipcore::testhooks {
+
+// Called with the finished temporary file of an update just before it is verified.
+extern std::function<void(const std::string& temporary)> beforeVerify;
+// Called on Windows when an archive is replaced, after the old file was moved aside and
+// before the new one is renamed into its place; returning false makes that rename fail.
+extern std::function<bool()> betweenRenames;
+
+}  // namespace zipcore::testhooks

@@ -1,0 +1,8 @@
+#include "zipcore/TestHooks.h"
+
+namespace zipcore::testhooks {
+
+std::function<void(const std::string& temporary)> beforeVerify;
+std::function<bool()> betweenRenames;
+
+}  // namespace zipcore::testhooks

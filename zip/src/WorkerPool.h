@@ -1,0 +1,92 @@
+#pragma once
+// A fixed set of threads that run queued jobs, used by extraction (writing files) and by the
+// update (compressing chunks). The calling thread keeps the jobs in its own order and waits for
+// each in turn, so results are consumed in a fixed order whatever order the threads finish in.
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace zipcore {
+
+// Job must have a `bool done` member, which only the pool writes (under its lock).
+template <typename Job>
+class WorkerPool {
+public:
+    // Runs one job; must not throw (a job's failure belongs in the job). Each thread makes its
+    // own runner, so a runner may keep state from job to job (a compressor, a scratch buffer).
+    using Runner = std::function<void(Job&)>;
+
+    WorkerPool(unsigned count, const std::function<Runner()>& makeRunner) {
+        try {
+            for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this, makeRunner] { work(makeRunner()); });
+        } catch (...) {
+            stop();
+            throw;
+        }
+    }
+    // Jobs not yet started are dropped; those running are finished.
+    ~WorkerPool() { stop(); }
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    void submit(std::shared_ptr<Job> job) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(std::move(job));
+        }
+        wake_.notify_one();
+    }
+    void waitFor(const Job& job) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [&] { return job.done; });
+    }
+    bool isDone(const Job& job) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return job.done;
+    }
+
+private:
+    void stop() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+            queue_.clear();
+        }
+        wake_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+        threads_.clear();
+    }
+
+    void work(const Runner& run) {
+        for (;;) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+                if (stopping_) return;
+                job = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            run(*job);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                job->done = true;
+            }
+            finished_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    std::deque<std::shared_ptr<Job>> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace zipcore
