@@ -49,7 +49,7 @@ BOOL CBrindleApp::InitInstance() {
     SetSettingsCompany(settingsCompany);
     InstallBrindleCommandDialogs();
     LoadRecentFileList();
-    CStartupScreen::EnableStartupScreen(ReadSettingInt("Settings", "ShowStartupScreen", 1) != 0);
+    CStartupScreen::EnableStartupScreen(ReadSettingInt("Settings", "ShowStartupScreen") != 0);
 
     SetDocumentTemplate(CreateDocumentTemplate());
 
@@ -94,7 +94,7 @@ BOOL CBrindleApp::PreTranslateMessage(MSG& message) {
 void CBrindleApp::OnFileOpen() {
     // The dialog starts where the last archive was opened; a folder that is gone leaves
     // the current directory as it is.
-    std::string folder = ReadSettingText("SavedDirs", "OpenFileDir", std::string());
+    std::string folder = ReadSettingText("SavedDirs", "OpenFileDir");
     if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
     FileDialogRequest request;
     request.defaultExtension = "ZIP";
