@@ -302,11 +302,7 @@ void CBrindleView::UpdateOpenArchiveState(CommandState& state) {
 }
 
 void CBrindleView::OnHelpTopics() {
-    std::string helpFile;
-    GetProgramDir(helpFile);
-    helpFile += "\\Brindle.hlp";
-    // Whether a help engine exists is the system's business; nothing is reported.
-    ShellExecuteA(nullptr, "open", helpFile.c_str(), nullptr, ".", SW_SHOWMAXIMIZED);
+    if (CApplication* application = GetApplication()) application->OpenHelpFile(nullptr);
 }
 
 void CBrindleView::ShowContextMenu(POINT screenPoint) {
