@@ -10,6 +10,7 @@
 #include "BrindleView.h"
 #include "MainFrame.h"
 #include "framework/PlatformDialogs.h"
+#include "PathHelpers.h"
 #include "Settings.h"
 #include "StartupScreen.h"
 #include "UserMessages.h"
@@ -27,7 +28,12 @@ const CommandEntry<CBrindleApp> CBrindleApp::commandTable[] = {
     {ID_APP_ABOUT, &CBrindleApp::OnAppAbout, nullptr},
 };
 
-CBrindleApp::CBrindleApp(std::string settingsCompany) : settingsCompany(std::move(settingsCompany)) {}
+CBrindleApp::CBrindleApp(std::string settingsCompany) : settingsCompany(std::move(settingsCompany)) {
+    // The help file is named after the program and lies beside it.
+    std::string programDir;
+    GetProgramDir(programDir);
+    SetHelpFilePath(programDir + "\\Brindle.hlp");
+}
 
 CBrindleApp::~CBrindleApp() {
     UninstallBrindleCommandDialogs();
@@ -49,7 +55,7 @@ BOOL CBrindleApp::InitInstance() {
     SetSettingsCompany(settingsCompany);
     InstallBrindleCommandDialogs();
     LoadRecentFileList();
-    CStartupScreen::EnableStartupScreen(ReadSettingInt("Settings", "ShowStartupScreen", 1) != 0);
+    CStartupScreen::EnableStartupScreen(ReadSettingInt("Settings", "ShowStartupScreen") != 0);
 
     SetDocumentTemplate(CreateDocumentTemplate());
 
@@ -94,7 +100,7 @@ BOOL CBrindleApp::PreTranslateMessage(MSG& message) {
 void CBrindleApp::OnFileOpen() {
     // The dialog starts where the last archive was opened; a folder that is gone leaves
     // the current directory as it is.
-    std::string folder = ReadSettingText("SavedDirs", "OpenFileDir", std::string());
+    std::string folder = ReadSettingText("SavedDirs", "OpenFileDir");
     if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
     FileDialogRequest request;
     request.defaultExtension = "ZIP";
@@ -105,6 +111,14 @@ void CBrindleApp::OnFileOpen() {
 }
 
 void CBrindleApp::OnAppAbout() { ShowAboutDialog(GetMainFrame()->GetHandle()); }
+
+std::string CBrindleApp::ReadProfileText(const char* section, const char* key) {
+    return ReadSettingText(section, key);
+}
+
+void CBrindleApp::WriteProfileText(const char* section, const char* key, const std::string& value) {
+    WriteSettingText(section, key, value);
+}
 
 bool CBrindleApp::OnCommand(UINT id) {
     return RunCommandFromTable(*this, commandTable, id) || CApplication::OnCommand(id);

@@ -19,6 +19,10 @@ public:
     bool OnCommand(UINT id) override;
     bool QueryCommandState(UINT id, CommandState& state) override;
 
+    // The profile is the settings store.
+    std::string ReadProfileText(const char* section, const char* key) override;
+    void WriteProfileText(const char* section, const char* key, const std::string& value) override;
+
 protected:
     // Joins CBrindleDoc, CMainFrame and CBrindleView under resource 128.
     virtual DocumentTemplate CreateDocumentTemplate();

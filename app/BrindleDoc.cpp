@@ -15,30 +15,12 @@
 #include "Settings.h"
 #include "UserMessages.h"
 #include "ZipHandler.h"
+#include "zipdll/FileContent.h"
 #include "framework/Application.h"
 #include "framework/FrameWindow.h"
 #include "resource.h"
 
 namespace {
-
-// Only a file whose recorded size is zero counts as empty here: the size comes from the
-// directory entry, so a file that another program holds open is never mistaken for one.
-bool IsTrulyZeroLength(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return false;
-    if (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    return attributes.nFileSizeHigh == 0 && attributes.nFileSizeLow == 0;
-}
-
-// Only the file's own name counts: a dot in a folder name (C:\OLD.ARJ\README) is no extension.
-std::string UpperExtensionWithDot(const std::string& path) {
-    std::string::size_type dot = path.rfind('.');
-    if (dot == std::string::npos) return std::string();
-    if (path.find_first_of("\\/", dot) != std::string::npos) return std::string();
-    std::string extension = path.substr(dot);
-    CharUpperBuffA(extension.data(), static_cast<DWORD>(extension.size()));
-    return extension;
-}
 
 HWND MainWindow() {
     CApplication* application = GetApplication();
@@ -106,7 +88,7 @@ BOOL CBrindleDoc::OnOpenDocument(const std::string& path) {
 
     // A zero-length archive (a fresh arj template, for one) is removed; the handler then
     // lists nothing and the first Add writes the archive anew.
-    if (IsTrulyZeroLength(path)) DeleteFileA(path.c_str());
+    if (ExamineFileContent(path.c_str()) == FileContent::Empty) DeleteFileA(path.c_str());
 
     SHAddToRecentDocs(SHARD_PATHA, path.c_str());
 
@@ -136,9 +118,10 @@ void CBrindleDoc::RecoverFromFailedOpen(CArchiveHandler* previousHandler, const 
 
 int CBrindleDoc::SelectHandler(const std::string& shortPath) {
     IArchiveView* view = GetArchiveView();
-    const std::string extension = UpperExtensionWithDot(shortPath);
+    std::string extension;
+    GetExtension(shortPath, extension);
 
-    if (extension == ".ZIP" || extension == ".EXE") {
+    if (extension == "ZIP" || extension == "EXE") {
         if (!zipHandler) {
             zipHandler.reset(new (std::nothrow) CZipHandler(view));
             if (!zipHandler) {
@@ -156,7 +139,7 @@ int CBrindleDoc::SelectHandler(const std::string& shortPath) {
         currentHandler = zipHandler.get();
         return 1;
     }
-    if (extension.size() > 1 && extension[1] == 'A') {
+    if (!extension.empty() && extension[0] == 'A') {
         if (!arjHandler) {
             arjHandler.reset(new (std::nothrow) CArjHandler(view));
             if (!arjHandler) {

@@ -19,13 +19,13 @@ namespace {
 struct ColumnLayout {
     const char* title;
     int format;
-    int defaultWidth;
 };
 
-// The titles are also the settings keys under which the widths are kept.
+// The titles are also the settings keys under which the widths are kept; the settings
+// store knows their defaults.
 const ColumnLayout kColumns[] = {
-    {"Name", LVCFMT_LEFT, 135}, {"Date", LVCFMT_RIGHT, 65},  {"Time", LVCFMT_RIGHT, 60},
-    {"Size", LVCFMT_RIGHT, 60}, {"Ratio", LVCFMT_RIGHT, 40}, {"Packed", LVCFMT_RIGHT, 60},
+    {"Name", LVCFMT_LEFT}, {"Date", LVCFMT_RIGHT},  {"Time", LVCFMT_RIGHT},
+    {"Size", LVCFMT_RIGHT}, {"Ratio", LVCFMT_RIGHT}, {"Packed", LVCFMT_RIGHT},
 };
 constexpr int kColumnCount = static_cast<int>(sizeof kColumns / sizeof kColumns[0]);
 
@@ -96,7 +96,7 @@ DWORD CBrindleView::GetListStyle() const {
 bool CBrindleView::OnViewCreated() {
     if (!CreateColumns()) return false;
     // Read once: a changed setting shows at the next start.
-    if (ReadSettingInt("Settings", "DisplayIcons", 1) == 0) return true;
+    if (ReadSettingInt("Settings", "DisplayIcons") == 0) return true;
     return CreateIcons();
 }
 
@@ -105,7 +105,7 @@ bool CBrindleView::CreateColumns() {
         LVCOLUMNA column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = kColumns[index].format;
-        column.cx = ReadSettingInt("Window", kColumns[index].title, kColumns[index].defaultWidth);
+        column.cx = ReadSettingInt("Window", kColumns[index].title);
         column.pszText = const_cast<char*>(kColumns[index].title);
         column.iSubItem = index;
         if (SendMessageA(GetListControl(), LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)) != index)
@@ -302,11 +302,7 @@ void CBrindleView::UpdateOpenArchiveState(CommandState& state) {
 }
 
 void CBrindleView::OnHelpTopics() {
-    std::string helpFile;
-    GetProgramDir(helpFile);
-    helpFile += "\\Brindle.hlp";
-    // Whether a help engine exists is the system's business; nothing is reported.
-    ShellExecuteA(nullptr, "open", helpFile.c_str(), nullptr, ".", SW_SHOWMAXIMIZED);
+    if (CApplication* application = GetApplication()) application->OpenHelpFile(nullptr);
 }
 
 void CBrindleView::ShowContextMenu(POINT screenPoint) {

@@ -40,7 +40,7 @@ int CMainFrame::OnCreate(CREATESTRUCTA& create) {
 }
 
 void CMainFrame::RestorePlacement() {
-    if (ReadSettingInt("Window", "fMaximized", 0) != 0) {
+    if (ReadSettingInt("Window", "fMaximized") != 0) {
         // The stored rectangle belongs to the restored window of an earlier run and is
         // left alone; restoring gives what the system chose for this one.
         SetInitialShowCommand(SW_SHOWMAXIMIZED);
@@ -48,8 +48,8 @@ void CMainFrame::RestorePlacement() {
     }
     RECT placed{};
     GetWindowRect(GetHandle(), &placed);
-    int height = ReadSettingInt("Window", "cy", 350);
-    int width = ReadSettingInt("Window", "cx", 450);
+    int height = ReadSettingInt("Window", "cy");
+    int width = ReadSettingInt("Window", "cx");
     int top = ReadSettingInt("Window", "y", placed.top);
     int left = ReadSettingInt("Window", "x", placed.left);
     // Used as stored: a window saved on a screen that is gone stays where it was put.

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "UserMessages.h"
+#include "zipdll/FileContent.h"
 
 namespace {
 
@@ -74,6 +75,8 @@ void CutLastComponent(std::string& path) {
 void GetExtension(const std::string& name, std::string& extension) {
     std::string::size_type dot = name.find_last_of('.');
     if (dot == std::string::npos) return;
+    // Only the last component counts: a dot in a folder name (C:\OLD.ARJ\README) is none.
+    if (name.find_first_of("\\/", dot) != std::string::npos) return;
     extension = name.substr(dot + 1);
     UpperCaseInPlace(extension);
 }
@@ -84,10 +87,5 @@ void LastComponent(std::string& path) {
 }
 
 int IsFileEmptyOrMissing(const std::string& path) {
-    // The size comes from the file's attributes, not from an exclusive open: a file that
-    // another program holds open still has its data, and callers delete "empty" archives.
-    WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return 1;
-    if (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 1;
-    return (attributes.nFileSizeHigh == 0 && attributes.nFileSizeLow == 0) ? 1 : 0;
+    return ExamineFileContent(path.c_str()) == FileContent::NotEmpty ? 0 : 1;
 }

@@ -13,7 +13,8 @@ void GetProgramDir(std::string& dir);
 // C:\DIR\FILE.ZIP becomes C:\DIR.
 void CutLastComponent(std::string& path);
 
-// The upper-cased text after the last dot; extension is left as it was when there is no dot.
+// The upper-cased text after the last dot of the last component; extension is left as it
+// was when that component has no dot.
 void GetExtension(const std::string& name, std::string& extension);
 
 // C:\DIR\NAME becomes \NAME.

@@ -5,7 +5,7 @@ packages=(
     cmake make g++ python3
     mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix
     libz-mingw-w64-dev zlib1g-dev googletest
-    wine64 xvfb xauth x11-apps x11-utils imagemagick
+    wine64 xvfb xauth x11-apps x11-utils openbox imagemagick
     zip unzip arj p7zip-full halibut
     clang libclang-rt-14-dev
 )

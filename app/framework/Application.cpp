@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -197,8 +198,12 @@ int CApplication::ExitInstance() {
     CloseMainFrameWithoutQuit();
     document.reset();
     frame.reset();
-    if (recentListLoaded) recentFiles.WriteList();
+    if (recentListLoaded) recentFiles.WriteList(*this);
     return 0;
+}
+
+void CApplication::OpenHelpFile(HWND owner) const {
+    ShellExecuteA(owner, "open", helpFilePath.c_str(), nullptr, ".", SW_SHOWMAXIMIZED);
 }
 
 BOOL CApplication::PreTranslateMessage(MSG& message) {

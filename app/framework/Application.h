@@ -35,7 +35,8 @@ struct CommandLineInfo {
 };
 CommandLineInfo ParseCommandLine(const std::string& arguments);
 
-class CApplication : public CCommandTarget {
+// The program supplies its profile (where the recent-file list is kept) and its help file.
+class CApplication : public CCommandTarget, public IProfileStore {
 public:
     CApplication();
     ~CApplication() override;
@@ -69,6 +70,11 @@ public:
     HINSTANCE GetInstance() const { return instance; }
     CRecentFileList& GetRecentFileList() { return recentFiles; }
 
+    void SetHelpFilePath(std::string path) { helpFilePath = std::move(path); }
+    // Hands the help file to the shell; whether anything can show it is the shell's
+    // business, so a failure is not reported.
+    void OpenHelpFile(HWND owner) const;
+
     // Runs the exit steps: document close, frame destroyed, WM_QUIT posted. The document
     // itself is deleted and the recent list written in ExitInstance.
     void CloseMainFrame();
@@ -82,7 +88,7 @@ protected:
     // empty document." and returns FALSE when one of them fails.
     BOOL CreateNewDocument();
     void LoadRecentFileList() {
-        recentFiles.ReadList();
+        recentFiles.ReadList(*this);
         recentListLoaded = true;
     }
 
@@ -97,6 +103,7 @@ private:
     std::unique_ptr<CDocument> document;
     std::unique_ptr<CFrameWindow> frame;
     CRecentFileList recentFiles;
+    std::string helpFilePath;
     bool frameClosed = false;
     bool recentListLoaded = false;   // a list never read must not overwrite the stored one
 };

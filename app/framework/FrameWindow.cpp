@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "PathHelpers.h"
 #include "framework/Application.h"
 #include "framework/Document.h"
 #include "framework/View.h"
@@ -192,12 +191,7 @@ void CFrameWindow::ToggleStatusBar() { ToggleBar(statusBar); }
 void CFrameWindow::UpdateStatusBarState(CommandState& state) { QueryBarState(statusBar, state); }
 
 void CFrameWindow::OpenHelpFile() {
-    // The help file is named after the program and lies beside it; whether anything can
-    // show it is the shell's business, so a failure is not reported.
-    std::string helpFile;
-    GetProgramDir(helpFile);
-    helpFile += "\\Brindle.hlp";
-    ShellExecuteA(GetHandle(), "open", helpFile.c_str(), nullptr, ".", SW_SHOWMAXIMIZED);
+    if (CApplication* application = GetApplication()) application->OpenHelpFile(GetHandle());
 }
 
 void CFrameWindow::CloseFrame() { PostMessageA(GetHandle(), WM_CLOSE, 0, 0); }

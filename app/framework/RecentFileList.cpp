@@ -1,8 +1,6 @@
 #include "framework/RecentFileList.h"
 #include "framework/FrameworkIds.h"
 
-#include "Settings.h"
-
 namespace {
 
 const char kSection[] = "Recent File List";
@@ -29,18 +27,19 @@ std::string MenuLabel(std::size_t index, const std::string& path) {
 
 CRecentFileList::CRecentFileList(std::size_t capacity) : capacity(capacity) {}
 
-void CRecentFileList::ReadList() {
+void CRecentFileList::ReadList(IProfileStore& profile) {
     paths.clear();
     for (std::size_t index = 0; index < capacity; ++index) {
-        std::string path = ReadSettingText(kSection, EntryKey(index).c_str(), std::string());
+        std::string path = profile.ReadProfileText(kSection, EntryKey(index).c_str());
         if (!path.empty()) paths.push_back(path);
     }
 }
 
-void CRecentFileList::WriteList() const {
+void CRecentFileList::WriteList(IProfileStore& profile) const {
     // Every slot is written, so entries that were removed do not come back at the next start.
     for (std::size_t index = 0; index < capacity; ++index)
-        WriteSettingText(kSection, EntryKey(index).c_str(), index < paths.size() ? paths[index] : std::string());
+        profile.WriteProfileText(kSection, EntryKey(index).c_str(),
+                                 index < paths.size() ? paths[index] : std::string());
 }
 
 void CRecentFileList::Add(const std::string& path) {

@@ -1,5 +1,5 @@
 #pragma once
-// The recent-file list: newest first, at most capacity paths, kept in the settings store
+// The recent-file list: newest first, at most capacity paths, kept in the program's profile
 // under "Recent File List" as "File1".."FileN", shown in the File menu where the
 // "Recent File" item (the first recent-file command id) stands.
 
@@ -9,12 +9,22 @@
 #include <string>
 #include <vector>
 
+// Where the program keeps its texts by section and key; an absent key reads "".
+class IProfileStore {
+public:
+    virtual std::string ReadProfileText(const char* section, const char* key) = 0;
+    virtual void WriteProfileText(const char* section, const char* key, const std::string& value) = 0;
+
+protected:
+    ~IProfileStore() = default;
+};
+
 class CRecentFileList {
 public:
     explicit CRecentFileList(std::size_t capacity);
 
-    void ReadList();
-    void WriteList() const;
+    void ReadList(IProfileStore& profile);
+    void WriteList(IProfileStore& profile) const;
 
     // Moves path (compared without regard to case) to the top, dropping the oldest entry
     // when the list is full.

@@ -57,7 +57,25 @@ std::string ScreenshotFolder() {
     return folder;
 }
 
-bool SaveWindowBitmap(HWND window, const std::string& path) {
+namespace {
+
+// A window manager honours a raise only when it allows it; a window kept on top for the
+// capture is not covered by another test program's window on the same display.
+void KeepOnTopWhileCapturing(HWND window, bool onTop) {
+    SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!onTop) return;
+    // Only paints are handled here: the caller may be inside a modal loop or wait for a
+    // timer of its own. Peeking also lets Wine take in the window manager's answer.
+    for (int round = 0; round < 10; ++round) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+        Sleep(30);
+    }
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool SaveScreenArea(HWND window, const std::string& path) {
     RECT outer{};
     if (!GetWindowRect(window, &outer)) return false;
     const int width = outer.right - outer.left;
@@ -102,4 +120,14 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return written;
+}
+
+}  // namespace
+
+bool SaveWindowBitmap(HWND window, const std::string& path) {
+    const bool wasOnTop = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (!wasOnTop) KeepOnTopWhileCapturing(window, true);
+    const bool saved = SaveScreenArea(window, path);
+    if (!wasOnTop) KeepOnTopWhileCapturing(window, false);
+    return saved;
 }

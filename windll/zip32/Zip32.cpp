@@ -5,6 +5,7 @@
 
 #include "DllPrinter.h"
 #include "zipdll/ZipDllInterface.h"
+#include "zipdll/FileContent.h"
 #include "zipcore/ZipArchive.h"
 #include "AnsiNames.h"
 
@@ -99,11 +100,7 @@ bool IsExistingFolder(const std::string& path) {
 class EmptyArchiveStandIn {
 public:
     explicit EmptyArchiveStandIn(const std::string& path) : path(path) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeLow == 0 &&
-            data.nFileSizeHigh == 0)
-            removed = DeleteFileA(path.c_str()) != 0;
+        if (ExamineFileContent(path.c_str()) == FileContent::Empty) removed = DeleteFileA(path.c_str()) != 0;
     }
     void Restore() {
         if (!removed) return;

@@ -54,7 +54,7 @@ void WindowTest::StartWindow() {
 }
 
 // Under Xvfb without a window manager, Wine waits about two seconds for every top-level
-// window it hides; that is where most of each test's time goes.
+// window it hides; the test scripts therefore start one on their display.
 void WindowTest::CloseWindow() {
     application->CloseMainFrame();
     while (application->ProcessPendingMessages()) {

@@ -3,6 +3,7 @@
 #include "FrameTestSupport.h"
 
 #include <algorithm>
+#include <map>
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -292,4 +293,42 @@ TEST(CommandLineRules, UnknownSwitchIsNotTakenForAFileName) {
     CommandLineInfo info = ParseCommandLine("/verbose b.zip");
     EXPECT_EQ(info.request, CommandLineInfo::Request::OpenFile);
     EXPECT_EQ(info.fileName, "b.zip");
+}
+
+namespace {
+
+// A profile in memory, keyed "section|key", for the list on its own.
+class MemoryProfile : public IProfileStore {
+public:
+    std::map<std::string, std::string> values;
+
+    std::string ReadProfileText(const char* section, const char* key) override {
+        auto found = values.find(std::string(section) + "|" + key);
+        return found == values.end() ? std::string() : found->second;
+    }
+    void WriteProfileText(const char* section, const char* key, const std::string& value) override {
+        values[std::string(section) + "|" + key] = value;
+    }
+};
+
+}  // namespace
+
+TEST(RecentFileListProfile, ReadsTheFilledSlotsAndWritesEverySlotBack) {
+    MemoryProfile profile;
+    profile.values["Recent File List|File1"] = "C:\\A.ZIP";
+    profile.values["Recent File List|File3"] = "C:\\C.ZIP";
+    profile.values["Recent File List|File5"] = "C:\\BEYOND.ZIP";   // past the capacity
+    CRecentFileList list(4);
+    list.ReadList(profile);
+    ASSERT_EQ(list.GetCount(), 2u);
+    EXPECT_EQ(list[0], "C:\\A.ZIP");
+    EXPECT_EQ(list[1], "C:\\C.ZIP");
+
+    list.Remove(0);
+    list.WriteList(profile);
+    EXPECT_EQ(profile.values["Recent File List|File1"], "C:\\C.ZIP");
+    // A removed entry must not come back at the next start: its old slot is cleared.
+    EXPECT_EQ(profile.values["Recent File List|File3"], "");
+    EXPECT_EQ(profile.values.count("Recent File List|File4"), 1u);
+    EXPECT_EQ(profile.values["Recent File List|File5"], "C:\\BEYOND.ZIP");
 }

@@ -85,6 +85,13 @@ TEST(PathComponents, NameWithoutDotLeavesExtensionAsItWas) {
     std::string extension = "before";
     GetExtension("README", extension);
     EXPECT_EQ(extension, "before");
+    // A dot in a folder name, of a path or of an entry inside an archive, is no extension.
+    GetExtension("C:\\OLD.ARJ\\README", extension);
+    EXPECT_EQ(extension, "before");
+    GetExtension("docs.v2/readme", extension);
+    EXPECT_EQ(extension, "before");
+    GetExtension("C:\\OLD.ARJ\\NEW.Zip", extension);
+    EXPECT_EQ(extension, "ZIP");
 }
 
 TEST(EmptyOrMissing, ZeroLengthFileIsEmptyAndOneByteIsNot) {
