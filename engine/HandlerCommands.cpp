@@ -22,8 +22,6 @@ int NotAvailableYet() {
 
 int CArchiveHandler::ExtractCommand() { return NotAvailableYet(); }
 
-int CArchiveHandler::DeleteCommand() { return NotAvailableYet(); }
-
 int CArchiveHandler::MakeExeCommand() { return NotAvailableYet(); }
 
 int CArchiveHandler::MakeWin95ExeCommand() { return NotAvailableYet(); }
@@ -35,5 +33,3 @@ int CArchiveHandler::AddFiles(NameList names) {
 }
 
 int CArchiveHandler::AddCommand() { return NotAvailableYet(); }
-
-int CArchiveHandler::ViewCommand() { return NotAvailableYet(); }
