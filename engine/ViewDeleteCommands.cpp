@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <new>
+#include <vector>
 
 #include "ArchiveHandler.h"
 #include "Settings.h"
@@ -53,17 +54,19 @@ bool StartsWithNoCase(const std::string& text, const std::string& head) {
                                                        static_cast<int>(head.size())) == CSTR_EQUAL;
 }
 
-// The file that extracting entryName into folder wrote: the name as the library cleaned it
+// Where extracting entryName into folder puts its file: the name as the library cleans it
 // (no drive, no leading separator, no ".."), with backslashes. False for a name the library
-// refuses, a folder entry, and anything not on disk below the folder now: such an entry was
-// not extracted, and whatever else answers to its raw name is not ours to open.
+// refuses and for a folder entry; whatever answers to such a raw name is not ours to open.
 bool ExtractedFile(const std::string& folder, const std::string& entryName, std::string& file) {
     std::string relative;
     if (!zipcore::ExtractedRelativePath(entryName, '\\', relative)) return false;
     const std::string root = FullPath(folder);
     file = FullPath(folder + relative);
-    if (root.empty() || !StartsWithNoCase(file, root)) return false;
-    const DWORD attributes = GetFileAttributesA(file.c_str());
+    return !root.empty() && StartsWithNoCase(file, root);
+}
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -84,16 +87,21 @@ int CArchiveHandler::ViewCommand() {
         messageLog.clear();
         const std::string folder = TemporaryFolder();
         WaitCursor wait;
-        if (!Extract(folder, 1, 0, 0)) return 0;
         NameList names;
-        if (view && !view->GetSelectedNames(names)) {
-            ReportNoMemory();
-            return 1;
-        }
+        if (view && !view->GetSelectedNames(names)) return ReportNoMemory();
+        // The copies an earlier View left go first (extraction would replace them anyway):
+        // a file found afterwards is then one this extraction wrote, never a stale copy of
+        // an entry that failed or is no longer in the archive.
+        std::vector<std::string> files;
         for (const std::string& name : names) {
             std::string file;
-            if (ExtractedFile(folder, name, file)) OpenExtractedFile(file, viewer);
+            if (!ExtractedFile(folder, name, file)) continue;
+            if (IsFile(file)) DeleteFileA(file.c_str());
+            files.push_back(file);
         }
+        if (!Extract(folder, 1, 0, 0)) return 0;
+        for (const std::string& file : files)
+            if (IsFile(file)) OpenExtractedFile(file, viewer);
         return 1;
     } catch (const std::bad_alloc&) {
         return ReportNoMemory();
