@@ -2,6 +2,7 @@
 // with nothing stored, the folder field's enable rule, the restart notice, the Browse buttons,
 // and what OK and Cancel leave in the settings store.
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <functional>
@@ -56,7 +57,7 @@ protected:
         Click(page, id);
     }
     void Screenshot(HWND sheet, const char* name) {
-        RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         for (int round = 0; round < 20; ++round) {
             Pump();
             Sleep(10);
