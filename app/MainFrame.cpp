@@ -3,8 +3,8 @@
 #include <shellapi.h>
 
 #include "Settings.h"
+#include "SettingsSheet.h"
 #include "StartupScreen.h"
-#include "UserMessages.h"
 #include "resource.h"
 
 const char kWebSiteAddress[] = "https://brindle.example.org/";
@@ -56,9 +56,7 @@ void CMainFrame::RestorePlacement() {
     MoveWindow(GetHandle(), left, top, width, height, TRUE);
 }
 
-void CMainFrame::OnSettings() {
-    ShowMessage("The settings sheet is not available yet.", MB_OK | MB_ICONINFORMATION);
-}
+void CMainFrame::OnSettings() { ShowSettingsSheet(GetHandle()); }
 
 void CMainFrame::OnWebSite() { ShellExecuteA(nullptr, "open", kWebSiteAddress, nullptr, nullptr, SW_RESTORE); }
 

@@ -22,8 +22,6 @@ int NotAvailableYet() {
 
 int CArchiveHandler::ExtractCommand() { return NotAvailableYet(); }
 
-int CArchiveHandler::DeleteCommand() { return NotAvailableYet(); }
-
 int CArchiveHandler::AddFiles(NameList names) {
     // The list is ours from the call on; release it now rather than when the frame unwinds.
     NameList().swap(names);
@@ -31,5 +29,3 @@ int CArchiveHandler::AddFiles(NameList names) {
 }
 
 int CArchiveHandler::AddCommand() { return NotAvailableYet(); }
-
-int CArchiveHandler::ViewCommand() { return NotAvailableYet(); }

@@ -1,10 +1,12 @@
 // Damaged and malicious archives: every one ends in its own status with a message,
 // nothing lands outside the target folder, no partial file stays behind, no crash.
 #include "TestSupport.h"
+#include "zipcore/ExtractedNames.h"
 #include "zipcore/ZipArchive.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace ziptest;
@@ -367,4 +369,27 @@ TEST(HostileData, CorruptDeflateStreamIsReportedNotCrashed) {
     EXPECT_TRUE(error.status == Status::CrcMismatch || error.status == Status::SizeMismatch ||
                 error.status == Status::Truncated)
         << error.message;
+}
+
+// Callers that open what was extracted find each file through ExtractedRelativePath; it must
+// name exactly the file Extract wrote, and nothing for a name Extract refused.
+TEST(HostileNames, ExtractedRelativePathNamesTheFileThatExtractWrote) {
+    Sandbox box;
+    RawZip zip;
+    const std::vector<std::string> names = {"../../up.txt", "C:\\w\\drive.txt", "a/../../mid.txt", "/abs.txt",
+                                            "dir/sub/deep.txt", "CON", "bad|name", "folder/", ".."};
+    for (const std::string& name : names) zip.entries.push_back({name, name.back() == '/' ? "" : "content of " + name});
+    box.extract(zip);
+    std::vector<std::string> named;
+    for (const std::string& name : names) {
+        std::string relative;
+        if (!zipcore::ExtractedRelativePath(name, '/', relative)) continue;
+        named.push_back("target/" + relative);
+        EXPECT_EQ(ReadFile(box.target() + "/" + relative), "content of " + name) << name;
+    }
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(named, (std::vector<std::string>{"target/a/mid.txt", "target/abs.txt", "target/dir/sub/deep.txt",
+                                               "target/up.txt", "target/w/drive.txt"}));
+    EXPECT_EQ(FilesBelow(box.target()), (std::vector<std::string>{"a/mid.txt", "abs.txt", "dir/sub/deep.txt", "up.txt",
+                                                                 "w/drive.txt"}));
 }

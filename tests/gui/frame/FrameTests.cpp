@@ -263,13 +263,6 @@ TEST_F(MainFrameTest, PlainLetterWithoutCtrlIsAKeyForTheList) {
     EXPECT_TRUE(Events().Contains("key " + std::to_string('V')));
 }
 
-TEST_F(MainFrameTest, SettingsCommandSaysTheSheetIsNotThereYet) {
-    ChooseCommand(ID_FILE_SETTINGS);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "The settings sheet is not available yet.");
-    EXPECT_EQ(presenter.messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
-}
-
 TEST_F(MainFrameTest, FrameCarriesTheProgramIconAndTheMenuBar) {
     EXPECT_NE(GetClassLongPtrA(MainWindow(), GCLP_HICON), 0);
     EXPECT_EQ(GetClassLongPtrA(MainWindow(), GCLP_HCURSOR), 0);   // the class cursor is removed

@@ -353,3 +353,29 @@ TEST_F(ArjHandlerTest, AFailingArjIsReportedOnceAndFailsTheOperation) {
     EXPECT_EQ(handler.AddFile(file, 0, 0, 9), 1);
     EXPECT_TRUE(presenter.messages.empty());
 }
+
+TEST_F(ArjHandlerTest, DeleteCommandAsksThenDeletesEachNameAndListsAgain) {
+    UseListing(kListing);
+    view.selection = {"data.bin"};
+    presenter.answers = {IDNO};
+    EXPECT_EQ(handler.DeleteCommand(), 1);
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(view.clearCount, 0);
+
+    presenter.answers = {IDYES};
+    EXPECT_EQ(handler.DeleteCommand(), 1);
+    ASSERT_EQ(presenter.messages.size(), 2u);
+    EXPECT_EQ(presenter.messages[1].text, "Are you sure you want to delete selected files?");
+    std::vector<FakeArjCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "DATA.BIN"}));
+    EXPECT_EQ(calls[1].arguments, (std::vector<std::string>{"v", ShortUpperPath(archive)}));
+    EXPECT_EQ(view.rows.size(), 2u);
+
+    // Without ARJ the delete fails with its notice, and the list is still read again.
+    WriteSettingText("Locations", "ARJ.EXE", "");
+    WriteSettingInt("Settings", "PromptOnDelete", 0);
+    EXPECT_EQ(handler.DeleteCommand(), 0);
+    EXPECT_EQ(presenter.messages.back().text, kNotInstalled);
+    EXPECT_EQ(view.clearCount, 2);
+}

@@ -1,0 +1,19 @@
+#include "zipcore/ExtractedNames.h"
+
+#include "Names.h"
+
+namespace zipcore {
+
+bool ExtractedRelativePath(const std::string& storedName, char separator, std::string& relative) {
+    relative.clear();
+    if (!storedName.empty() && (storedName.back() == '/' || storedName.back() == '\\')) return false;
+    names::SafePath safe;
+    if (!names::MakeSafe(storedName, safe) || safe.components.empty()) return false;
+    for (const std::string& part : safe.components) {
+        if (!relative.empty()) relative += separator;
+        relative += part;
+    }
+    return true;
+}
+
+}  // namespace zipcore
