@@ -20,20 +20,10 @@ int NotAvailableYet() {
 
 }  // namespace
 
-int CArchiveHandler::ExtractCommand() { return NotAvailableYet(); }
-
 int CArchiveHandler::DeleteCommand() { return NotAvailableYet(); }
 
 int CArchiveHandler::MakeExeCommand() { return NotAvailableYet(); }
 
 int CArchiveHandler::MakeWin95ExeCommand() { return NotAvailableYet(); }
-
-int CArchiveHandler::AddFiles(NameList names) {
-    // The list is ours from the call on; release it now rather than when the frame unwinds.
-    NameList().swap(names);
-    return NotAvailableYet();
-}
-
-int CArchiveHandler::AddCommand() { return NotAvailableYet(); }
 
 int CArchiveHandler::ViewCommand() { return NotAvailableYet(); }
