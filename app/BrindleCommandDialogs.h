@@ -1,7 +1,7 @@
 #pragma once
 // The archive window's side of the command dialogs (engine/CommandDialogs.h). Each dialog
-// is one public function over the main window, in its own file (AddFilesDialog.cpp,
-// ExtractDialog.cpp ...); the ones not written yet are in PendingDialogs.cpp.
+// is one public function over the main window, in its own file (AddDialogs.cpp,
+// ExtractDialog.cpp ...).
 
 #include <windows.h>
 
@@ -13,6 +13,8 @@ bool ChooseFilesToAdd(HWND owner, NameList& names);
 bool ShowAddFilesDialog(HWND owner, AddOptions& options);
 // The Extract dialog (template 130).
 bool ShowExtractDialog(HWND owner, ExtractOptions& options);
+// The folder the Extract dialog proposes under the download folder for an archive.
+std::string FolderUnderDownloads(const std::string& downloadFolder, const std::string& archivePath);
 
 // Installs the window's dialogs for the engine's commands, unless a test has installed its
 // own; UninstallBrindleCommandDialogs removes only ours.

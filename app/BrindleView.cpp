@@ -207,6 +207,11 @@ int CBrindleView::GetSelectedNames(NameList& names) {
     return 1;
 }
 
+int CBrindleView::GetSelectedCount() {
+    SyncItemCount();
+    return static_cast<int>(SendMessageA(GetListControl(), LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
 int CBrindleView::GetAllNames(NameList& names) {
     names.clear();
     try {

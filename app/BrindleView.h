@@ -38,6 +38,8 @@ public:
     int GetSelectedNames(NameList& names) override;
     int GetAllNames(NameList& names) override;
     void SetStatusText(const std::string& text) override;
+    int GetSelectedCount() override;
+    int GetEntryCount() override { return GetRowCount(); }
 
     // Pane 0: totals of all rows; pane 1: totals of the selected rows.
     void UpdateSelectionStatus();

@@ -26,6 +26,16 @@ public:
     virtual int GetSelectedNames(NameList& names) = 0;
     virtual int GetAllNames(NameList& names) = 0;
     virtual void SetStatusText(const std::string& text) = 0;
+    // How many rows are selected, and how many there are. A list control answers both at
+    // once; the defaults count the names.
+    virtual int GetSelectedCount() {
+        NameList names;
+        return GetSelectedNames(names) ? static_cast<int>(names.size()) : 0;
+    }
+    virtual int GetEntryCount() {
+        NameList names;
+        return GetAllNames(names) ? static_cast<int>(names.size()) : 0;
+    }
 
 protected:
     ~IArchiveView() = default;

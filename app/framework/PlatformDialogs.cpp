@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <new>
+
 namespace {
 
 IPlatformDialogs* installedDialogs = nullptr;
@@ -36,12 +38,66 @@ void FillFileDialog(OPENFILENAMEA& dialog, HWND owner, const FileDialogRequest& 
     }
 }
 
+// A multiple selection may need more room than any fixed buffer holds, and a dialog whose
+// buffer is too small ends as if cancelled. The hook below grows the buffer each time the
+// selection changes, before the dialog writes the names into it: the dialog reads the
+// buffer's address and size from its record when it ends. The request's own hook, if any,
+// sees every message after it, and its own data at WM_INITDIALOG.
+struct GrowingSelection {
+    OPENFILENAMEA* dialog;
+    std::vector<char>* fileName;
+    LPOFNHOOKPROC hook;
+    LPARAM hookData;
+};
+
+void MakeRoomForSelection(HWND fileDialog, GrowingSelection& state) {
+    // Both answer the length they need, terminator included, when given no buffer. The
+    // quoted names of the file-name box take more room than the list they become.
+    const LRESULT spec = SendMessageA(fileDialog, CDM_GETSPEC, 0, 0);
+    const LRESULT folder = SendMessageA(fileDialog, CDM_GETFOLDERPATH, 0, 0);
+    if (spec <= 0 || folder < 0) return;
+    const std::size_t needed = static_cast<std::size_t>(spec) + static_cast<std::size_t>(folder) + 2;
+    if (needed <= state.fileName->size()) return;
+    // Doubling keeps a selection that grows a name at a time to a few copies.
+    state.fileName->resize(needed * 2, '\0');
+    state.dialog->lpstrFile = state.fileName->data();
+    state.dialog->nMaxFile = static_cast<DWORD>(state.fileName->size());
+}
+
+UINT_PTR CALLBACK GrowingSelectionHook(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<GrowingSelection*>(GetWindowLongPtrA(child, GWLP_USERDATA));
+    if (message == WM_INITDIALOG) {
+        OPENFILENAMEA* dialog = reinterpret_cast<OPENFILENAMEA*>(lParam);
+        state = reinterpret_cast<GrowingSelection*>(dialog->lCustData);
+        SetWindowLongPtrA(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+        if (state->hook == nullptr) return 0;
+        OPENFILENAMEA forHook = *dialog;
+        forHook.lCustData = state->hookData;
+        return state->hook(child, message, wParam, reinterpret_cast<LPARAM>(&forHook));
+    }
+    if (state == nullptr) return 0;
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_SELCHANGE) {
+        try {
+            MakeRoomForSelection(GetParent(child), *state);
+        } catch (const std::bad_alloc&) {
+            // The buffer stays as it is; a selection too long for it ends as a Cancel.
+        }
+    }
+    return state->hook != nullptr ? state->hook(child, message, wParam, lParam) : 0;
+}
+
 class RealDialogs : public IPlatformDialogs {
 public:
     bool ChooseOpenFiles(HWND owner, const FileDialogRequest& request, std::vector<std::string>& paths) override {
         OPENFILENAMEA dialog;
         std::vector<char> filter, fileName;
         FillFileDialog(dialog, owner, request, filter, fileName);
+        GrowingSelection growing{&dialog, &fileName, request.hook, request.hookData};
+        if ((request.flags & OFN_ALLOWMULTISELECT) != 0) {
+            dialog.lpfnHook = &GrowingSelectionHook;
+            dialog.lCustData = reinterpret_cast<LPARAM>(&growing);
+            dialog.Flags |= OFN_ENABLEHOOK;
+        }
         if (!GetOpenFileNameA(&dialog)) return false;
         // Without multiple selection the buffer may hold what is left of a longer initial
         // name after the chosen path's terminator.

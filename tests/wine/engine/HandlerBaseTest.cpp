@@ -87,18 +87,4 @@ TEST(MessageLog, LibraryOutputGoesToTheHandlerWhoseOperationRuns) {
     EXPECT_EQ(other.GetErrorLog(), "echo extract B\n");
 }
 
-TEST(PendingCommands, SayTheyAreNotAvailableAndFail) {
-    RecordingPresenter presenter;
-    EchoHandler handler(nullptr);
-    EXPECT_EQ(handler.ExtractCommand(), 0);
-    EXPECT_EQ(handler.AddCommand(), 0);
-    EXPECT_EQ(handler.AddFiles(NameList{"C:\\A.TXT", "C:\\B.TXT"}), 0);
-    ASSERT_EQ(presenter.messages.size(), 3u);
-    for (const RecordedMessage& message : presenter.messages) {
-        EXPECT_EQ(message.text, "This command is not available yet.");
-        EXPECT_EQ(message.style, static_cast<unsigned>(MB_ICONEXCLAMATION));
-        EXPECT_EQ(message.caption, "Brindle");
-    }
-}
-
 }  // namespace

@@ -1,0 +1,190 @@
+// The Add and Extract commands of the handler base, with their dialogs answered by a double:
+// which names reach AddFile, which files a move removes, what is remembered, and what the
+// Extract dialog is told and what Extract receives.
+#include <gtest/gtest.h>
+
+#include "ArchiveHandler.h"
+#include "CommandDialogs.h"
+#include "EngineTestSupport.h"
+#include "Settings.h"
+#include "TestSupport/ScratchSettings.h"
+
+namespace {
+
+struct AddCall {
+    std::string name;
+    int storePath, recurse, level;
+};
+
+// Records AddFile, Extract and Refresh; AddFile fails for the names listed in failing.
+class RecordingHandler : public CArchiveHandler {
+public:
+    using CArchiveHandler::CArchiveHandler;
+    int Extract(const std::string& target, int overwrite, int junk, int all) override {
+        extracts.push_back(target + "|" + std::to_string(overwrite) + std::to_string(junk) + std::to_string(all));
+        return 7;
+    }
+    int AddFile(const std::string& name, int storePath, int recurse, int level) override {
+        adds.push_back({name, storePath, recurse, level});
+        for (const std::string& bad : failing)
+            if (bad == name) return 0;
+        return 1;
+    }
+    int DeleteEntries(const NameList&) override { return 1; }
+    int Refresh() override {
+        ++refreshes;
+        return 1;
+    }
+    void Log(const std::string& text) { messageLog += text; }
+
+    std::vector<AddCall> adds;
+    std::vector<std::string> extracts;
+    std::vector<std::string> failing;
+    int refreshes = 0;
+};
+
+class ScriptedCommandDialogs : public ICommandDialogs {
+public:
+    ScriptedCommandDialogs() { SetCommandDialogs(this); }
+    ~ScriptedCommandDialogs() { SetCommandDialogs(nullptr); }
+    bool ChooseFilesToAdd(NameList& names) override {
+        folderAtChoice = CurrentDirectory();
+        names = chosen;
+        if (!moveTo.empty()) SetCurrentDirectoryA(moveTo.c_str());   // as the user browses
+        return !chosen.empty();
+    }
+    bool AskAddOptions(AddOptions& options) override {
+        ++addDialogs;
+        options = add;
+        return addOk;
+    }
+    bool AskExtractOptions(ExtractOptions& options) override {
+        told = options;
+        options.targetDir = extract.targetDir;
+        options.overwrite = extract.overwrite;
+        options.useFolderNames = extract.useFolderNames;
+        options.extractAll = extract.extractAll;
+        return extractOk;
+    }
+
+    NameList chosen;
+    std::string moveTo, folderAtChoice;
+    AddOptions add;
+    bool addOk = true;
+    int addDialogs = 0;
+    ExtractOptions extract, told;
+    bool extractOk = true;
+};
+
+TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
+    ScratchFolder scratch{"addloop"};
+    RecordingPresenter presenter;
+    ScriptedCommandDialogs dialogs;
+    RecordingHandler handler(nullptr);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFileBytes(scratch / name, name);
+
+    dialogs.add.action = AddOptions::kMove;
+    dialogs.add.level = 0;
+    dialogs.add.storePath = 1;
+    dialogs.add.recurse = 1;
+    handler.failing = {scratch / "b.txt"};
+    EXPECT_EQ(handler.AddFiles({scratch / "a.txt", scratch / "b.txt", scratch / "c.txt"}), 0);
+    ASSERT_EQ(handler.adds.size(), 2u) << "the name after the failure is not tried";
+    EXPECT_EQ(handler.adds[0].level, 0);
+    EXPECT_EQ(handler.adds[0].storePath, 1);
+    EXPECT_EQ(handler.adds[0].recurse, 1);
+    EXPECT_FALSE(FileExists(scratch / "a.txt")) << "stored, so moved";
+    EXPECT_TRUE(FileExists(scratch / "b.txt")) << "not stored, so kept";
+    EXPECT_TRUE(FileExists(scratch / "c.txt"));
+    EXPECT_EQ(handler.refreshes, 1) << "the listing is read again after a failure too";
+
+    // DOS 8.3 names: each name goes through its short, upper-cased form.
+    handler.adds.clear();
+    handler.failing.clear();
+    dialogs.add = AddOptions{};
+    dialogs.add.dos83 = 1;
+    EXPECT_EQ(handler.AddFiles({scratch / "c.txt", "C:\\no such\\file.txt"}), 1);
+    ASSERT_EQ(handler.adds.size(), 2u);
+    EXPECT_EQ(handler.adds[1].name, "C:\\NO SUCH\\FILE.TXT");
+    EXPECT_TRUE(FileExists(scratch / "c.txt")) << "added, not moved";
+
+    // Cancel: nothing added, no listing, success.
+    handler.adds.clear();
+    dialogs.addOk = false;
+    EXPECT_EQ(handler.AddFiles({scratch / "c.txt"}), 1);
+    EXPECT_TRUE(handler.adds.empty());
+    EXPECT_EQ(handler.refreshes, 2);
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST(AddCommandLoop, StartsInTheSavedFolderAndRemembersTheOneLeftBehind) {
+    ScratchSettings settings;
+    ScratchFolder scratch{"addcmd"};
+    CurrentDirectoryKeeper keeper;
+    RecordingPresenter presenter;
+    ScriptedCommandDialogs dialogs;
+    RecordingHandler handler(nullptr);
+    MakeFolder(scratch / "start");
+    MakeFolder(scratch / "browsed");
+    WriteSettingText("SavedDirs", "AddDir", scratch / "start");
+
+    // Nothing chosen: the log is emptied all the same, no dialog follows, nothing is saved.
+    handler.Log("old text");
+    EXPECT_EQ(handler.AddCommand(), 1);
+    EXPECT_TRUE(handler.GetErrorLog().empty());
+    EXPECT_EQ(dialogs.folderAtChoice, scratch / "start");
+    EXPECT_EQ(dialogs.addDialogs, 0);
+    EXPECT_EQ(ReadSettingText("SavedDirs", "AddDir"), scratch / "start");
+
+    // Chosen, then the Add Files dialog cancelled: the folder looked at last is still saved.
+    dialogs.chosen = {"*.TXT"};
+    dialogs.moveTo = scratch / "browsed";
+    dialogs.addOk = false;
+    EXPECT_EQ(handler.AddCommand(), 1);
+    EXPECT_EQ(dialogs.addDialogs, 1);
+    EXPECT_EQ(ReadSettingText("SavedDirs", "AddDir"), scratch / "browsed");
+
+    // A saved folder that has gone leaves the current directory where it was.
+    WriteSettingText("SavedDirs", "AddDir", scratch / "gone");
+    dialogs.moveTo.clear();
+    dialogs.addOk = true;
+    EXPECT_EQ(handler.AddCommand(), 1);
+    EXPECT_EQ(dialogs.folderAtChoice, scratch / "browsed");
+    ASSERT_EQ(handler.adds.size(), 1u);
+    EXPECT_EQ(handler.adds[0].name, "*.TXT");
+}
+
+TEST(ExtractCommandOptions, TheDialogIsToldTheListAndExtractGetsItsChoices) {
+    RecordingPresenter presenter;
+    ScriptedCommandDialogs dialogs;
+    RecordingView view;
+    view.all = {"A", "B", "C"};
+    view.selection = {"B"};
+    RecordingHandler handler(&view);
+    handler.Open("C:\\DATA\\REPORT.ZIP");
+    handler.Log("old text");
+
+    dialogs.extract.targetDir = "C:\\OUT";
+    dialogs.extract.overwrite = 1;
+    dialogs.extract.useFolderNames = 0;
+    dialogs.extract.extractAll = 0;
+    EXPECT_EQ(handler.ExtractCommand(), 7) << "the result of Extract";
+    EXPECT_EQ(dialogs.told.archivePath, "C:\\DATA\\REPORT.ZIP");
+    EXPECT_EQ(dialogs.told.selectedCount, 1);
+    EXPECT_EQ(dialogs.told.entryCount, 3);
+    EXPECT_EQ(handler.extracts, std::vector<std::string>{"C:\\OUT|110"}) << "no folder names: junk paths 1";
+    EXPECT_TRUE(handler.GetErrorLog().empty());
+    EXPECT_EQ(handler.refreshes, 0) << "extracting does not read the listing again";
+
+    dialogs.extract.useFolderNames = 1;
+    dialogs.extract.extractAll = 1;
+    dialogs.extract.overwrite = 0;
+    EXPECT_EQ(handler.ExtractCommand(), 7);
+    EXPECT_EQ(handler.extracts.back(), "C:\\OUT|001");
+
+    dialogs.extractOk = false;
+    EXPECT_EQ(handler.ExtractCommand(), 1) << "a cancelled dialog is success";
+    EXPECT_EQ(handler.extracts.size(), 2u);
+}
+
+}  // namespace
