@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <new>
+#include <unordered_set>
 
 #include "ArchiveHandler.h"
 #include "CommandDialogs.h"
@@ -19,6 +20,26 @@ std::string CurrentFolder() {
     char folder[1000] = "";
     DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
     return length > 0 && length < sizeof folder ? std::string(folder, length) : std::string();
+}
+
+std::string UpperFileName(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    if (!name.empty()) CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
+    return name;
+}
+
+// A moved source goes only once the re-read listing shows an entry of its file name: an
+// archiver that said it succeeded without storing the file (an outside ARJ.EXE can) must not
+// cost the user the file. A listing that cannot be read removes nothing.
+void RemoveListedSources(IArchiveView* view, const NameList& stored) {
+    NameList entries;
+    if (!view || !view->GetAllNames(entries)) return;
+    std::unordered_set<std::string> listed;
+    listed.reserve(entries.size());
+    for (const std::string& entry : entries) listed.insert(UpperFileName(entry));
+    for (const std::string& source : stored)
+        if (listed.count(UpperFileName(source))) DeleteFileA(source.c_str());
 }
 
 }  // namespace
@@ -53,15 +74,17 @@ int CArchiveHandler::AddFiles(NameList names) {
     WaitCursor wait;
     PlayWaveResource("BRINDLE_WAV");
     int result = 1;
-    // One pass over the names. A source is removed only once its own AddFile has stored it;
-    // the first failure stops the loop before any later name is added or removed. A pattern
-    // or a folder "moved" is not a file, so its deletion fails harmlessly.
+    // One pass over the names. A source is removed only once its own AddFile has stored it
+    // and the listing read afterwards holds it; the first failure stops the loop before any
+    // later name is added. A pattern or a folder "moved" is not a file, so it stays.
+    NameList stored;
     for (std::string& name : list) {
         if (options.dos83) ToShortPath(name);
         result = AddFile(name, options.storePath, options.recurse, options.level);
         if (!result) break;
-        if (options.action == AddOptions::kMove) DeleteFileA(name.c_str());
+        if (options.action == AddOptions::kMove) stored.push_back(name);
     }
     Refresh();
+    if (!stored.empty()) RemoveListedSources(view, stored);
     return result;
 }

@@ -31,16 +31,29 @@ public:
         return 1;
     }
     int DeleteEntries(const NameList&) override { return 1; }
+    // The listing holds what AddFile stored, unless the archiver only claimed to store it.
     int Refresh() override {
         ++refreshes;
+        if (listing) {
+            listing->all.clear();
+            for (const AddCall& add : adds)
+                if (!IsFailing(add.name) && add.name != unlisted) listing->all.push_back(add.name);
+        }
         return 1;
+    }
+    bool IsFailing(const std::string& name) const {
+        for (const std::string& bad : failing)
+            if (bad == name) return true;
+        return false;
     }
     void Log(const std::string& text) { messageLog += text; }
 
     std::vector<AddCall> adds;
     std::vector<std::string> extracts;
     std::vector<std::string> failing;
+    std::string unlisted;   // reported stored, yet missing from the listing
     int refreshes = 0;
+    RecordingView* listing = nullptr;   // filled by Refresh when set
 };
 
 class ScriptedCommandDialogs : public ICommandDialogs {
@@ -80,8 +93,10 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
     ScratchFolder scratch{"addloop"};
     RecordingPresenter presenter;
     ScriptedCommandDialogs dialogs;
-    RecordingHandler handler(nullptr);
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFileBytes(scratch / name, name);
+    RecordingView view;
+    RecordingHandler handler(&view);
+    handler.listing = &view;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) WriteFileBytes(scratch / name, name);
 
     dialogs.add.action = AddOptions::kMove;
     dialogs.add.level = 0;
@@ -98,6 +113,16 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
     EXPECT_TRUE(FileExists(scratch / "c.txt"));
     EXPECT_EQ(handler.refreshes, 1) << "the listing is read again after a failure too";
 
+    // Reported stored but missing from the listing read afterwards: the source stays.
+    handler.adds.clear();
+    handler.failing.clear();
+    handler.unlisted = scratch / "d.txt";
+    EXPECT_EQ(handler.AddFiles({scratch / "c.txt", scratch / "d.txt"}), 1);
+    EXPECT_FALSE(FileExists(scratch / "c.txt")) << "listed, so moved";
+    EXPECT_TRUE(FileExists(scratch / "d.txt")) << "not in the listing, so kept";
+    handler.unlisted.clear();
+    WriteFileBytes(scratch / "c.txt", "c.txt");
+
     // DOS 8.3 names: each name goes through its short, upper-cased form.
     handler.adds.clear();
     handler.failing.clear();
@@ -113,7 +138,7 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
     dialogs.addOk = false;
     EXPECT_EQ(handler.AddFiles({scratch / "c.txt"}), 1);
     EXPECT_TRUE(handler.adds.empty());
-    EXPECT_EQ(handler.refreshes, 2);
+    EXPECT_EQ(handler.refreshes, 3);
     EXPECT_TRUE(presenter.messages.empty());
 }
 
