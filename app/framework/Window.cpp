@@ -10,6 +10,9 @@
 namespace {
 // One subclass of ours per control; the id tells it apart from anyone else's.
 constexpr UINT_PTR kSubclassId = 0x42524E44;
+// Where FromHandle finds the object of a subclassed control (the 64-bit import library has
+// no GetWindowSubclass to ask).
+const char kSubclassOwnerProperty[] = "BrindleWindow";
 }  // namespace
 
 void ReportEscapedException(const char* what) {
@@ -29,11 +32,16 @@ CWindow::~CWindow() {
 }
 
 void CWindow::Detach() {
-    if (subclassed) RemoveWindowSubclass(handle, &CWindow::SubclassProcedure, kSubclassId);
-    else SetWindowLongPtrA(handle, GWLP_USERDATA, 0);
+    if (subclassed) {
+        RemoveWindowSubclass(handle, &CWindow::SubclassProcedure, kSubclassId);
+        RemovePropA(handle, kSubclassOwnerProperty);
+    } else {
+        SetWindowLongPtrA(handle, GWLP_USERDATA, 0);
+    }
     handle = nullptr;
     subclassed = false;
 }
+
 
 bool CWindow::RegisterWindowClass(const char* className, UINT classStyle, HICON icon, HCURSOR cursor,
                                   HBRUSH background) {
@@ -64,6 +72,7 @@ bool CWindow::Subclass(HWND control) {
     if (control == nullptr || handle != nullptr) return false;
     if (!SetWindowSubclass(control, &CWindow::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
+    SetPropA(control, kSubclassOwnerProperty, this);
     handle = control;
     subclassed = true;
     return true;
@@ -75,10 +84,7 @@ CWindow* CWindow::FromHandle(HWND window) {
     WNDPROC procedure = reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
     if (procedure == &CWindow::WindowProcedure)
         return reinterpret_cast<CWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    DWORD_PTR self = 0;
-    if (GetWindowSubclass(window, &CWindow::SubclassProcedure, kSubclassId, &self))
-        return reinterpret_cast<CWindow*>(self);
-    return nullptr;
+    return static_cast<CWindow*>(GetPropA(window, kSubclassOwnerProperty));
 }
 
 LRESULT CWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
