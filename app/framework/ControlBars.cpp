@@ -73,6 +73,7 @@ bool CToolBar::LoadButtons(UINT resourceId) {
     images.reset(ImageList_LoadImageA(instance, MAKEINTRESOURCEA(resourceId), imageSize.cx, 0, RGB(192, 192, 192),
                                       IMAGE_BITMAP, LR_CREATEDIBSECTION));
     if (!images) return false;
+    buttonBitmapId = resourceId;
     SendMessageA(GetToolBarControl(), TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize.cx, imageSize.cy));
     SendMessageA(GetToolBarControl(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
 
@@ -107,6 +108,8 @@ UINT CToolBar::GetButtonCommand(int index) const {
 
 void CToolBar::DockAt(DockSide side) {
     dockSide = side;
+    // The non-client strip moves to the new leading edge.
+    SetWindowPos(GetHandle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     ArrangeButtons();
     if (frame != nullptr) frame->RecalcLayout();
 }
@@ -138,27 +141,48 @@ int CToolBar::GetThickness() const {
 }
 
 RECT CToolBar::GetGripperRect() const {
-    RECT client{};
-    GetClientRect(GetHandle(), &client);
-    if (IsVertical(dockSide)) client.bottom = client.top + kGripperThickness;
-    else client.right = client.left + kGripperThickness;
-    return client;
+    // The non-client strip before the client area's leading edge, in client coordinates.
+    RECT window{};
+    GetWindowRect(GetHandle(), &window);
+    MapWindowPoints(nullptr, GetHandle(), reinterpret_cast<POINT*>(&window), 2);
+    if (IsVertical(dockSide)) window.bottom = 0;
+    else window.right = 0;
+    return window;
 }
 
-void CToolBar::PaintGripper(HDC dc) const {
-    RECT gripper = GetGripperRect();
+void CToolBar::AdjustClientArea(RECT& client) const {
+    if (IsVertical(dockSide)) client.top += kGripperThickness;
+    else client.left += kGripperThickness;
+}
+
+void CToolBar::EraseNonClient(HDC windowDC) const {
+    RECT window{};
+    GetWindowRect(GetHandle(), &window);
+    RECT client{};
+    GetClientRect(GetHandle(), &client);
+    MapWindowPoints(GetHandle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    OffsetRect(&client, -window.left, -window.top);
+    OffsetRect(&window, -window.left, -window.top);
+    int saved = SaveDC(windowDC);
+    ExcludeClipRect(windowDC, client.left, client.top, client.right, client.bottom);
+    FillRect(windowDC, &window, GetSysColorBrush(COLOR_BTNFACE));
+    RestoreDC(windowDC, saved);
+}
+
+void CToolBar::PaintNonClient(HDC windowDC) const {
+    EraseNonClient(windowDC);
+    RECT window{};
+    GetWindowRect(GetHandle(), &window);
+    OffsetRect(&window, -window.left, -window.top);
     // Two raised ridges along the leading edge, the conventional handle of a movable bar.
-    if (IsVertical(dockSide)) {
-        for (int offset : {2, 5}) {
-            RECT ridge{gripper.left + 2, gripper.top + offset, gripper.right - 2, gripper.top + offset + 3};
-            DrawEdge(dc, &ridge, BDR_RAISEDINNER, BF_RECT);
-        }
-    } else {
-        for (int offset : {2, 5}) {
-            RECT ridge{gripper.left + offset, gripper.top + 2, gripper.left + offset + 3, gripper.bottom - 2};
-            DrawEdge(dc, &ridge, BDR_RAISEDINNER, BF_RECT);
-        }
+    for (int offset : {2, 5}) {
+        RECT ridge = IsVertical(dockSide) ? RECT{window.left + 2, offset, window.right - 2, offset + 3}
+                                          : RECT{offset, window.top + 2, offset + 3, window.bottom - 2};
+        DrawEdge(windowDC, &ridge, BDR_RAISEDINNER, BF_RECT);
     }
+}
+
+void CToolBar::PaintBorder(HDC dc) const {
     // The border between the bar and the view.
     RECT client{};
     GetClientRect(GetHandle(), &client);
@@ -215,20 +239,37 @@ LRESULT CToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE: {
         RECT client{};
         GetClientRect(GetHandle(), &client);
-        if (IsVertical(dockSide))
-            MoveWindow(GetToolBarControl(), kBarPadding, kGripperThickness + kBarPadding, client.right - 2 * kBarPadding,
-                       std::max<LONG>(0, client.bottom - kGripperThickness - 2 * kBarPadding), TRUE);
-        else
-            MoveWindow(GetToolBarControl(), kGripperThickness + kBarPadding, kBarPadding,
-                       std::max<LONG>(0, client.right - kGripperThickness - 2 * kBarPadding),
-                       client.bottom - 2 * kBarPadding, TRUE);
+        MoveWindow(GetToolBarControl(), kBarPadding, kBarPadding, std::max<LONG>(0, client.right - 2 * kBarPadding),
+                   std::max<LONG>(0, client.bottom - 2 * kBarPadding), TRUE);
         InvalidateRect(GetHandle(), nullptr, TRUE);
+        RedrawWindow(GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        return 0;
+    }
+    case WM_NCCALCSIZE: {
+        // The gripper lies outside the client area, so that the buttons and their layout
+        // never have to step around it.
+        LRESULT result = DefaultHandling(message, wParam, lParam);
+        AdjustClientArea(*reinterpret_cast<RECT*>(lParam));
+        return result;
+    }
+    case WM_NCHITTEST: {
+        // The gripper answers like the client area, so a press on it arrives as a plain
+        // button-down with client coordinates left of or above the client area.
+        LRESULT hit = DefaultHandling(message, wParam, lParam);
+        return hit == HTNOWHERE || hit == HTBORDER ? HTCLIENT : hit;
+    }
+    case WM_NCPAINT: {
+        HDC windowDC = GetWindowDC(GetHandle());
+        if (windowDC != nullptr) {
+            PaintNonClient(windowDC);
+            ReleaseDC(GetHandle(), windowDC);
+        }
         return 0;
     }
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(GetHandle(), &paint);
-        PaintGripper(dc);
+        PaintBorder(dc);
         EndPaint(GetHandle(), &paint);
         return 0;
     }

@@ -47,22 +47,32 @@ public:
     // The size the bar needs across its dock side (height at top/bottom, width at the sides).
     int GetThickness() const;
     // Enables and checks the buttons through the frame's command route (called when idle).
-    void UpdateButtonStates();
+    virtual void UpdateButtonStates();
     int GetButtonCount() const { return static_cast<int>(buttonIds.size()); }
     // Command id of button index (0 for a separator).
     UINT GetButtonCommand(int index) const;
+    // The toolbar resource's bitmap, which the bar's images were cut from.
+    UINT GetButtonBitmapId() const { return buttonBitmapId; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Messages to the toolbar control; the default keeps the message line following the
     // pointer and passes everything to the control.
     virtual LRESULT HandleControlMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The non-client area is the gripper strip at the leading edge of the bar: client is
+    // the rectangle left after the default calculation, in parent coordinates.
+    virtual void AdjustClientArea(RECT& client) const;
+    // Draws the non-client area into the window's device context (origin at the window's
+    // top left corner); the default erases it and draws the framework's gripper.
+    virtual void PaintNonClient(HDC windowDC) const;
+    // Fills the non-client area with the face colour, leaving the client area alone.
+    void EraseNonClient(HDC windowDC) const;
     LRESULT CallControl(UINT message, WPARAM wParam, LPARAM lParam) { return control.CallControl(message, wParam, lParam); }
 
 private:
     bool LoadButtons(UINT resourceId);
     void ArrangeButtons();
-    void PaintGripper(HDC dc) const;
+    void PaintBorder(HDC dc) const;
     RECT GetGripperRect() const;
     DockSide ChooseSideForPoint(POINT screenPoint) const;
     void OnHoveredButtonChanged(UINT command);
@@ -73,6 +83,7 @@ private:
     CToolBarControl control{*this};
     ImageListHandle images;   // the toolbar control does not free it
     std::vector<UINT> buttonIds;
+    UINT buttonBitmapId = 0;
     SIZE buttonSize{};
     DockSide dockSide = DockSide::Top;
     bool dragging = false;

@@ -259,6 +259,17 @@ LRESULT CFrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (view && header.hwndFrom == view->GetHandle() && view->OnReflectedNotify(header, result)) return result;
         break;
     }
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of new system colours; the bars and the list draw
+        // with them too.
+        EnumChildWindows(
+            GetHandle(),
+            [](HWND child, LPARAM) -> BOOL {
+                SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+                return TRUE;
+            },
+            0);
+        break;
     case WM_DROPFILES:
         if (view) view->OnDropFiles(reinterpret_cast<HDROP>(wParam));
         else DragFinish(reinterpret_cast<HDROP>(wParam));
