@@ -225,6 +225,11 @@ void CFrameWindow::OnClose() {
         DestroyWindow(GetHandle());
 }
 
+static BOOL CALLBACK PassSystemColourChange(HWND child, LPARAM) {
+    SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
 LRESULT CFrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -262,13 +267,7 @@ LRESULT CFrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SYSCOLORCHANGE:
         // Only top-level windows hear of new system colours; the bars and the list draw
         // with them too.
-        EnumChildWindows(
-            GetHandle(),
-            [](HWND child, LPARAM) -> BOOL {
-                SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
-                return TRUE;
-            },
-            0);
+        EnumChildWindows(GetHandle(), &PassSystemColourChange, 0);
         break;
     case WM_DROPFILES:
         if (view) view->OnDropFiles(reinterpret_cast<HDROP>(wParam));
