@@ -119,11 +119,8 @@ bool CBrindleView::CreateIcons() {
     if (!list) return false;
     HINSTANCE instance = GetApplication() ? GetApplication()->GetInstance() : GetModuleHandleA(nullptr);
     for (const FileTypeIcon& type : kFileTypeIcons) {
-        HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(type.iconId), IMAGE_ICON, 16, 16, 0));
-        if (icon == nullptr) return false;
-        int added = ImageList_AddIcon(list.get(), icon);
-        DestroyIcon(icon);
-        if (added < 0) return false;
+        IconHandle icon(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(type.iconId), IMAGE_ICON, 16, 16, 0)));
+        if (!icon || ImageList_AddIcon(list.get(), icon.get()) < 0) return false;
     }
     iconList = std::move(list);
     SendMessageA(GetListControl(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(iconList.get()));
@@ -314,13 +311,12 @@ void CBrindleView::ShowContextMenu(POINT screenPoint) {
     HWND mainWindow = GetParentFrame() ? GetParentFrame()->GetHandle() : GetAncestor(GetHandle(), GA_ROOT);
     SetForegroundWindow(mainWindow);
     HINSTANCE instance = GetApplication() ? GetApplication()->GetInstance() : GetModuleHandleA(nullptr);
-    HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_ENTRY_CONTEXT_MENU));
-    if (menu == nullptr) return;
+    MenuHandle menu(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_ENTRY_CONTEXT_MENU)));
+    if (!menu) return;
     // Owned by the main window: its WM_INITMENUPOPUP greys the items by the command route
     // and its WM_COMMAND runs them.
-    TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0, mainWindow,
-                   nullptr);
-    DestroyMenu(menu);
+    TrackPopupMenu(GetSubMenu(menu.get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0,
+                   mainWindow, nullptr);
 }
 
 void CBrindleView::OnDropFiles(HDROP drop) {

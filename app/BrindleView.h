@@ -17,12 +17,6 @@
 #include "Handles.h"
 #include "framework/View.h"
 
-struct ImageListTraits {
-    static HIMAGELIST Invalid() { return nullptr; }
-    static void Close(HIMAGELIST list) { ImageList_Destroy(list); }
-};
-using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
-
 class CBrindleDoc;
 
 class CBrindleView : public CListViewBase, public IArchiveView {

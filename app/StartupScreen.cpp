@@ -79,11 +79,11 @@ LRESULT CStartupScreen::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(GetHandle(), &paint);
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(memory, bitmap.get());
-        BitBlt(dc, 0, 0, bitmapSize.cx, bitmapSize.cy, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-        DeleteDC(memory);
+        {
+            MemoryDC memory(CreateCompatibleDC(dc));
+            SelectedObject picture(memory.get(), bitmap.get());
+            BitBlt(dc, 0, 0, bitmapSize.cx, bitmapSize.cy, memory.get(), 0, 0, SRCCOPY);
+        }
         EndPaint(GetHandle(), &paint);
         return 0;
     }

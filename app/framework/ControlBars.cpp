@@ -10,7 +10,6 @@
 namespace {
 
 const char kDockBarClass[] = "BrindleDockBar";
-const char kToolBarOwnerProperty[] = "BrindleToolBarOwner";
 constexpr int kGripperThickness = 8;   // the strip at the bar's leading edge that starts a drag
 constexpr int kBarPadding = 2;         // around the buttons, inside the bar
 constexpr UINT kToolBarControlId = 1;
@@ -47,24 +46,17 @@ bool CToolBar::CreateToolBar(CFrameWindow& parentFrame, UINT controlId, UINT res
     if (!CreateWindowOfClass(0, kDockBarClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0,
                              frame->GetHandle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId))))
         return false;
-    toolBarControl = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                                     WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN |
-                                         CCS_NODIVIDER,
-                                     0, 0, 0, 0, GetHandle(),
-                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kToolBarControlId)),
-                                     GetModuleHandleA(nullptr), nullptr);
-    if (toolBarControl == nullptr) return false;
-    SendMessageA(toolBarControl, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SetPropA(toolBarControl, kToolBarOwnerProperty, this);
-    toolBarOriginalProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        toolBarControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CToolBar::ControlProcedure)));
+    HWND created = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                                   WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN |
+                                       CCS_NODIVIDER,
+                                   0, 0, 0, 0, GetHandle(),
+                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kToolBarControlId)),
+                                   GetModuleHandleA(nullptr), nullptr);
+    if (created == nullptr || !control.Subclass(created)) return false;
+    SendMessageA(created, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     if (!LoadButtons(resourceId)) return false;
     ArrangeButtons();
     return true;
-}
-
-CToolBar::~CToolBar() {
-    if (images != nullptr) ImageList_Destroy(images);
 }
 
 bool CToolBar::LoadButtons(UINT resourceId) {
@@ -78,11 +70,12 @@ bool CToolBar::LoadButtons(UINT resourceId) {
 
     // The strip's light grey background becomes transparent, so the buttons take the
     // system's face colour and the disabled look is drawn from the mask.
-    images = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(resourceId), imageSize.cx, 0, RGB(192, 192, 192),
-                                  IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    if (images == nullptr) return false;
-    SendMessageA(toolBarControl, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize.cx, imageSize.cy));
-    SendMessageA(toolBarControl, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    images.reset(ImageList_LoadImageA(instance, MAKEINTRESOURCEA(resourceId), imageSize.cx, 0, RGB(192, 192, 192),
+                                      IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    if (!images) return false;
+    buttonBitmapId = resourceId;
+    SendMessageA(GetToolBarControl(), TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize.cx, imageSize.cy));
+    SendMessageA(GetToolBarControl(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
 
     std::vector<TBBUTTON> buttons;
     int image = 0;
@@ -99,12 +92,12 @@ bool CToolBar::LoadButtons(UINT resourceId) {
         }
         buttons.push_back(button);
     }
-    if (!SendMessageA(toolBarControl, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())))
+    if (!SendMessageA(GetToolBarControl(), TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())))
         return false;
     // Room for the image plus the button's raised edges, as the classic bars had.
     buttonSize = SIZE{imageSize.cx + 7, imageSize.cy + 6};
-    SendMessageA(toolBarControl, TB_SETBUTTONSIZE, 0, MAKELPARAM(buttonSize.cx, buttonSize.cy));
-    LRESULT actual = SendMessageA(toolBarControl, TB_GETBUTTONSIZE, 0, 0);
+    SendMessageA(GetToolBarControl(), TB_SETBUTTONSIZE, 0, MAKELPARAM(buttonSize.cx, buttonSize.cy));
+    LRESULT actual = SendMessageA(GetToolBarControl(), TB_GETBUTTONSIZE, 0, 0);
     buttonSize = SIZE{LOWORD(actual), HIWORD(actual)};
     return true;
 }
@@ -115,30 +108,32 @@ UINT CToolBar::GetButtonCommand(int index) const {
 
 void CToolBar::DockAt(DockSide side) {
     dockSide = side;
+    // The non-client strip moves to the new leading edge.
+    SetWindowPos(GetHandle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     ArrangeButtons();
     if (frame != nullptr) frame->RecalcLayout();
 }
 
 void CToolBar::ArrangeButtons() {
-    if (toolBarControl == nullptr) return;
+    if (GetToolBarControl() == nullptr) return;
     // Standing at a side, every button ends a row, so the bar becomes one column; a
     // separator then makes a horizontal gap.
     bool vertical = IsVertical(dockSide);
     for (int index = 0; index < GetButtonCount(); ++index) {
         TBBUTTON button{};
-        SendMessageA(toolBarControl, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
+        SendMessageA(GetToolBarControl(), TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
         BYTE newState = button.fsState;
         newState = vertical ? static_cast<BYTE>(newState | TBSTATE_WRAP) : static_cast<BYTE>(newState & ~TBSTATE_WRAP);
         TBBUTTONINFOA info{};
         info.cbSize = sizeof info;
         info.dwMask = TBIF_STATE | TBIF_BYINDEX;
         info.fsState = newState;
-        SendMessageA(toolBarControl, TB_SETBUTTONINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
+        SendMessageA(GetToolBarControl(), TB_SETBUTTONINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
     }
-    LONG_PTR style = GetWindowLongPtrA(toolBarControl, GWL_STYLE);
+    LONG_PTR style = GetWindowLongPtrA(GetToolBarControl(), GWL_STYLE);
     style = vertical ? (style | CCS_VERT) : (style & ~static_cast<LONG_PTR>(CCS_VERT));
-    SetWindowLongPtrA(toolBarControl, GWL_STYLE, style);
-    SendMessageA(toolBarControl, TB_AUTOSIZE, 0, 0);
+    SetWindowLongPtrA(GetToolBarControl(), GWL_STYLE, style);
+    SendMessageA(GetToolBarControl(), TB_AUTOSIZE, 0, 0);
 }
 
 int CToolBar::GetThickness() const {
@@ -146,27 +141,48 @@ int CToolBar::GetThickness() const {
 }
 
 RECT CToolBar::GetGripperRect() const {
-    RECT client{};
-    GetClientRect(GetHandle(), &client);
-    if (IsVertical(dockSide)) client.bottom = client.top + kGripperThickness;
-    else client.right = client.left + kGripperThickness;
-    return client;
+    // The non-client strip before the client area's leading edge, in client coordinates.
+    RECT window{};
+    GetWindowRect(GetHandle(), &window);
+    MapWindowPoints(nullptr, GetHandle(), reinterpret_cast<POINT*>(&window), 2);
+    if (IsVertical(dockSide)) window.bottom = 0;
+    else window.right = 0;
+    return window;
 }
 
-void CToolBar::PaintGripper(HDC dc) const {
-    RECT gripper = GetGripperRect();
+void CToolBar::AdjustClientArea(RECT& client) const {
+    if (IsVertical(dockSide)) client.top += kGripperThickness;
+    else client.left += kGripperThickness;
+}
+
+void CToolBar::EraseNonClient(HDC windowDC) const {
+    RECT window{};
+    GetWindowRect(GetHandle(), &window);
+    RECT client{};
+    GetClientRect(GetHandle(), &client);
+    MapWindowPoints(GetHandle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    OffsetRect(&client, -window.left, -window.top);
+    OffsetRect(&window, -window.left, -window.top);
+    int saved = SaveDC(windowDC);
+    ExcludeClipRect(windowDC, client.left, client.top, client.right, client.bottom);
+    FillRect(windowDC, &window, GetSysColorBrush(COLOR_BTNFACE));
+    RestoreDC(windowDC, saved);
+}
+
+void CToolBar::PaintNonClient(HDC windowDC) const {
+    EraseNonClient(windowDC);
+    RECT window{};
+    GetWindowRect(GetHandle(), &window);
+    OffsetRect(&window, -window.left, -window.top);
     // Two raised ridges along the leading edge, the conventional handle of a movable bar.
-    if (IsVertical(dockSide)) {
-        for (int offset : {2, 5}) {
-            RECT ridge{gripper.left + 2, gripper.top + offset, gripper.right - 2, gripper.top + offset + 3};
-            DrawEdge(dc, &ridge, BDR_RAISEDINNER, BF_RECT);
-        }
-    } else {
-        for (int offset : {2, 5}) {
-            RECT ridge{gripper.left + offset, gripper.top + 2, gripper.left + offset + 3, gripper.bottom - 2};
-            DrawEdge(dc, &ridge, BDR_RAISEDINNER, BF_RECT);
-        }
+    for (int offset : {2, 5}) {
+        RECT ridge = IsVertical(dockSide) ? RECT{window.left + 2, offset, window.right - 2, offset + 3}
+                                          : RECT{offset, window.top + 2, offset + 3, window.bottom - 2};
+        DrawEdge(windowDC, &ridge, BDR_RAISEDINNER, BF_RECT);
     }
+}
+
+void CToolBar::PaintBorder(HDC dc) const {
     // The border between the bar and the view.
     RECT client{};
     GetClientRect(GetHandle(), &client);
@@ -198,15 +214,15 @@ DockSide CToolBar::ChooseSideForPoint(POINT screenPoint) const {
 }
 
 void CToolBar::UpdateButtonStates() {
-    if (toolBarControl == nullptr || frame == nullptr) return;
+    if (GetToolBarControl() == nullptr || frame == nullptr) return;
     for (UINT id : buttonIds) {
         if (id == 0) continue;
         CommandState state = frame->QueryRouteState(id);
-        bool enabled = SendMessageA(toolBarControl, TB_ISBUTTONENABLED, id, 0) != 0;
-        bool checked = SendMessageA(toolBarControl, TB_ISBUTTONCHECKED, id, 0) != 0;
+        bool enabled = SendMessageA(GetToolBarControl(), TB_ISBUTTONENABLED, id, 0) != 0;
+        bool checked = SendMessageA(GetToolBarControl(), TB_ISBUTTONCHECKED, id, 0) != 0;
         // Only real changes, so an idle update does not make the bar flicker.
-        if (enabled != state.enabled) SendMessageA(toolBarControl, TB_ENABLEBUTTON, id, MAKELPARAM(state.enabled, 0));
-        if (checked != state.checked) SendMessageA(toolBarControl, TB_CHECKBUTTON, id, MAKELPARAM(state.checked, 0));
+        if (enabled != state.enabled) SendMessageA(GetToolBarControl(), TB_ENABLEBUTTON, id, MAKELPARAM(state.enabled, 0));
+        if (checked != state.checked) SendMessageA(GetToolBarControl(), TB_CHECKBUTTON, id, MAKELPARAM(state.checked, 0));
     }
 }
 
@@ -218,27 +234,42 @@ void CToolBar::OnHoveredButtonChanged(UINT command) {
     else frame->ShowIdleMessage();
 }
 
-bool CToolBar::OnCustomDraw(NMTBCUSTOMDRAW&, LRESULT&) { return false; }
-
 LRESULT CToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE: {
         RECT client{};
         GetClientRect(GetHandle(), &client);
-        if (IsVertical(dockSide))
-            MoveWindow(toolBarControl, kBarPadding, kGripperThickness + kBarPadding, client.right - 2 * kBarPadding,
-                       std::max<LONG>(0, client.bottom - kGripperThickness - 2 * kBarPadding), TRUE);
-        else
-            MoveWindow(toolBarControl, kGripperThickness + kBarPadding, kBarPadding,
-                       std::max<LONG>(0, client.right - kGripperThickness - 2 * kBarPadding),
-                       client.bottom - 2 * kBarPadding, TRUE);
+        MoveWindow(GetToolBarControl(), kBarPadding, kBarPadding, std::max<LONG>(0, client.right - 2 * kBarPadding),
+                   std::max<LONG>(0, client.bottom - 2 * kBarPadding), TRUE);
         InvalidateRect(GetHandle(), nullptr, TRUE);
+        RedrawWindow(GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        return 0;
+    }
+    case WM_NCCALCSIZE: {
+        // The gripper lies outside the client area, so that the buttons and their layout
+        // never have to step around it.
+        LRESULT result = DefaultHandling(message, wParam, lParam);
+        AdjustClientArea(*reinterpret_cast<RECT*>(lParam));
+        return result;
+    }
+    case WM_NCHITTEST: {
+        // The gripper answers like the client area, so a press on it arrives as a plain
+        // button-down with client coordinates left of or above the client area.
+        LRESULT hit = DefaultHandling(message, wParam, lParam);
+        return hit == HTNOWHERE || hit == HTBORDER ? HTCLIENT : hit;
+    }
+    case WM_NCPAINT: {
+        HDC windowDC = GetWindowDC(GetHandle());
+        if (windowDC != nullptr) {
+            PaintNonClient(windowDC);
+            ReleaseDC(GetHandle(), windowDC);
+        }
         return 0;
     }
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(GetHandle(), &paint);
-        PaintGripper(dc);
+        PaintBorder(dc);
         EndPaint(GetHandle(), &paint);
         return 0;
     }
@@ -277,7 +308,7 @@ LRESULT CToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COMMAND:
         // Button clicks come to the holder; the frame routes them like menu commands.
-        if (frame != nullptr && reinterpret_cast<HWND>(lParam) == toolBarControl)
+        if (frame != nullptr && reinterpret_cast<HWND>(lParam) == GetToolBarControl())
             return SendMessageA(frame->GetHandle(), WM_COMMAND, wParam, lParam);
         break;
     case WM_NOTIFY: {
@@ -297,11 +328,6 @@ LRESULT CToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             info.lpszText = info.szText;
             return 0;
         }
-        if (header.code == NM_CUSTOMDRAW && header.hwndFrom == toolBarControl) {
-            LRESULT result = CDRF_DODEFAULT;
-            if (OnCustomDraw(*reinterpret_cast<NMTBCUSTOMDRAW*>(lParam), result)) return result;
-            return CDRF_DODEFAULT;
-        }
         break;
     }
     default:
@@ -310,32 +336,29 @@ LRESULT CToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandling(message, wParam, lParam);
 }
 
-LRESULT CALLBACK CToolBar::ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CToolBar* owner = static_cast<CToolBar*>(GetPropA(window, kToolBarOwnerProperty));
-    if (owner == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    WNDPROC original = owner->toolBarOriginalProcedure;
+LRESULT CToolBarControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return bar.HandleControlMessage(message, wParam, lParam);
+}
+
+LRESULT CToolBar::HandleControlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEMOVE: {
         // Fly-by: the message line follows the pointer from button to button.
         POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        HWND window = GetToolBarControl();
         int index = static_cast<int>(SendMessageA(window, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&point)));
-        owner->OnHoveredButtonChanged(owner->GetButtonCommand(index));
+        OnHoveredButtonChanged(GetButtonCommand(index));
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
         TrackMouseEvent(&track);
         break;
     }
     case WM_MOUSELEAVE:
-        owner->OnHoveredButtonChanged(0);
-        break;
-    case WM_NCDESTROY:
-        RemovePropA(window, kToolBarOwnerProperty);
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        owner->toolBarControl = nullptr;
+        OnHoveredButtonChanged(0);
         break;
     default:
         break;
     }
-    return CallWindowProcA(original, window, message, wParam, lParam);
+    return CallControl(message, wParam, lParam);
 }
 
 bool CStatusBar::CreateStatusBar(CFrameWindow& frame, UINT controlId, int paneCount) {

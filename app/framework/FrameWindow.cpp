@@ -219,6 +219,11 @@ void CFrameWindow::OnClose() {
         DestroyWindow(GetHandle());
 }
 
+static BOOL CALLBACK PassSystemColourChange(HWND child, LPARAM) {
+    SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
 LRESULT CFrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -253,6 +258,11 @@ LRESULT CFrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (view && header.hwndFrom == view->GetHandle() && view->OnReflectedNotify(header, result)) return result;
         break;
     }
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of new system colours; the bars and the list draw
+        // with them too.
+        EnumChildWindows(GetHandle(), &PassSystemColourChange, 0);
+        break;
     case WM_DROPFILES:
         if (view) view->OnDropFiles(reinterpret_cast<HDROP>(wParam));
         else DragFinish(reinterpret_cast<HDROP>(wParam));

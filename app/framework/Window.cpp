@@ -1,9 +1,19 @@
 #include "framework/Window.h"
 #include "framework/FrameworkIds.h"
 
+#include <commctrl.h>
+
 #include <exception>
 
 #include "UserMessages.h"
+
+namespace {
+// One subclass of ours per control; the id tells it apart from anyone else's.
+constexpr UINT_PTR kSubclassId = 0x42524E44;
+// Where FromHandle finds the object of a subclassed control (the 64-bit import library has
+// no GetWindowSubclass to ask).
+const char kSubclassOwnerProperty[] = "BrindleWindow";
+}  // namespace
 
 void ReportEscapedException(const char* what) {
     if (what != nullptr)
@@ -15,12 +25,23 @@ void ReportEscapedException(const char* what) {
 CWindow::~CWindow() {
     // A wrapper dying before its window must not leave the procedure a dangling pointer.
     if (handle != nullptr && IsWindow(handle)) {
-        SetWindowLongPtrA(handle, GWLP_USERDATA, 0);
-        if (controlProcedure != nullptr)
-            SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProcedure));
-        DestroyWindow(handle);
+        HWND window = handle;
+        Detach();
+        DestroyWindow(window);
     }
 }
+
+void CWindow::Detach() {
+    if (subclassed) {
+        RemoveWindowSubclass(handle, &CWindow::SubclassProcedure, kSubclassId);
+        RemovePropA(handle, kSubclassOwnerProperty);
+    } else {
+        SetWindowLongPtrA(handle, GWLP_USERDATA, 0);
+    }
+    handle = nullptr;
+    subclassed = false;
+}
+
 
 bool CWindow::RegisterWindowClass(const char* className, UINT classStyle, HICON icon, HCURSOR cursor,
                                   HBRUSH background) {
@@ -49,18 +70,21 @@ bool CWindow::CreateWindowOfClass(DWORD exStyle, const char* className, const ch
 
 bool CWindow::Subclass(HWND control) {
     if (control == nullptr || handle != nullptr) return false;
+    if (!SetWindowSubclass(control, &CWindow::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    SetPropA(control, kSubclassOwnerProperty, this);
     handle = control;
-    SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    controlProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindow::SubclassProcedure)));
-    return controlProcedure != nullptr;
+    subclassed = true;
+    return true;
 }
 
 CWindow* CWindow::FromHandle(HWND window) {
     if (window == nullptr) return nullptr;
-    WNDPROC procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-    if (procedure != &CWindow::WindowProcedure && procedure != &CWindow::SubclassProcedure) return nullptr;
-    return reinterpret_cast<CWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // By the class procedure: a window of ours stays ours when someone subclasses it.
+    WNDPROC procedure = reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
+    if (procedure == &CWindow::WindowProcedure)
+        return reinterpret_cast<CWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return static_cast<CWindow*>(GetPropA(window, kSubclassOwnerProperty));
 }
 
 LRESULT CWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -68,28 +92,24 @@ LRESULT CWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWindow::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (controlProcedure != nullptr) return CallWindowProcA(controlProcedure, handle, message, wParam, lParam);
+    if (subclassed) return DefSubclassProc(handle, message, wParam, lParam);
     return DefWindowProcA(handle, message, wParam, lParam);
 }
 
 LRESULT CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND window = handle;
-    LRESULT result = 0;
-    try {
-        result = HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ReportEscapedException(error.what());
-        result = DefWindowProcA(window, message, wParam, lParam);
-    } catch (...) {
-        ReportEscapedException(nullptr);
-        result = DefWindowProcA(window, message, wParam, lParam);
-    }
+    // What a message gets when its handler threw: the control's own handling for a
+    // subclassed control, the default one for a window of ours.
+    bool handled = false;
+    LRESULT result = CallBehindBarrier<LRESULT>(
+        [&] {
+            LRESULT answer = HandleMessage(message, wParam, lParam);
+            handled = true;
+            return answer;
+        },
+        0);
+    if (!handled) result = DefaultHandling(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        if (controlProcedure != nullptr)
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProcedure));
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        handle = nullptr;
-        controlProcedure = nullptr;
+        Detach();
         OnWindowGone();
     }
     return result;
@@ -108,10 +128,10 @@ LRESULT CALLBACK CWindow::WindowProcedure(HWND window, UINT message, WPARAM wPar
     return self->Dispatch(message, wParam, lParam);
 }
 
-LRESULT CALLBACK CWindow::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CWindow* self = reinterpret_cast<CWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    return self->Dispatch(message, wParam, lParam);
+LRESULT CALLBACK CWindow::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR self) {
+    if (self == 0) return DefSubclassProc(window, message, wParam, lParam);
+    return reinterpret_cast<CWindow*>(self)->Dispatch(message, wParam, lParam);
 }
 
 std::string LoadResourceString(UINT id) {

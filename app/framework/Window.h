@@ -1,8 +1,9 @@
 #pragma once
 // A thin owner of one window handle. The window procedure finds the object through
-// GWLP_USERDATA (set at WM_NCCREATE for windows we create, at Subclass for controls made
-// by someone else) and hands every message to HandleMessage, so derived classes keep their
-// handling in one plain switch. No exception ever leaves the procedure: it is reported
+// GWLP_USERDATA (set at WM_NCCREATE) for windows we create, and through the subclass's
+// reference data for controls made by someone else (SetWindowSubclass, which leaves the
+// control's own GWLP_USERDATA and any other subclass alone). Every message goes to
+// HandleMessage, so derived classes keep their handling in one plain switch. No exception ever leaves the procedure: it is reported
 // through ShowMessage and the message gets its default handling.
 
 #include <windows.h>
@@ -47,7 +48,8 @@ public:
                              int width, int height, HWND parent, HMENU menuOrId);
 
     // Takes over a control created elsewhere (a list view, a toolbar): its messages reach
-    // HandleMessage first and DefaultHandling calls the control's own procedure.
+    // HandleMessage first and DefaultHandling passes them on down the control's subclass
+    // chain. Undone at WM_NCDESTROY or when the object goes first.
     bool Subclass(HWND control);
 
     // The object attached to a window, or nullptr.
@@ -62,11 +64,13 @@ protected:
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR subclassId, DWORD_PTR self);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void Detach();
 
     HWND handle = nullptr;
-    WNDPROC controlProcedure = nullptr;   // set for subclassed controls only
+    bool subclassed = false;   // a control taken over by Subclass, not a window of ours
 };
 
 // The first line of string resource id (the status-bar prompt of a command), or "".

@@ -50,9 +50,13 @@ protected:
         return POINT{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
     }
 
-    // Drags the bar by its gripper and lets go at a point of the frame's client area.
+    // Drags the bar by its gripper (the strip before its client area) and lets go at a
+    // point of the frame's client area.
     void DragToolBarTo(POINT frameClientPoint) {
-        SendMessageA(ToolBarHolder(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        RECT bar = WindowBounds(ToolBarHolder());
+        POINT gripper{bar.left + 3, bar.top + 3};
+        ScreenToClient(ToolBarHolder(), &gripper);
+        SendMessageA(ToolBarHolder(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(gripper.x, gripper.y));
         POINT point = frameClientPoint;
         MapWindowPoints(MainWindow(), ToolBarHolder(), &point, 1);
         SendMessageA(ToolBarHolder(), WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
