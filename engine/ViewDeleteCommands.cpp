@@ -9,24 +9,10 @@
 #include "ArchiveHandler.h"
 #include "Settings.h"
 #include "UserMessages.h"
+#include "WaitCursor.h"
 #include "zipcore/ExtractedNames.h"
 
 namespace {
-
-// The wait cursor for the length of a command; the arrow comes back however it ends.
-class WaitCursor {
-public:
-    WaitCursor() {
-        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-        ShowCursor(TRUE);
-    }
-    ~WaitCursor() {
-        ShowCursor(FALSE);
-        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 int ReportNoMemory() {
     ShowMessage("Not enough memory!", MB_ICONERROR);
