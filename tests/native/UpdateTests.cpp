@@ -409,7 +409,9 @@ TEST_F(UpdateSafety, ANewArchiveThatFailsVerificationNeverReplacesTheOld) {
     const std::vector<std::function<void(const std::string&)>> damages = {
         [](const std::string& temporary) {
             std::string bytes = ReadFile(temporary);
-            bytes[bytes.size() - 23] ^= 0x55;  // inside the last central record
+            const std::size_t central = bytes.rfind(std::string("PK\x01\x02", 4));
+            ASSERT_NE(central, std::string::npos);
+            bytes[central + 16] ^= 0x55;  // the CRC of the last central record
             WriteFile(temporary, bytes);
         },
         [](const std::string& temporary) { WriteFile(temporary, ReadFile(temporary).substr(0, 100)); },

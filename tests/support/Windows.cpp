@@ -57,10 +57,6 @@ std::string ScreenshotFolder() {
     return folder;
 }
 
-namespace {
-
-// A window manager honours a raise only when it allows it; a window kept on top for the
-// capture is not covered by another test program's window on the same display.
 void KeepOnTopWhileCapturing(HWND window, bool onTop) {
     SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -74,6 +70,8 @@ void KeepOnTopWhileCapturing(HWND window, bool onTop) {
     }
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
+
+namespace {
 
 bool SaveScreenArea(HWND window, const std::string& path) {
     RECT outer{};

@@ -353,6 +353,8 @@ TEST_F(ToolBarTest, CommandStateUpdateRepaintsOnlyTheButtonsThatChanged) {
 
 // Reads the bar's whole window, non-client part included, back from the screen.
 Picture ScreenUnder(HWND window) {
+    const HWND topLevel = GetAncestor(window, GA_ROOT);
+    KeepOnTopWhileCapturing(topLevel, true);
     RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT bounds{};
     GetWindowRect(window, &bounds);
@@ -360,6 +362,7 @@ Picture ScreenUnder(HWND window) {
     WindowDC screen = WindowDC::Client(nullptr);
     BitBlt(picture.Dc(), 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top, screen.get(), bounds.left,
            bounds.top, SRCCOPY);
+    KeepOnTopWhileCapturing(topLevel, false);
     return picture;
 }
 

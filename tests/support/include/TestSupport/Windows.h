@@ -13,5 +13,8 @@ HWND FindProcessWindow(DWORD processId, const char* className, const char* capti
 
 // Where screenshots go: <build>/screenshots, as a Windows path; made when missing.
 std::string ScreenshotFolder();
+// A window manager honours a raise only when it allows it; a window kept on top while the
+// screen under it is read is not covered by another test program's window on the display.
+void KeepOnTopWhileCapturing(HWND window, bool onTop);
 // Copies the screen's pixels under the window into a 24-bit .bmp file.
 bool SaveWindowBitmap(HWND window, const std::string& path);
