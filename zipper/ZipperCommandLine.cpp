@@ -18,14 +18,14 @@ std::string ArgumentsAfterProgramName(const std::string& commandLine) {
     return commandLine.substr(position);
 }
 
-std::string FileSpecificationFrom(const std::string& arguments) {
+std::string PathFromCommandLine(const std::string& arguments) {
     if (arguments.empty() || arguments[0] != '"') return arguments;
     std::string::size_type closing = arguments.find('"', 1);
     return arguments.substr(1, closing == std::string::npos ? std::string::npos : closing - 1);
 }
 
-std::string ArchiveNameFor(const std::string& fileSpecification) {
-    std::string archive = fileSpecification;
+std::string ArchiveNameFor(const std::string& filePath) {
+    std::string archive = filePath;
     // Only a dot in the file's own name starts an extension: one in a folder name does not.
     std::string::size_type nameStart = archive.find_last_of("\\/:");
     nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;

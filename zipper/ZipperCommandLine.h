@@ -10,8 +10,8 @@ std::string ArgumentsAfterProgramName(const std::string& commandLine);
 
 // The file to pack: the arguments as they stand, or, when they begin with a quotation mark
 // (the shell quotes any path with a blank), the text inside the quotes.
-std::string FileSpecificationFrom(const std::string& arguments);
+std::string PathFromCommandLine(const std::string& arguments);
 
-// The file specification with the extension of its own name (from its last '.') cut off,
+// The file path with the extension of its own name (from its last '.') cut off,
 // then ".zip" appended; a dot in a folder name is kept.
-std::string ArchiveNameFor(const std::string& fileSpecification);
+std::string ArchiveNameFor(const std::string& filePath);

@@ -11,7 +11,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         SetMessageCaption("Zipper");
         // Taken whole: a name with blanks needs no quotation marks, but may have them.
-        const std::string fileArgument = FileSpecificationFrom(ArgumentsAfterProgramName(GetCommandLineA()));
+        const std::string fileArgument = PathFromCommandLine(ArgumentsAfterProgramName(GetCommandLineA()));
         const std::string archive = ArchiveNameFor(fileArgument);
         CZipHandler handler(nullptr);
         if (handler.Init() && handler.Open(archive)) handler.AddFile(fileArgument, 0, 0, 9);

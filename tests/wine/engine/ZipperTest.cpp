@@ -48,10 +48,10 @@ TEST(ZipperArchiveName, ADotInAFolderNameIsNoExtension) {
 }
 
 TEST(ZipperArchiveName, AQuotedPathIsThePathInsideTheQuotes) {
-    EXPECT_EQ(FileSpecificationFrom("\"C:\\MY DOCS\\REPORT.TXT\""), "C:\\MY DOCS\\REPORT.TXT");
-    EXPECT_EQ(FileSpecificationFrom("\"C:\\MY DOCS\\REPORT.TXT"), "C:\\MY DOCS\\REPORT.TXT");
-    EXPECT_EQ(FileSpecificationFrom("my file.txt  "), "my file.txt  ");
-    EXPECT_EQ(ArchiveNameFor(FileSpecificationFrom("\"C:\\DOCS\\REPORT.TXT\"")), "C:\\DOCS\\REPORT.zip");
+    EXPECT_EQ(PathFromCommandLine("\"C:\\MY DOCS\\REPORT.TXT\""), "C:\\MY DOCS\\REPORT.TXT");
+    EXPECT_EQ(PathFromCommandLine("\"C:\\MY DOCS\\REPORT.TXT"), "C:\\MY DOCS\\REPORT.TXT");
+    EXPECT_EQ(PathFromCommandLine("my file.txt  "), "my file.txt  ");
+    EXPECT_EQ(ArchiveNameFor(PathFromCommandLine("\"C:\\DOCS\\REPORT.TXT\"")), "C:\\DOCS\\REPORT.zip");
 }
 
 TEST(ZipperArchiveName, EmptyCommandLineGivesBareExtension) { EXPECT_EQ(ArchiveNameFor(""), ".zip"); }
