@@ -1,5 +1,7 @@
 #include "ZipLayout.h"
 
+#include "ZipFormat.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -7,13 +9,13 @@
 
 namespace {
 
-const uint32_t kEndSignature = 0x06054b50;
-const uint32_t kZip64EndSignature = 0x06064b50;
-const uint32_t kZip64LocatorSignature = 0x07064b50;
-const uint32_t kCentralSignature = 0x02014b50;
-const std::size_t kEndSize = 22;
-const std::size_t kLocatorSize = 20;
-const std::size_t kLongestComment = 65535;
+using zipcore::format::kCentralSignature;
+using zipcore::format::kEndSignature;
+using zipcore::format::kEndSize;
+using zipcore::format::kZip64EndSignature;
+using zipcore::format::kZip64LocatorSignature;
+constexpr std::size_t kLocatorSize = zipcore::format::kZip64LocatorSize;
+constexpr std::size_t kLongestComment = zipcore::format::kMaxComment;
 
 uint64_t Little(const uint8_t* bytes, int count) {
     uint64_t value = 0;
