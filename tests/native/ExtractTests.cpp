@@ -138,23 +138,35 @@ TEST(ExtractMany, HundredsOfSmallFilesAllArriveIntact) {
         e.method = i % 3 ? 8 : 0;
         zip.entries.push_back(e);
     }
-    RawEntry bad;  // one damaged entry in the middle is reported and leaves no file
+    // Damaged entries in the middle are reported; a new one leaves no file.
+    RawEntry bad;
     bad.name = "d0/bad.txt";
     bad.data = "damaged";
     bad.crcOverride = 1;
     zip.entries.insert(zip.entries.begin() + 300, bad);
+    bad.name = "d2/new-bad.txt";
+    zip.entries.insert(zip.entries.begin() + 450, bad);
     WriteFile(dir / "many.zip", zip.Build());
+    // Files already there are handed from the workers back to the calling thread, which
+    // replaces them only with complete data: the damaged entry must not touch its old file.
+    WriteFile(dir / "out/d1/f1.txt", "old");
+    WriteFile(dir / "out/d0/bad.txt", "precious");
     zipcore::ExtractOptions options;
     options.targetDir = dir / "out";
+    options.overwrite = Overwrite::Always;
     std::vector<std::string> lines;
     options.message = [&](const std::string& line) { lines.push_back(line); };
     zipcore::ExtractResult result = zipcore::Extract(dir / "many.zip", options);
     EXPECT_EQ(result.extracted, 600);
-    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.failed, 2);
     EXPECT_EQ(result.status, Status::CrcMismatch);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("bad.txt"), std::string::npos);
-    EXPECT_FALSE(Exists(dir / "out/d0/bad.txt"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("d0/bad.txt"), std::string::npos);
+    EXPECT_NE(lines[1].find("new-bad.txt"), std::string::npos);
+    EXPECT_FALSE(Exists(dir / "out/d2/new-bad.txt"));
+    EXPECT_EQ(ReadFile(dir / "out/d0/bad.txt"), "precious");
+    EXPECT_EQ(ReadFile(dir / "out/d1/f1.txt"), Words(100 + 37, 1));
+    EXPECT_EQ(FilesBelow(dir / "out").size(), 601u);  // no temporary file left anywhere
     for (int i = 0; i < 600; i += 41) {
         std::string name = "out/d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
         EXPECT_EQ(ReadFile(dir / name), Words(100 + i * 37, i)) << name;

@@ -21,6 +21,8 @@ using format::ArchiveView;
 constexpr uint64_t kParallelEntryLimit = 1 << 20;
 constexpr uint64_t kInFlightBytes = 32 << 20;
 constexpr std::size_t kInFlightJobs = 256;
+// Workers are woken once per this many small jobs rather than for each.
+constexpr std::size_t kJobsPerWake = 32;
 
 int Severity(Status status) {
     switch (status) {
@@ -34,62 +36,80 @@ int Severity(Status status) {
 
 std::string Quoted(const std::string& name) { return "'" + name + "'"; }
 
-// Writes one entry's file. An existing file (or link) is replaced only once the new data is
-// complete and its CRC checked out: the data goes to another name beside it first, and
-// renaming over a link replaces the link instead of writing where it points. A new file is
-// written in place and deleted if the entry turns out damaged.
-Error WriteEntryFile(const Entry& entry, const std::string& path, bool direct, int64_t modified,
-                     const std::function<Error(const format::Sink&)>& decode) {
-    std::string temporary = direct ? path : fs::TemporaryNameBeside(path);
-    fs::File out;
-    if (!out.open(temporary, "wb")) return {Status::IoError, Quoted(entry.name) + ": cannot create " + Quoted(path)};
+// Where one entry's data goes: a new file under the entry's own name, or, when an existing
+// file (or link) is being replaced, a new file beside it that takes the name only once its
+// data is complete and its CRC checked out. Renaming over a link replaces the link instead of
+// writing where it points.
+struct Destination {
+    fs::NewFile file;
+    std::string path;      // the name the user will see
+    bool replacing = false;
+};
+
+// Writes one entry's data into its destination, which is removed again if the entry turns
+// out damaged or cannot be written whole: a damaged entry leaves no file.
+Error WriteEntryFile(const Entry& entry, Destination& destination, int64_t modified,
+                     const std::function<Error(const format::Sink& sink)>& decode) {
     bool writeFailed = false;
     Error error = decode([&](const uint8_t* data, std::size_t size) {
-        if (out.write(data, size)) return true;
+        if (destination.file.write(data, size)) return true;
         writeFailed = true;
         return false;
     });
-    bool closed = out.close();
-    if (error || !closed) {
-        fs::RemoveFile(temporary);
-        if (writeFailed || !closed)
-            return {Status::IoError, Quoted(entry.name) + ": cannot write " + Quoted(path) + " (disk full?)"};
+    if (error || writeFailed) {
+        destination.file.discard();
+        if (writeFailed)
+            return {Status::IoError, Quoted(entry.name) + ": cannot write " + Quoted(destination.path) + " (disk full?)"};
         return error;
     }
-    fs::SetModified(temporary, modified);
-    if (!direct && !fs::ReplaceFile(temporary, path)) {
-        fs::RemoveFile(temporary);
-        return {Status::IoError, Quoted(entry.name) + ": cannot replace " + Quoted(path) + " (in use?)"};
+    const std::string written = destination.file.path();
+    if (!destination.file.finish(modified))
+        return {Status::IoError, Quoted(entry.name) + ": cannot write " + Quoted(destination.path) + " (disk full?)"};
+    if (destination.replacing && !fs::ReplaceFile(written, destination.path)) {
+        fs::RemoveFile(written);
+        return {Status::IoError, Quoted(entry.name) + ": cannot replace " + Quoted(destination.path) + " (in use?)"};
     }
     return {};
 }
 
 struct WriteJob {
     Entry entry;
-    std::string path;
-    bool direct = false;
+    Destination destination;  // opened by the worker, unless the name turns out taken
     int64_t modified = 0;  // converted by the calling thread: local time conversion is not thread-safe everywhere
     std::vector<uint8_t> compressed;
+    bool nameTaken = false;   // left to the calling thread, which asks about replacing in order
     bool done = false;
     Error error;
 };
 
-// Writes the files of small entries whose compressed bytes the calling thread has read.
+// Writes a job's entry from the compressed bytes read beforehand.
+Error WriteFromMemory(WriteJob& job, std::vector<uint8_t>& scratch) {
+    return WriteEntryFile(job.entry, job.destination, job.modified, [&](const format::Sink& sink) {
+        std::size_t used = 0;
+        return format::DecodeEntry(job.entry, [&](std::size_t want, const uint8_t*& data) {
+            if (want > job.compressed.size() - used) return false;
+            data = job.compressed.data() + used;
+            used += want;
+            return true;
+        }, scratch, sink);
+    });
+}
+
+// Creates and writes the files of small entries whose compressed bytes the calling thread
+// has read. Creating here rather than on the calling thread spreads the costliest system
+// call over the workers; a name already taken is handed back untouched.
 WorkerPool<WriteJob>::Runner WriteJobRunner() {
     auto scratch = std::make_shared<std::vector<uint8_t>>();
     return [scratch](WriteJob& job) {
+        if (job.destination.file.create(job.destination.path) != fs::NewFile::Outcome::Created) {
+            job.nameTaken = true;
+            return;
+        }
         Error error;
         try {
-            error = WriteEntryFile(job.entry, job.path, job.direct, job.modified, [&](const format::Sink& sink) {
-                std::size_t used = 0;
-                return format::DecodeEntry(job.entry, [&](std::size_t want, const uint8_t*& data) {
-                    if (want > job.compressed.size() - used) return false;
-                    data = job.compressed.data() + used;
-                    used += want;
-                    return true;
-                }, *scratch, sink);
-            });
+            error = WriteFromMemory(job, *scratch);
         } catch (const std::exception&) {
+            job.destination.file.discard();
             error = {Status::IoError, Quoted(job.entry.name) + ": out of memory"};
         }
         job.error = std::move(error);
@@ -116,22 +136,32 @@ public:
     }
 
     void startWorkers(std::size_t fileCount) {
-        unsigned cores = std::thread::hardware_concurrency();
-        if (cores > 1 && fileCount > 1)
-            pool_ = std::make_unique<WorkerPool<WriteJob>>(std::min(cores, 8u), [] { return WriteJobRunner(); });
+        // The workers spend most of their time waiting for the file system to create and
+        // close files, so even a machine of one or two cores keeps four of them busy.
+        const unsigned threads = std::min(std::max(std::thread::hardware_concurrency(), 4u), 8u);
+        if (fileCount > 1) pool_ = std::make_unique<WorkerPool<WriteJob>>(threads, [] { return WriteJobRunner(); });
     }
 
     // Reports finished jobs in archive order; with wait, every job still pending.
     void collect(bool wait) {
         while (!pending_.empty()) {
-            WriteJob& job = *pending_.front();
-            if (!wait && !pool_->isDone(job)) return;
-            pool_->waitFor(job);
-            if (job.error) fail(job.error.status, job.error.message);
-            else ++result_.extracted;
-            pendingBytes_ -= job.entry.compressedSize;
-            pendingPaths_.erase(PathKey(job.path));
+            std::shared_ptr<WriteJob> job = pending_.front();
+            if (!wait && !pool_->isDone(*job)) return;
+            pool_->waitFor(*job);
+            pendingBytes_ -= job->entry.compressedSize;
+            pendingPaths_.erase(PathKey(job->destination.path));
             pending_.pop_front();
+            if (job->nameTaken) {
+                // Every earlier entry has been reported, so the question comes in order.
+                if (prepareReplacement(job->entry, job->destination)) {
+                    std::vector<uint8_t> scratch;
+                    job->error = WriteFromMemory(*job, scratch);
+                } else {
+                    continue;
+                }
+            }
+            if (job->error) fail(job->error.status, job->error.message);
+            else ++result_.extracted;
         }
     }
 
@@ -201,32 +231,13 @@ public:
         // The same name twice (or twice up to case on Windows): the first must be on disk
         // before the second is asked about.
         if (pendingPaths_.count(PathKey(path))) collect(true);
-        fs::FileInfo existing = fs::StatNoFollow(path);
-        if (existing.exists) {
-            if (existing.isDirectory) {
-                fail(Status::IoError, Quoted(entry.name) + ": a folder " + Quoted(path) + " is in the way");
-                return;
-            }
-            if (pool_) collect(true);  // the question comes after the answers to earlier entries
-            bool replace = options_.overwrite == Overwrite::Always ||
-                           (options_.overwrite == Overwrite::Ask && options_.askOverwrite &&
-                            options_.askOverwrite(path));
-            if (!replace) {
-                ++result_.skipped;
-                note(Status::Skipped);
-                say(Status::Skipped, Quoted(path) + " exists, kept");
-                return;
-            }
-        }
-        const bool direct = !existing.exists;
         // The exact UTC time when the archive has it; the DOS stamp is local time in two-second steps.
         const int64_t modified = entry.hasExactTime ? entry.modified : UnixFromDosDateTime(entry.dosDate, entry.dosTime);
 
         if (pool_ && entry.compressedSize <= kParallelEntryLimit) {
             auto job = std::make_shared<WriteJob>();
             job->entry = entry;
-            job->path = path;
-            job->direct = direct;
+            job->destination.path = path;
             job->modified = modified;
             if (Error error = reader.ReadCompressed(index, job->compressed)) {
                 collect(true);  // keep the messages in archive order
@@ -236,7 +247,11 @@ public:
             pendingBytes_ += entry.compressedSize;
             pendingPaths_.insert(PathKey(path));
             pending_.push_back(job);
-            pool_->submit(std::move(job));
+            pool_->submitQuietly(std::move(job));
+            if (++unannounced_ >= kJobsPerWake) {
+                pool_->wakeAll();
+                unannounced_ = 0;
+            }
             collect(false);
             while (!pending_.empty() && (pendingBytes_ > kInFlightBytes || pending_.size() > kInFlightJobs)) {
                 pool_->waitFor(*pending_.front());
@@ -245,7 +260,14 @@ public:
             return;
         }
         if (pool_) collect(true);
-        Error error = WriteEntryFile(entry, path, direct, modified, [&](const format::Sink& sink) {
+        Destination destination;
+        destination.path = path;
+        // Creating the file is also the check that the name is free, so a new file costs
+        // no separate look at the disk.
+        if (destination.file.create(path) != fs::NewFile::Outcome::Created &&
+            !prepareReplacement(entry, destination))
+            return;
+        Error error = WriteEntryFile(entry, destination, modified, [&](const format::Sink& sink) {
             return reader.ReadEntry(index, sink);
         });
         if (error) fail(error.status, error.message);
@@ -253,6 +275,37 @@ public:
     }
 
 private:
+    // The entry's name is taken on disk (or could not be created): decides whether the file
+    // there is replaced, and if so opens the new file beside it. False when the entry ends
+    // here, reported. Every earlier entry must have been reported by now.
+    bool prepareReplacement(const Entry& entry, Destination& destination) {
+        const std::string& path = destination.path;
+        fs::FileInfo existing = fs::StatNoFollow(path);
+        if (!existing.exists) {
+            fail(Status::IoError, Quoted(entry.name) + ": cannot create " + Quoted(path));
+            return false;
+        }
+        if (existing.isDirectory) {
+            fail(Status::IoError, Quoted(entry.name) + ": a folder " + Quoted(path) + " is in the way");
+            return false;
+        }
+        const bool replace = options_.overwrite == Overwrite::Always ||
+                             (options_.overwrite == Overwrite::Ask && options_.askOverwrite &&
+                              options_.askOverwrite(path));
+        if (!replace) {
+            ++result_.skipped;
+            note(Status::Skipped);
+            say(Status::Skipped, Quoted(path) + " exists, kept");
+            return false;
+        }
+        destination.replacing = true;
+        if (destination.file.create(fs::TemporaryNameBeside(path)) != fs::NewFile::Outcome::Created) {
+            fail(Status::IoError, Quoted(entry.name) + ": cannot create " + Quoted(path));
+            return false;
+        }
+        return true;
+    }
+
     static std::string PathKey(const std::string& path) {
 #ifdef _WIN32
         std::string key = path;
@@ -270,6 +323,7 @@ private:
     std::deque<std::shared_ptr<WriteJob>> pending_;   // in archive order
     std::unordered_set<std::string> pendingPaths_;
     uint64_t pendingBytes_ = 0;
+    std::size_t unannounced_ = 0;  // jobs queued since the workers were last woken
 };
 
 bool MakeTargetFolder(const std::string& target) {

@@ -21,11 +21,9 @@
 #include <direct.h>
 #include <io.h>
 #include <sys/utime.h>
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#undef ReplaceFile  // the system's macro would rename our own function below
 #else
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <utime.h>
 #endif
@@ -216,6 +214,116 @@ bool File::close() {
     bool ok = std::fclose(stream_) == 0;
     stream_ = nullptr;
     return ok;
+}
+
+NewFile::NewFile(NewFile&& other) noexcept : path_(std::move(other.path_)) {
+#ifdef _WIN32
+    handle_ = other.handle_;
+    other.handle_ = INVALID_HANDLE_VALUE;
+#else
+    descriptor_ = other.descriptor_;
+    other.descriptor_ = -1;
+#endif
+}
+
+NewFile& NewFile::operator=(NewFile&& other) noexcept {
+    if (this != &other) {
+        discard();
+        path_ = std::move(other.path_);
+#ifdef _WIN32
+        handle_ = other.handle_;
+        other.handle_ = INVALID_HANDLE_VALUE;
+#else
+        descriptor_ = other.descriptor_;
+        other.descriptor_ = -1;
+#endif
+    }
+    return *this;
+}
+
+bool NewFile::isOpen() const {
+#ifdef _WIN32
+    return handle_ != INVALID_HANDLE_VALUE;
+#else
+    return descriptor_ >= 0;
+#endif
+}
+
+NewFile::Outcome NewFile::create(const std::string& path) {
+    discard();
+#ifdef _WIN32
+    // Not following a reparse point: a link of that name counts as taken, wherever it leads.
+    handle_ = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Outcome::NameTaken : Outcome::Failed;
+    }
+#else
+    // O_EXCL fails on any existing name, a dangling symbolic link included.
+    descriptor_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor_ < 0) return errno == EEXIST ? Outcome::NameTaken : Outcome::Failed;
+#endif
+    path_ = path;
+    return Outcome::Created;
+}
+
+bool NewFile::write(const void* data, std::size_t size) {
+    if (!isOpen()) return false;
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+#ifdef _WIN32
+        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(handle_, next, part, &written, nullptr) || written == 0) return false;
+#else
+        const ssize_t written = ::write(descriptor_, next, std::min<std::size_t>(size, 1u << 30));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+#endif
+        next += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool NewFile::finish(int64_t unixTime) {
+    if (!isOpen()) return false;
+#ifdef _WIN32
+    // FILETIME counts 100-nanosecond steps from 1601.
+    const uint64_t ticks = static_cast<uint64_t>(unixTime + 11644473600LL) * 10000000ULL;
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(ticks);
+    time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    SetFileTime(handle_, nullptr, &time, &time);
+    const bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+#else
+    const struct timespec times[2] = {{static_cast<time_t>(unixTime), 0}, {static_cast<time_t>(unixTime), 0}};
+    ::futimens(descriptor_, times);
+    const bool closed = ::close(descriptor_) == 0;
+    descriptor_ = -1;
+#endif
+    if (!closed) RemoveFile(path_);
+    path_.clear();
+    return closed;
+}
+
+void NewFile::discard() {
+    if (!isOpen()) return;
+    release();
+    RemoveFile(path_);
+    path_.clear();
+}
+
+void NewFile::release() {
+#ifdef _WIN32
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+#else
+    ::close(descriptor_);
+    descriptor_ = -1;
+#endif
 }
 
 namespace {

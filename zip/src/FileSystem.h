@@ -45,6 +45,44 @@ private:
     std::FILE* stream_ = nullptr;
 };
 
+// A file that extraction makes, written straight through the system's own calls: on Windows
+// every call into the C runtime's stream layer and every reopening of the file by name costs
+// a round trip through the file system that thousands of small files would pay for again
+// and again. It is created only under a name that is still free, in the same call that
+// checks it, and its time is set through the open handle.
+class NewFile {
+public:
+    enum class Outcome { Created, NameTaken, Failed };
+
+    NewFile() = default;
+    ~NewFile() { discard(); }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+    NewFile(NewFile&& other) noexcept;
+    NewFile& operator=(NewFile&& other) noexcept;
+
+    // NameTaken when anything, a link included, already has that name; nothing is followed.
+    Outcome create(const std::string& path);
+    bool isOpen() const;
+    const std::string& path() const { return path_; }
+    bool write(const void* data, std::size_t size);
+    // Sets the modification (and access) time, seconds since 1970 UTC, and closes the file;
+    // false when the close reports a failure, in which case the file is removed.
+    bool finish(int64_t unixTime);
+    // Closes the file if it is open and removes it: for data that turned out damaged.
+    void discard();
+
+private:
+    void release();
+
+#ifdef _WIN32
+    void* handle_ = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+#else
+    int descriptor_ = -1;
+#endif
+    std::string path_;
+};
+
 struct FileInfo {
     bool exists = false;
     bool isDirectory = false;
@@ -58,6 +96,7 @@ struct FileInfo {
 FileInfo Stat(const std::string& path);
 // Like Stat, but describes a symbolic link itself rather than what it points to.
 FileInfo StatNoFollow(const std::string& path);
+// Sets a closed file's modification (and access) time, seconds since 1970 UTC.
 bool SetModified(const std::string& path, int64_t unixTime);
 bool MakeDirectory(const std::string& path);  // one level; true when it exists afterwards
 bool RemoveFile(const std::string& path);

@@ -38,10 +38,27 @@ public:
         {
             std::lock_guard<std::mutex> lock(mutex_);
             queue_.push_back(std::move(job));
+            unannounced_ = false;
         }
         wake_.notify_one();
     }
+    // Queues a job without waking a thread yet. Waking costs a system call, which for many
+    // small jobs outweighs the job itself; wakeAll (or any waitFor) announces what is queued.
+    void submitQuietly(std::shared_ptr<Job> job) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(std::move(job));
+        unannounced_ = true;
+    }
+    void wakeAll() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!unannounced_) return;
+            unannounced_ = false;
+        }
+        wake_.notify_all();
+    }
     void waitFor(const Job& job) {
+        wakeAll();
         std::unique_lock<std::mutex> lock(mutex_);
         finished_.wait(lock, [&] { return job.done; });
     }
@@ -86,6 +103,7 @@ private:
     std::condition_variable finished_;
     std::deque<std::shared_ptr<Job>> queue_;
     bool stopping_ = false;
+    bool unannounced_ = false;  // jobs were queued since the threads were last woken
     std::vector<std::thread> threads_;
 };
 

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Times extracting one archive of 20,000 small files (about 120 MB) three ways in one run:
+# UnZip32.dll under wine64, a bare CreateFileA/WriteFile/SetFileTime/CloseHandle loop
+# making the same files under wine64 (the floor Windows file creation sets), and Info-ZIP's
+# unzip natively.
+#   scripts/bench-extract.sh [rounds]
+#   BRINDLE_BENCH_BUILD  the win64 build folder to use (default: build/bench-win64)
+#   BRINDLE_BENCH_WORK   where the files are extracted (default: a folder in the build);
+#                        a tmpfs such as /dev/shm takes the disk's own noise out of the figures
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BRINDLE_BENCH_BUILD:-$root/build/bench-win64}
+rounds=${1:-4}
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --target extract_bench unzip32 -j2 >/dev/null
+
+# The archive is kept for later runs; its files are text of varied words, 1 to 11 KB each.
+data=$build/extract-bench-data
+archive=$data/files20000.zip
+mkdir -p "$data"
+if [ ! -f "$archive" ]; then
+    tree=$data/tree
+    rm -rf "$tree"
+    mkdir -p "$tree"
+    python3 - "$tree" <<'PY'
+import os, random, sys
+tree = sys.argv[1]
+generator = random.Random(20000)
+words = ["archive", "entry", "folder", "window", "extract", "deflate", "header", "record", "stored",
+         "name", "size", "time", "list", "view", "data", "byte", "file", "table", "check", "path"]
+for index in range(20000):
+    folder = os.path.join(tree, "d%03d" % (index // 500))
+    if index % 500 == 0:
+        os.makedirs(folder, exist_ok=True)
+    size = generator.randint(1000, 11000)
+    text = []
+    length = 0
+    while length < size:
+        word = generator.choice(words) + str(generator.randint(0, 999))
+        text.append(word)
+        length += len(word) + 1
+    with open(os.path.join(folder, "file%05d.txt" % index), "w") as out:
+        out.write(" ".join(text)[:size])
+PY
+    (cd "$tree" && zip -q -r -D "$data/partial.zip" . && mv "$data/partial.zip" "$archive")
+    rm -rf "$tree"
+fi
+
+work=${BRINDLE_BENCH_WORK:-$data/work}/extract-bench
+rm -rf "$work"
+mkdir -p "$work"
+echo "== UnZip32.dll and the bare loop (wine64)"
+sync
+(cd "$build" && "$root/scripts/wine-run.sh" "$build/bin/extract_bench.exe" \
+    "Z:${archive//\//\\}" "Z:${work//\//\\}" "$rounds") 2> >(grep -v "FS volume label" >&2)
+rm -rf "$work"
+
+echo
+echo "== Info-ZIP unzip (native, same archive)"
+best=
+for round in $(seq "$rounds"); do
+    target=$work/unzip$round
+    mkdir -p "$target"
+    begin=$(date +%s%N)
+    unzip -q "$archive" -d "$target"
+    end=$(date +%s%N)
+    seconds=$(awk -v ns=$((end - begin)) 'BEGIN { printf "%.2f", ns / 1e9 }')
+    echo "round $round: unzip $seconds s"
+    best=$(awk -v a="${best:-$seconds}" -v b="$seconds" 'BEGIN { print (b < a ? b : a) }')
+    rm -rf "$target"
+done
+echo "best: unzip $best s"
+rm -rf "$work"
