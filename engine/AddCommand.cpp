@@ -64,6 +64,8 @@ int CArchiveHandler::AddCommand() {
     return result;
 }
 
+int CArchiveHandler::AddAllAtOnce(const NameList&, int, int, int) { return 0; }
+
 int CArchiveHandler::AddFiles(NameList names) {
     // The list is ours from the call on, and goes when this frame ends on every path.
     NameList list(std::move(names));
@@ -78,11 +80,16 @@ int CArchiveHandler::AddFiles(NameList names) {
     // and the listing read afterwards holds it; the first failure stops the loop before any
     // later name is added. A pattern or a folder "moved" is not a file, so it stays.
     NameList stored;
-    for (std::string& name : list) {
-        if (options.dos83) ToShortPath(name);
-        result = AddFile(name, options.storePath, options.recurse, options.level);
-        if (!result) break;
-        if (options.action == AddOptions::kMove) stored.push_back(name);
+    if (options.dos83)
+        for (std::string& name : list) ToShortPath(name);
+    if (AddAllAtOnce(list, options.storePath, options.recurse, options.level)) {
+        if (options.action == AddOptions::kMove) stored = list;
+    } else {
+        for (const std::string& name : list) {
+            result = AddFile(name, options.storePath, options.recurse, options.level);
+            if (!result) break;
+            if (options.action == AddOptions::kMove) stored.push_back(name);
+        }
     }
     Refresh();
     if (!stored.empty()) RemoveListedSources(view, stored);

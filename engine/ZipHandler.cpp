@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <new>
+#include <unordered_set>
 
 #include "EntryRows.h"
 #include "PathHelpers.h"
@@ -335,6 +336,47 @@ int CZipHandler::AddFile(const std::string& name, int storePath, int recurse, in
         ShowMessage("Out of memory!", MB_ICONERROR);
         RequestQuit();
         return 0;
+    }
+}
+
+// One AddFile per name stores, for a plain name without recursion, what one library call for
+// that name stores; a single call for all of them stores the same, provided that
+//   - no name is a pattern, nor ends in a separator, ".", or ".." (nothing would be stored),
+//   - no two names end in the same file name: one after the other, the second would replace
+//     the first, while within one call the first wins,
+//   - no name ends in the archive's own file name (the library passes over the archive).
+// A name that is missing makes the library refuse the whole call, leaving the archive as it
+// was: the caller then goes name by name and stops where AddFile would have.
+int CZipHandler::AddAllAtOnce(const NameList& names, int storePath, int recurse, int level) {
+    if (names.size() < 2 || recurse || !dllZipUpFiles) return 0;
+    try {
+        auto upperFileName = [](const std::string& path) {
+            const std::size_t cut = path.find_last_of("\\/:");
+            std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+            if (!name.empty()) CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
+            return name;
+        };
+        std::unordered_set<std::string> fileNames;
+        fileNames.reserve(names.size());
+        std::string archiveLongPath(MAX_PATH * 4, '\0');
+        const DWORD length = GetLongPathNameA(archivePath.c_str(), &archiveLongPath[0],
+                                              static_cast<DWORD>(archiveLongPath.size()));
+        archiveLongPath.resize(length < archiveLongPath.size() ? length : 0);
+        const std::string archiveNames[] = {upperFileName(archivePath), upperFileName(archiveLongPath)};
+        for (const std::string& name : names) {
+            const std::string fileName = upperFileName(name);
+            if (IsPattern(name) || fileName.empty() || fileName == "." || fileName == ".." ||
+                fileName == archiveNames[0] || fileName == archiveNames[1] || !fileNames.insert(fileName).second)
+                return 0;
+        }
+        const char levelDigit = static_cast<char>('0' + (level < 0 ? 0 : level > 9 ? 9 : level));
+        MakeLogCurrent();
+        const std::size_t logStart = messageLog.size();
+        if (CallZipUpFiles(names, levelDigit, !storePath, false) == ZIP_OK) return 1;
+        messageLog.resize(logStart);   // name by name, the same lines come again where they belong
+        return 0;
+    } catch (const std::bad_alloc&) {
+        return 0;   // name by name needs far less at once
     }
 }
 

@@ -21,6 +21,9 @@ public:
     // sub-folder first when recurse is 1. Returns 0 (after a message) when a file the caller
     // named was not stored; a pattern that matches nothing anywhere is not a failure.
     int AddFile(const std::string& name, int storePath, int recurse, int level) override;
+    // One library call for a run of plain names, taken only where it stores what one AddFile
+    // per name would (see there); otherwise 0, with the archive and the log as they were.
+    int AddAllAtOnce(const NameList& names, int storePath, int recurse, int level) override;
     // Returns 0 (after a message) when the library could not rewrite the archive.
     int DeleteEntries(const NameList& names) override;
     // Build the self-extractor beside the archive from UNZIPSFX.EXE (a console program) or

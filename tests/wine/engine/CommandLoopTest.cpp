@@ -30,12 +30,19 @@ public:
             if (bad == name) return 0;
         return 1;
     }
+    // Offered every list first; stores it whole only when storeAllAtOnce is set.
+    int AddAllAtOnce(const NameList& names, int, int, int) override {
+        offeredAtOnce.push_back(names);
+        if (!storeAllAtOnce) return 0;
+        storedAtOnce.insert(storedAtOnce.end(), names.begin(), names.end());
+        return 1;
+    }
     int DeleteEntries(const NameList&) override { return 1; }
     // The listing holds what AddFile stored, unless the archiver only claimed to store it.
     int Refresh() override {
         ++refreshes;
         if (listing) {
-            listing->all.clear();
+            listing->all = storedAtOnce;
             for (const AddCall& add : adds)
                 if (!IsFailing(add.name) && add.name != unlisted) listing->all.push_back(add.name);
         }
@@ -49,6 +56,9 @@ public:
     void Log(const std::string& text) { messageLog += text; }
 
     std::vector<AddCall> adds;
+    std::vector<NameList> offeredAtOnce;
+    bool storeAllAtOnce = false;
+    NameList storedAtOnce;
     std::vector<std::string> extracts;
     std::vector<std::string> failing;
     std::string unlisted;   // reported stored, yet missing from the listing
@@ -104,6 +114,7 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
     dialogs.add.recurse = 1;
     handler.failing = {scratch / "b.txt"};
     EXPECT_EQ(handler.AddFiles({scratch / "a.txt", scratch / "b.txt", scratch / "c.txt"}), 0);
+    ASSERT_EQ(handler.offeredAtOnce.size(), 1u) << "the whole list is offered first, then goes name by name";
     ASSERT_EQ(handler.adds.size(), 2u) << "the name after the failure is not tried";
     EXPECT_EQ(handler.adds[0].level, 0);
     EXPECT_EQ(handler.adds[0].storePath, 1);
@@ -140,6 +151,28 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
     EXPECT_TRUE(handler.adds.empty());
     EXPECT_EQ(handler.refreshes, 3);
     EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST(AddCommandLoop, AListStoredInOneStepIsMovedWholeWithoutAddFile) {
+    ScratchFolder scratch{"addonce"};
+    RecordingPresenter presenter;
+    ScriptedCommandDialogs dialogs;
+    RecordingView view;
+    RecordingHandler handler(&view);
+    handler.listing = &view;
+    handler.storeAllAtOnce = true;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFileBytes(scratch / name, name);
+    dialogs.add.action = AddOptions::kMove;
+    dialogs.add.dos83 = 1;
+    EXPECT_EQ(handler.AddFiles({scratch / "a.txt", scratch / "b.txt"}), 1);
+    EXPECT_TRUE(handler.adds.empty());
+    ASSERT_EQ(handler.offeredAtOnce.size(), 1u);
+    EXPECT_EQ(handler.offeredAtOnce[0].size(), 2u);
+    EXPECT_EQ(handler.offeredAtOnce[0][0].back(), 'T') << "DOS 8.3 names are made before the list is offered";
+    EXPECT_FALSE(FileExists(scratch / "a.txt"));
+    EXPECT_FALSE(FileExists(scratch / "b.txt"));
+    EXPECT_TRUE(FileExists(scratch / "c.txt"));
+    EXPECT_EQ(handler.refreshes, 1);
 }
 
 TEST(AddCommandLoop, StartsInTheSavedFolderAndRemembersTheOneLeftBehind) {

@@ -32,6 +32,17 @@ int RunRecordProbe(const std::string& scenario, const std::string& folder) {
         result = handler.AddFile("*.TXT", 1, 1, 0);
     } else if (scenario == "add-plain") {
         result = handler.AddFile("C:\\SOME\\FILE.TXT", 0, 0, 9);
+    } else if (scenario == "add-at-once") {
+        // Lists that one call would store otherwise than one AddFile per name are declined
+        // without a call; the last list is stored in one.
+        const std::string a = folder + "\\a.txt", b = folder + "\\sub\\B.TXT";
+        report << "pattern " << handler.AddAllAtOnce(NameList{a, folder + "\\*.txt"}, 1, 0, 6) << "\n";
+        report << "same file name " << handler.AddAllAtOnce(NameList{a, folder + "\\other\\A.TXT"}, 1, 0, 6) << "\n";
+        report << "recurse " << handler.AddAllAtOnce(NameList{a, b}, 1, 1, 6) << "\n";
+        report << "the archive " << handler.AddAllAtOnce(NameList{a, folder + "\\archive.zip"}, 1, 0, 6) << "\n";
+        report << "dot " << handler.AddAllAtOnce(NameList{a, folder + "\\sub\\."}, 1, 0, 6) << "\n";
+        report << "one name " << handler.AddAllAtOnce(NameList{a}, 1, 0, 6) << "\n";
+        result = handler.AddAllAtOnce(NameList{a, b}, 0, 0, 6);
     } else if (scenario == "delete") {
         result = handler.DeleteEntries(NameList{"first.txt", "dir/second.bin"});
     }

@@ -58,6 +58,22 @@ TEST_F(ZipAdd, LevelZeroStoresAndLevelNineDeflates) {
     EXPECT_TRUE(presenter.messages.empty());
 }
 
+TEST_F(ZipAdd, SeveralFilesAreStoredInOneStepOrNothingChanges) {
+    for (const char* name : {"one.txt", "two.txt", "three.txt"}) WriteFileBytes(tree + "\\" + name, CompressibleText(20000));
+    ASSERT_EQ(handler.AddFile("one.txt", 0, 0, 6), 1);
+    const std::string before = ReadFileBytes(archive);
+    const std::string log = handler.GetErrorLog();
+    // A missing name: the library refuses the whole call, and the caller goes name by name.
+    EXPECT_EQ(handler.AddAllAtOnce({tree + "\\two.txt", tree + "\\missing.txt"}, 0, 0, 6), 0);
+    EXPECT_EQ(ReadFileBytes(archive), before);
+    EXPECT_EQ(handler.GetErrorLog(), log);
+    EXPECT_EQ(handler.AddAllAtOnce({tree + "\\two.txt", tree + "\\three.txt"}, 0, 0, 0), 1);
+    EXPECT_EQ(EntryNamed(archive, "one.txt").method, 8);
+    EXPECT_EQ(EntryNamed(archive, "two.txt").uncompressedSize, 20000u);
+    EXPECT_EQ(EntryNamed(archive, "three.txt").method, 0);
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
 TEST_F(ZipAdd, WithoutStorePathOnlyTheFileNameIsKept) {
     MakeFolder(tree + "\\sub");
     WriteFileBytes(tree + "\\sub\\deep.txt", "deep");

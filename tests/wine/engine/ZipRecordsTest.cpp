@@ -119,6 +119,15 @@ TEST_F(ZipRecords, PlainAddWithoutStorePathDropsFolderNamesAtLevelNine) {
                                                   " names=C:\\SOME\\FILE.TXT cwd=" + run.folder});
 }
 
+TEST_F(ZipRecords, SeveralPlainNamesGoInOneCallOnlyWhenThatStoresWhatOneCallEachWould) {
+    ProbeRun run = Run("add-at-once");
+    EXPECT_EQ(run.calls, std::vector<std::string>{"zip level=6 drop=1 delete=0 path=" + archive + " names=" +
+                                                  (run.folder + "\\a.txt") + "|" + (run.folder + "\\sub\\B.TXT") +
+                                                  " cwd=" + run.folder});
+    EXPECT_EQ(run.report, (std::vector<std::string>{"pattern 0", "same file name 0", "recurse 0", "the archive 0",
+                                                    "dot 0", "one name 0", "result 1", "cwd " + run.folder}));
+}
+
 TEST_F(ZipRecords, DeleteSendsTheNamesWithLevelNine) {
     ProbeRun run = Run("delete");
     EXPECT_EQ(run.calls, std::vector<std::string>{"zip level=9 drop=0 delete=1 path=" + archive +
