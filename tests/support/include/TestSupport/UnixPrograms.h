@@ -1,0 +1,20 @@
+#pragma once
+// Unix programs run from a Windows test under Wine: Debian's arj in place of ARJ.EXE, and
+// Info-ZIP's unzip judging an archive Brindle wrote.
+
+#include <string>
+#include <vector>
+
+// The Unix path Wine maps an absolute Windows path to, found through its long form (a file
+// not made yet takes its folder's). The path itself when Wine offers no such mapping.
+std::string UnixPath(const std::string& windowsPath);
+
+struct UnixRun {
+    bool started = false;   // false where Wine cannot start Unix programs
+    int exitCode = -1;
+    std::string output;     // standard output and error, when captured
+};
+
+// Runs arguments[0] (a Unix program) with the rest as its arguments and waits until it has
+// ended. Without captureOutput the program writes to this program's own standard handles.
+UnixRun RunUnixProgram(const std::vector<std::string>& arguments, bool captureOutput);
