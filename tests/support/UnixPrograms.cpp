@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -99,4 +100,18 @@ UnixRun RunUnixProgram(const std::vector<std::string>& arguments, bool captureOu
     run.exitCode = std::atoi(code.c_str());
     if (captureOutput) TakeFile(output, run.output, 0);
     return run;
+}
+
+InfoZipVerdict JudgeWithInfoZip(const std::string& windowsArchivePath) {
+    InfoZipVerdict verdict;
+    const std::string archive = UnixPath(windowsArchivePath);
+    const UnixRun listing = RunUnixProgram({"/usr/bin/unzip", "-Z1", archive}, true);
+    const UnixRun test = RunUnixProgram({"/usr/bin/unzip", "-t", archive}, true);
+    verdict.output = listing.output + test.output;
+    verdict.ran = listing.started && test.started && listing.exitCode == 0;
+    for (std::size_t start = 0, end; (end = listing.output.find('\n', start)) != std::string::npos; start = end + 1)
+        verdict.names.push_back(listing.output.substr(start, end - start));
+    std::sort(verdict.names.begin(), verdict.names.end());
+    verdict.intact = test.exitCode == 0 && test.output.find("No errors detected") != std::string::npos;
+    return verdict;
 }

@@ -11,6 +11,7 @@
 #include "BrindleDoc.h"
 #include "DocumentTestSupport.h"
 #include "Settings.h"
+#include "TestSupport/UnixPrograms.h"
 #include "TestSupport/ZipEntries.h"
 
 namespace {
@@ -88,6 +89,8 @@ TEST_F(ViewDeleteWindow, DoubleClickAndCtrlVViewTheEntryAndDelDeletesIt) {
     std::vector<RecordedMessage> messages = TakeMessages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Are you sure you want to delete selected files?");
-    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.qqv", "c.qqv"}));
+    const InfoZipVerdict verdict = JudgeWithInfoZip(archive);
+    EXPECT_EQ(verdict.names, (std::vector<std::string>{"a.qqv", "c.qqv"})) << verdict.output;
+    EXPECT_TRUE(verdict.intact) << verdict.output;
     EXPECT_EQ(ControlRowCount(), 2);
 }

@@ -18,3 +18,13 @@ struct UnixRun {
 // Runs arguments[0] (a Unix program) with the rest as its arguments and waits until it has
 // ended. Without captureOutput the program writes to this program's own standard handles.
 UnixRun RunUnixProgram(const std::vector<std::string>& arguments, bool captureOutput);
+
+// An archive as Info-ZIP's unzip, run outside Wine, sees it: the names unzip -Z1 lists
+// (sorted), and whether unzip -t finds every entry intact.
+struct InfoZipVerdict {
+    bool ran = false;             // both runs started and the listing succeeded
+    std::vector<std::string> names;
+    bool intact = false;          // unzip -t ended without error and said so
+    std::string output;           // both runs' output, for the failure message
+};
+InfoZipVerdict JudgeWithInfoZip(const std::string& windowsArchivePath);
