@@ -83,6 +83,11 @@ private:
     std::string path_;
 };
 
+// Reads size bytes at offset of the file at path, opening and closing it around the one read:
+// for the many small reads of adding files, without a stream's buffering and seeking.
+enum class RangeRead { Complete, CannotOpen, Short };
+RangeRead ReadRange(const std::string& path, uint64_t offset, void* buffer, std::size_t size);
+
 struct FileInfo {
     bool exists = false;
     bool isDirectory = false;

@@ -62,14 +62,15 @@ public:
 
     void run(Task& task) {
         const SourceItem& item = *task.item;
-        fs::File file;
-        if (!file.open(item.path, "rb")) {
-            task.error = {Status::IoError, Quoted(item.path) + ": cannot open the file"};
-            return;
-        }
         std::size_t dictionary = task.first || level_ == 0 ? 0 : static_cast<std::size_t>(std::min<uint64_t>(kDictionary, task.offset));
         std::vector<uint8_t> input(dictionary + task.length);
-        if (!input.empty() && !file.readAt(task.offset - dictionary, input.data(), input.size())) {
+        switch (fs::ReadRange(item.path, task.offset - dictionary, input.data(), input.size())) {
+        case fs::RangeRead::Complete:
+            break;
+        case fs::RangeRead::CannotOpen:
+            task.error = {Status::IoError, Quoted(item.path) + ": cannot open the file"};
+            return;
+        case fs::RangeRead::Short:
             task.error = {Status::IoError, Quoted(item.path) + ": cannot read the file (did it change while being added?)"};
             return;
         }
@@ -295,6 +296,8 @@ private:
     uint64_t copyEnd_ = 0;
     uint64_t inFlightBytes_ = 0;
     uint64_t inFlightByteLimit_ = 8 << 20;
+    static constexpr uint64_t kNoArchive = ~uint64_t{0};
+    uint64_t archiveSize_ = kNoArchive;  // as found before anything was expanded
 };
 
 void Updater::addItem(SourceItem item) {
@@ -317,8 +320,10 @@ bool Updater::expandOne(const std::string& wanted) {
     const bool absolute = fs::IsAbsolute(wanted) || (wanted.size() >= 2 && wanted[1] == ':');
     auto onDisk = [&](const std::string& relative) { return absolute ? relative : fs::Join(base, relative); };
 
-    auto skipArchive = [&](const std::string& path) {
-        if (!fs::SameFile(path, archivePath_)) return false;
+    // Asking the system for two files' identity opens both, so only a file of the archive's
+    // own size is asked about.
+    auto skipArchive = [&](const std::string& path, uint64_t size) {
+        if (size != archiveSize_ || !fs::SameFile(path, archivePath_)) return false;
         say(Status::Skipped, Quoted(path) + ": the archive itself is not added");
         return true;
     };
@@ -332,7 +337,7 @@ bool Updater::expandOne(const std::string& wanted) {
             SourceItem item;
             item.path = fs::Join(folder, name);
             fs::FileInfo info = fs::Stat(item.path);
-            if (!info.isRegular || skipArchive(item.path)) continue;
+            if (!info.isRegular || skipArchive(item.path, info.size)) continue;
             any = true;
             item.size = info.size;
             item.modified = info.modified;
@@ -350,7 +355,7 @@ bool Updater::expandOne(const std::string& wanted) {
         fail(Status::NotFound, Quoted(item.path) + ": no such file");
         return false;
     }
-    if (skipArchive(item.path)) return true;
+    if (skipArchive(item.path, info.size)) return true;
     item.folder = info.isDirectory;
     item.size = info.isDirectory ? 0 : info.size;
     item.modified = info.modified;
@@ -392,6 +397,9 @@ Entry Updater::newEntry(const SourceItem& item) const {
 }
 
 void Updater::topUp() {
+    // Refilled in batches once half the queue has drained, with one wake-up for the batch:
+    // for small files, waking a worker per task would cost more than the task.
+    if (inFlight_.size() > inFlightLimit_ / 2) return;
     while (inFlight_.size() < inFlightLimit_ && inFlightBytes_ < inFlightByteLimit_ && nextItem_ < itemOrder_.size()) {
         const SourceItem& item = items_[itemOrder_[nextItem_]];
         if (item.folder) {
@@ -411,8 +419,9 @@ void Updater::topUp() {
         }
         inFlightBytes_ += task->length;
         inFlight_.push_back(task);
-        pool_->submit(std::move(task));
+        pool_->submitQuietly(std::move(task));
     }
+    if (pool_) pool_->wakeAll();
 }
 
 bool Updater::copyEntry(std::size_t index) {
@@ -672,6 +681,7 @@ bool Updater::verify() {
 
 void Updater::run() {
     fs::FileInfo existing = fs::Stat(archivePath_);
+    archiveSize_ = existing.exists ? existing.size : kNoArchive;
     if (existing.isDirectory) {
         fail(Status::IoError, archivePath_ + " is a folder");
         return;

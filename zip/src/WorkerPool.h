@@ -57,10 +57,14 @@ public:
         }
         wake_.notify_all();
     }
+    // One thread at a time may wait. Workers wake it only when the job it waits for is done,
+    // not after every job.
     void waitFor(const Job& job) {
         wakeAll();
         std::unique_lock<std::mutex> lock(mutex_);
+        waitedFor_ = &job;
         finished_.wait(lock, [&] { return job.done; });
+        waitedFor_ = nullptr;
     }
     bool isDone(const Job& job) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -90,11 +94,13 @@ private:
                 queue_.pop_front();
             }
             run(*job);
+            bool awaited;
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 job->done = true;
+                awaited = waitedFor_ == job.get();
             }
-            finished_.notify_all();
+            if (awaited) finished_.notify_all();
         }
     }
 
@@ -104,6 +110,7 @@ private:
     std::deque<std::shared_ptr<Job>> queue_;
     bool stopping_ = false;
     bool unannounced_ = false;  // jobs were queued since the threads were last woken
+    const Job* waitedFor_ = nullptr;
     std::vector<std::thread> threads_;
 };
 

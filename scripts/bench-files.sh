@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Times extracting one archive of 20,000 small files (about 120 MB) three ways in one run:
-# UnZip32.dll under wine64, a bare CreateFileA/WriteFile/SetFileTime/CloseHandle loop
-# making the same files under wine64 (the floor Windows file creation sets), and Info-ZIP's
-# unzip natively.
-#   scripts/bench-extract.sh [rounds]
+# Times 20,000 small files (about 120 MB) going out of and into a zip archive, in one run:
+#   extracting: UnZip32.dll under wine64, a bare CreateFileA/WriteFile/SetFileTime/CloseHandle
+#     loop making the same files under wine64 (the floor Windows file creation sets), and
+#     Info-ZIP's unzip natively;
+#   adding all of them at once: Brindle's Add (the handler's AddFiles) and one Zip32.dll call
+#     under wine64, and Info-ZIP's zip natively, each at level 6 without folder names.
+#   scripts/bench-files.sh [rounds]
 #   BRINDLE_BENCH_BUILD  the win64 build folder to use (default: build/bench-win64)
 #   BRINDLE_BENCH_WORK   where the files are extracted (default: a folder in the build);
 #                        a tmpfs such as /dev/shm takes the disk's own noise out of the figures
@@ -14,7 +16,7 @@ rounds=${1:-4}
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target extract_bench unzip32 -j2 >/dev/null
+cmake --build "$build" --target extract_bench add_bench unzip32 zip32 -j2 >/dev/null
 
 # The archive is kept for later runs; its files are text of varied words, 1 to 11 KB each.
 data=$build/extract-bench-data
@@ -72,4 +74,23 @@ for round in $(seq "$rounds"); do
     rm -rf "$target"
 done
 echo "best: unzip $best s"
+rm -rf "$work"
+
+echo
+echo "== Adding the same 20,000 files at once (wine64), level 6"
+tree=$data/tree
+if [ ! -d "$tree" ]; then
+    unzip -q "$archive" -d "$data/partial-tree" && mv "$data/partial-tree" "$tree"
+fi
+mkdir -p "$work"
+sync
+(cd "$build" && "$root/scripts/wine-run.sh" "$build/bin/add_bench.exe" "Z:${tree//\//\\}" "Z:${work//\//\\}") \
+    2> >(grep -v "FS volume label" >&2)
+echo
+echo "== Info-ZIP zip (native, same files), level 6"
+rm -f "$work/infozip.zip"
+begin=$(date +%s%N)
+(cd "$tree" && find . -type f | zip -q -6 -j "$work/infozip.zip" -@)
+end=$(date +%s%N)
+echo "zip: $(awk -v ns=$((end - begin)) 'BEGIN { printf "%.2f", ns / 1e9 }') s"
 rm -rf "$work"
