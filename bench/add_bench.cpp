@@ -10,24 +10,12 @@
 #include <string>
 
 #include "CommandDialogs.h"
+#include "Stopwatch.h"
 #include "UserMessages.h"
 #include "ZipHandler.h"
 #include "zipdll/ZipDllInterface.h"
 
 namespace {
-
-double SecondsSince(LARGE_INTEGER start) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
 
 class PrintingPresenter : public IMessagePresenter {
 public:
@@ -87,9 +75,9 @@ int main(int argc, char** argv) {
     CZipHandler handler(nullptr);
     if (!handler.Init()) return 1;
     handler.Open(handlerArchive);
-    LARGE_INTEGER start = Now();
+    Stopwatch stopwatch;
     const int added = handler.AddFiles(names);
-    const double handlerSeconds = SecondsSince(start);
+    const double handlerSeconds = stopwatch.Seconds();
 
     // The library alone: the same names in one call, as the handler's one step makes it.
     HMODULE zip32 = LoadLibraryA("Zip32.dll");
@@ -109,9 +97,9 @@ int main(int argc, char** argv) {
     request.nameCount = static_cast<int>(names.size());
     request.archivePath = libraryArchive.c_str();
     request.names = array.data();
-    start = Now();
+    stopwatch.Restart();
     const int result = zipUp(&request);
-    const double librarySeconds = SecondsSince(start);
+    const double librarySeconds = stopwatch.Seconds();
 
     std::printf("Brindle's Add (AddFiles): %.2f s%s\n", handlerSeconds, added ? "" : " (failed)");
     std::printf("Zip32.dll, one call:      %.2f s%s\n", librarySeconds, result == ZIP_OK ? "" : " (failed)");

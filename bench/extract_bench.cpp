@@ -13,23 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "Stopwatch.h"
 #include "zipcore/ZipArchive.h"
 #include "zipdll/ZipDllInterface.h"
 
 namespace {
-
-double SecondsSince(LARGE_INTEGER start) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
 
 // Only problems are shown; the summary line of every round would drown the figures.
 int WINAPI PrintProblems(const char* text, unsigned long length) {
@@ -112,9 +100,9 @@ bool TimeDll(WindllUnzipFunction unzip, const std::string& archive, const std::s
     CreateDirectoryA(target.c_str(), nullptr);
     // The DLL extracts into the current folder, as the engine calls it.
     SetCurrentDirectoryA(target.c_str());
-    const LARGE_INTEGER start = Now();
+    const Stopwatch stopwatch;
     const int result = unzip(0, nullptr, &command, &callbacks);
-    times.push_back(SecondsSince(start));
+    times.push_back(stopwatch.Seconds());
     SetCurrentDirectoryA(work.c_str());
     if (result != UNZIP_OK) std::fprintf(stderr, "windll_unzip returned %d\n", result);
     return result == UNZIP_OK;
@@ -122,9 +110,9 @@ bool TimeDll(WindllUnzipFunction unzip, const std::string& archive, const std::s
 
 bool TimeBareLoop(const std::string& target, const std::vector<FileToWrite>& files,
                   const std::set<std::string>& folders, std::vector<double>& times) {
-    const LARGE_INTEGER start = Now();
+    const Stopwatch stopwatch;
     const bool ok = BareLoop(target, files, folders);
-    times.push_back(SecondsSince(start));
+    times.push_back(stopwatch.Seconds());
     if (!ok) std::fprintf(stderr, "the bare loop failed in %s (error %lu)\n", target.c_str(), GetLastError());
     return ok;
 }

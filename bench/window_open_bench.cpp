@@ -13,6 +13,7 @@
 #include "BrindleDoc.h"
 #include "BrindleView.h"
 #include "Settings.h"
+#include "Stopwatch.h"
 #include "UserMessages.h"
 #include "framework/FrameWindow.h"
 
@@ -26,18 +27,6 @@ public:
     }
     void QuitRequested() override {}
 };
-
-double Seconds(LARGE_INTEGER start, LARGE_INTEGER end) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
 
 }  // namespace
 
@@ -64,10 +53,10 @@ int main(int argc, char** argv) {
 
     std::printf("%-40s %10s %12s %14s\n", "archive", "entries", "open (ms)", "status (ms)");
     for (int index = 1; index < argc; ++index) {
-        LARGE_INTEGER start = Now();
+        const Stopwatch opening;
         BOOL opened = application.OpenDocumentFile(argv[index]);
         application.ProcessPendingMessages();   // the control learns the row count and paints
-        LARGE_INTEGER listed = Now();
+        const double openSeconds = opening.Seconds();
 
         // A selection of every tenth row, then one update as after a click.
         const int rows = view->GetRowCount();
@@ -76,14 +65,14 @@ int main(int argc, char** argv) {
         state.state = LVIS_SELECTED;
         for (int row = 0; row < rows; row += 10)
             SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-        LARGE_INTEGER before = Now();
+        const Stopwatch updating;
         view->UpdateSelectionStatus();
-        LARGE_INTEGER after = Now();
+        const double statusSeconds = updating.Seconds();
 
         std::string name = argv[index];
         name = name.substr(name.find_last_of("\\/") + 1);
-        std::printf("%-40s %10d %12.1f %14.2f%s\n", name.c_str(), rows, Seconds(start, listed) * 1000.0,
-                    Seconds(before, after) * 1000.0, opened ? "" : "  (open failed)");
+        std::printf("%-40s %10d %12.1f %14.2f%s\n", name.c_str(), rows, openSeconds * 1000.0,
+                    statusSeconds * 1000.0, opened ? "" : "  (open failed)");
         std::fflush(stdout);
     }
 

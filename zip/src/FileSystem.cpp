@@ -216,15 +216,7 @@ bool File::close() {
     return ok;
 }
 
-NewFile::NewFile(NewFile&& other) noexcept : path_(std::move(other.path_)) {
-#ifdef _WIN32
-    handle_ = other.handle_;
-    other.handle_ = INVALID_HANDLE_VALUE;
-#else
-    descriptor_ = other.descriptor_;
-    other.descriptor_ = -1;
-#endif
-}
+NewFile::NewFile(NewFile&& other) noexcept { *this = std::move(other); }
 
 NewFile& NewFile::operator=(NewFile&& other) noexcept {
     if (this != &other) {

@@ -1,0 +1,19 @@
+#pragma once
+// Elapsed wall-clock time for the Windows benchmarks, read from the performance counter.
+
+#include <windows.h>
+
+class Stopwatch {
+public:
+    Stopwatch() { Restart(); }
+    void Restart() { QueryPerformanceCounter(&start_); }
+    double Seconds() const {
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(frequency.QuadPart);
+    }
+
+private:
+    LARGE_INTEGER start_;
+};
