@@ -44,6 +44,20 @@ std::vector<std::string> Names(const std::string& archive) {
     return names;
 }
 
+// A scratch folder with pack.zip holding a.txt, and the options that added it.
+struct WindowsPack : ::testing::Test {
+    ScratchDir dir;
+    const std::string archive = dir.path() + "\\pack.zip";
+    zipcore::UpdateOptions add;
+
+    void MakePack(const std::string& aContent) {
+        WriteFile(dir.path() + "\\a.txt", aContent);
+        add.baseDir = dir.path();
+        add.add = {"a.txt"};
+        ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+    }
+};
+
 }  // namespace
 
 TEST(WindowsPaths, DriveLettersAndBackslashesInEveryPath) {
@@ -118,15 +132,9 @@ TEST(WindowsPaths, ReplacingIgnoresCase) {
     EXPECT_EQ(Names(archive), (std::vector<std::string>{"docs/readme.txt", "other"}));
 }
 
-TEST(WindowsSharing, ArchiveHeldOpenByAnotherProgramStaysWhole) {
-    ScratchDir dir;
-    WriteFile(dir.path() + "\\a.txt", Words(50000, 1));
+TEST_F(WindowsPack, ArchiveHeldOpenByAnotherProgramStaysWhole) {
+    ASSERT_NO_FATAL_FAILURE(MakePack(Words(50000, 1)));
     WriteFile(dir.path() + "\\b.txt", "bee");
-    const std::string archive = dir.path() + "\\pack.zip";
-    zipcore::UpdateOptions add;
-    add.baseDir = dir.path();
-    add.add = {"a.txt"};
-    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
     const std::string before = ReadFile(archive);
     add.add = {"b.txt"};
     {
@@ -183,15 +191,10 @@ TEST(WindowsSharing, ExtractingOverAFileHeldOpenFailsCleanly) {
     EXPECT_EQ(ReadFile(dir.path() + "\\out\\busy.txt"), "in use");
     EXPECT_EQ(FilesBelow(dir.path() + "\\out"), (std::vector<std::string>{"busy.txt", "free.txt"}));
 }
-TEST(WindowsSwap, AFailureBetweenTheTwoRenamesBringsTheOldArchiveBack) {
-    ScratchDir dir;
-    WriteFile(dir.path() + "\\a.txt", "alpha");
+
+TEST_F(WindowsPack, AFailureBetweenTheTwoRenamesBringsTheOldArchiveBack) {
+    ASSERT_NO_FATAL_FAILURE(MakePack("alpha"));
     WriteFile(dir.path() + "\\b.txt", "beta");
-    const std::string archive = dir.path() + "\\pack.zip";
-    zipcore::UpdateOptions add;
-    add.baseDir = dir.path();
-    add.add = {"a.txt"};
-    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
     const std::string before = ReadFile(archive);
     bool asideWhileFailing = false;
     zipcore::testhooks::betweenRenames = [&] {
@@ -208,14 +211,8 @@ TEST(WindowsSwap, AFailureBetweenTheTwoRenamesBringsTheOldArchiveBack) {
     EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
 }
 
-TEST(WindowsSameFile, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
-    ScratchDir dir;
-    WriteFile(dir.path() + "\\a.txt", "alpha");
-    const std::string archive = dir.path() + "\\pack.zip";
-    zipcore::UpdateOptions add;
-    add.baseDir = dir.path();
-    add.add = {"a.txt"};
-    ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
+TEST_F(WindowsPack, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
+    ASSERT_NO_FATAL_FAILURE(MakePack("alpha"));
     // Another file of the same name, size and time is a file like any other.
     const std::string twin = dir.path() + "\\other\\pack.zip";
     WriteFile(twin, ReadFile(archive));

@@ -15,7 +15,7 @@
 #include "CommandLineSafety.h"
 #include "CommandRunner.h"
 #include "Settings.h"
-#include "TestSupport/UnixPrograms.h"
+#include "TestSupport/Programs.h"
 #include "TestSupport/ZipEntries.h"
 #include "framework/Dialog.h"
 #include "resource.h"

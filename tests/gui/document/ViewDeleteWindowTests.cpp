@@ -11,7 +11,7 @@
 #include "BrindleDoc.h"
 #include "DocumentTestSupport.h"
 #include "Settings.h"
-#include "TestSupport/UnixPrograms.h"
+#include "TestSupport/Programs.h"
 #include "TestSupport/ZipEntries.h"
 
 namespace {

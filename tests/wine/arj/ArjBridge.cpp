@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport/UnixPrograms.h"
+#include "TestSupport/Programs.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TestSupport/Files.h"
+#include "TestSupport/Programs.h"
 #include "TestSupport/RecordingPresenter.h"
 #include "TestSupport/RecordingView.h"
 #include "TestSupport/ZipEntries.h"
@@ -20,6 +21,3 @@ std::string IncompressibleBytes(std::size_t size);
 void SetLocalFileTime(const std::string& path, int year, int month, int day, int hour, int minute);
 
 bool EndsWith(const std::string& text, const std::string& tail);
-
-// Runs a command line and waits; returns the exit code, or -1 when it could not start.
-int RunAndWait(const std::string& commandLine, const std::string& folder = std::string());

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "TestSupport/Programs.h"
+
 namespace {
 
 void AppendToLog() {
@@ -45,15 +47,6 @@ int main() {
     char system[MAX_PATH];
     GetSystemDirectoryA(system, sizeof system);
     std::string line = std::string("\"") + system + "\\cmd.exe\"" + Arguments();
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return 9009;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    const int code = RunAndWait(line);
+    return code == -1 ? 9009 : code;   // what the interpreter says of a program it cannot find
 }

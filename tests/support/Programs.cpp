@@ -1,4 +1,4 @@
-#include "TestSupport/UnixPrograms.h"
+#include "TestSupport/Programs.h"
 
 #include <windows.h>
 
@@ -51,6 +51,22 @@ bool TakeFile(const std::string& unixPath, std::string& text, int waitMillisecon
 std::string Quoted(const std::string& unixPath) { return "'" + unixPath + "'"; }
 
 }  // namespace
+
+int RunAndWait(const std::string& commandLine, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string writable = commandLine;
+    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
 
 std::string UnixPath(const std::string& windowsPath) {
     static UnixFileNameFunction toUnix = reinterpret_cast<UnixFileNameFunction>(

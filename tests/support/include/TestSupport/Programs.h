@@ -1,9 +1,13 @@
 #pragma once
-// Unix programs run from a Windows test under Wine: Debian's arj in place of ARJ.EXE, and
-// Info-ZIP's unzip judging an archive Brindle wrote.
+// Programs a Windows test starts and waits for: its own helper programs, and Unix programs
+// under Wine (Debian's arj in place of ARJ.EXE, Info-ZIP's unzip judging an archive).
 
 #include <string>
 #include <vector>
+
+// Runs a Windows command line in folder (empty: the current one) and waits; returns the
+// exit code, or -1 when it could not start.
+int RunAndWait(const std::string& commandLine, const std::string& folder = std::string());
 
 // The Unix path Wine maps an absolute Windows path to, found through its long form (a file
 // not made yet takes its folder's). The path itself when Wine offers no such mapping.
