@@ -153,12 +153,9 @@ public:
             pending_.pop_front();
             if (job->nameTaken) {
                 // Every earlier entry has been reported, so the question comes in order.
-                if (prepareReplacement(job->entry, job->destination)) {
-                    std::vector<uint8_t> scratch;
-                    job->error = WriteFromMemory(*job, scratch);
-                } else {
-                    continue;
-                }
+                if (!prepareReplacement(job->entry, job->destination)) continue;
+                std::vector<uint8_t> scratch;
+                job->error = WriteFromMemory(*job, scratch);
             }
             if (job->error) fail(job->error.status, job->error.message);
             else ++result_.extracted;
