@@ -155,7 +155,7 @@ TEST(ExtractMany, HundredsOfSmallFilesAllArriveIntact) {
     options.targetDir = dir / "out";
     options.overwrite = Overwrite::Always;
     std::vector<std::string> lines;
-    options.message = [&](const std::string& line) { lines.push_back(line); };
+    options.report = [&](zipcore::Status, const std::string& line) { lines.push_back(line); };
     zipcore::ExtractResult result = zipcore::Extract(dir / "many.zip", options);
     EXPECT_EQ(result.extracted, 600);
     EXPECT_EQ(result.failed, 2);

@@ -25,7 +25,7 @@ struct Sandbox {
         zipcore::ExtractOptions options;
         options.targetDir = target();
         options.overwrite = overwrite;
-        options.message = [this](const std::string& line) { lines.push_back(line); };
+        options.report = [this](zipcore::Status, const std::string& line) { lines.push_back(line); };
         return zipcore::Extract(archive(), options);
     }
     // Everything in the sandbox except the archive must be under target/.

@@ -141,7 +141,7 @@ TEST_F(WindowsPack, ArchiveHeldOpenByAnotherProgramStaysWhole) {
         HeldOpen other(archive);
         ASSERT_TRUE(other.ok());
         std::vector<std::string> lines;
-        add.message = [&](const std::string& line) { lines.push_back(line); };
+        add.report = [&](zipcore::Status, const std::string& line) { lines.push_back(line); };
         zipcore::UpdateResult result = zipcore::Update(archive, add);
         EXPECT_EQ(result.status, Status::IoError);
         ASSERT_FALSE(lines.empty());
@@ -149,7 +149,7 @@ TEST_F(WindowsPack, ArchiveHeldOpenByAnotherProgramStaysWhole) {
     }
     EXPECT_TRUE(ReadFile(archive) == before);
     EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
-    add.message = nullptr;
+    add.report = nullptr;
     EXPECT_EQ(zipcore::Update(archive, add).status, Status::Ok);  // once released, it works
     EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
@@ -228,7 +228,7 @@ TEST_F(WindowsPack, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
     for (char& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     add.add = {shouted, "a.txt"};
     std::vector<std::string> lines;
-    add.message = [&](const std::string& line) { lines.push_back(line); };
+    add.report = [&](zipcore::Status, const std::string& line) { lines.push_back(line); };
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
     EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
     bool leftOut = false;

@@ -2,6 +2,11 @@
 
 namespace zipdll {
 
+void CallerPrint::operator()(const char* text, unsigned long length) const noexcept {
+    if (unzipPrint_) unzipPrint_(text, length);
+    if (zipPrint_) zipPrint_(stream_, length, text);
+}
+
 void DllPrinter::Info(const std::string& line) const {
     if (loudness_ >= Loudness::Normal) Emit(line);
 }
@@ -22,9 +27,9 @@ void DllPrinter::FromLibrary(zipcore::Status status, const std::string& line, Wa
 }
 
 void DllPrinter::Emit(const std::string& line) const {
-    if (!emit_) return;
-    const std::string text = line + "\n";
-    emit_(text.c_str(), static_cast<unsigned long>(text.size()));
+    if (!print_) return;
+    const std::string text = zipcore::AnsiFromUtf8(line + "\n");
+    print_(text.c_str(), static_cast<unsigned long>(text.size()));
 }
 
 }  // namespace zipdll

@@ -23,6 +23,4 @@ struct AnsiMatch {
 };
 AnsiMatch MatchAnsiNames(const std::vector<zipcore::Entry>& entries, const std::vector<std::string>& requestedAnsi);
 
-std::wstring WideFromUtf8(const std::string& utf8);
-
 }  // namespace zipdll

@@ -3,6 +3,7 @@
 // one readable line through the print callback and a result code; no exception leaves here.
 
 #include "DllPrinter.h"
+#include "EntryGuard.h"
 #include "zipdll/ZipDllInterface.h"
 #include "zipcore/ZipArchive.h"
 #include "AnsiNames.h"
@@ -12,10 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <exception>
 #include <memory>
-#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -35,17 +33,10 @@ using Printer = zipdll::DllPrinter;
 
 // The quiet level of the command record: 0 every line, 1 only problems, 2 nothing at all.
 Printer MakePrinter(UnzipPrintCallback print, int quietLevel) {
-    Printer::Emitter emit;
-    // Inside, lines are UTF-8 as the library works; the caller reads them in its ANSI code page.
-    if (print)
-        emit = [print](const char* text, unsigned long length) {
-            const std::string ansi = zipcore::AnsiFromUtf8(std::string(text, length));
-            print(ansi.c_str(), static_cast<unsigned long>(ansi.size()));
-        };
     const zipdll::Loudness loudness = quietLevel >= 2   ? zipdll::Loudness::Silent
                                       : quietLevel == 1 ? zipdll::Loudness::ProblemsOnly
                                                         : zipdll::Loudness::Normal;
-    return Printer(std::move(emit), loudness);
+    return Printer(zipdll::CallerPrint(print), loudness);
 }
 
 std::string Describe(const zipcore::Error& error) {
@@ -234,7 +225,7 @@ bool IsExtractionWarning(zipcore::Status status) {
 // "replace" answer keeps the file, because a lost file cannot be brought back.
 bool DecideReplace(const std::string& path, const UnzipCommand& command, const UnzipCallbacks& callbacks,
                    const Printer& printer) {
-    const std::wstring widePath = zipdll::WideFromUtf8(path);
+    const std::wstring widePath = zipcore::WideFromUtf8(path);
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     bool replace;
@@ -332,29 +323,13 @@ int Run(int count, char** names, UnzipCommand* command, UnzipCallbacks* callback
     return Extract(requested, *command, *callbacks, printer);
 }
 
-// Reports a failure without allocating: it may be running because memory ran out.
-void ReportFailure(UnzipPrintCallback print, const char* what) {
-    if (!print) return;
-    char line[256];
-    std::snprintf(line, sizeof line, "error: %.200s\n", what);
-    print(line, static_cast<unsigned long>(std::strlen(line)));
-}
-
 }  // namespace
 
 extern "C" __declspec(dllexport) int WINAPI windll_unzip(int count, char** names, UnzipCommand* command,
                                                          UnzipCallbacks* callbacks) {
-    const UnzipPrintCallback print = callbacks ? callbacks->print : nullptr;
-    try {
-        return Run(count, names, command, callbacks);
-    } catch (const std::bad_alloc&) {
-        ReportFailure(print, "out of memory");
-    } catch (const std::exception& failure) {
-        ReportFailure(print, failure.what());
-    } catch (...) {
-        ReportFailure(print, "unexpected failure");
-    }
-    return UNZIP_ERROR;
+    const zipdll::CallerPrint print(callbacks ? callbacks->print : nullptr);
+    return zipdll::GuardEntry(print, {"out of memory", "unexpected failure"}, UNZIP_ERROR,
+                              [&] { return Run(count, names, command, callbacks); });
 }
 
 extern "C" __declspec(dllexport) int WINAPI windll_unzip_sizes64(UnzipSizes64* entry, UnzipSizes64* totals) {

@@ -4,6 +4,7 @@
 // readable line through the print callback and a result code; no exception leaves here.
 
 #include "DllPrinter.h"
+#include "EntryGuard.h"
 #include "zipdll/ZipDllInterface.h"
 #include "zipdll/FileContent.h"
 #include "zipcore/ZipArchive.h"
@@ -11,13 +12,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
-#include <exception>
 #include <functional>
 #include <iterator>
 #include <memory>
-#include <new>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -29,17 +26,10 @@ using Printer = zipdll::DllPrinter;
 
 // quiet: only problems; verbose: also a closing line with the counts of what was written.
 Printer MakePrinter(ZipPrintCallback print, void* stream, bool quiet, bool verbose) {
-    Printer::Emitter emit;
-    // Lines are UTF-8 inside, as the library works; the caller reads its ANSI code page.
-    if (print)
-        emit = [print, stream](const char* text, unsigned long length) {
-            const std::string ansi = zipcore::AnsiFromUtf8(std::string(text, length));
-            print(stream, static_cast<unsigned long>(ansi.size()), ansi.c_str());
-        };
     const zipdll::Loudness loudness = quiet     ? zipdll::Loudness::ProblemsOnly
                                       : verbose ? zipdll::Loudness::Verbose
                                                 : zipdll::Loudness::Normal;
-    return Printer(std::move(emit), loudness);
+    return Printer(zipdll::CallerPrint(print, stream), loudness);
 }
 
 std::string CheckRequest(const ZipRequest& request) {
@@ -275,25 +265,12 @@ int Run(ZipRequest* request) {
     return request->deleteEntries ? Delete(*request, requested, printer) : Add(*request, requested, printer);
 }
 
-// Reports a failure without allocating: it may be running because memory ran out.
-void ReportFailure(const ZipRequest* request, const char* what) {
-    if (!request || !request->print) return;
-    char line[256];
-    std::snprintf(line, sizeof line, "error: %.200s\n", what);
-    request->print(request->outputStream, static_cast<unsigned long>(std::strlen(line)), line);
-}
-
 }  // namespace
 
 extern "C" __declspec(dllexport) int WINAPI DllZipUpFiles(ZipRequest* request) {
-    try {
-        return Run(request);
-    } catch (const std::bad_alloc&) {
-        ReportFailure(request, "out of memory; the archive is unchanged");
-    } catch (const std::exception& failure) {
-        ReportFailure(request, failure.what());
-    } catch (...) {
-        ReportFailure(request, "unexpected failure; the archive is unchanged");
-    }
-    return ZIP_ERROR;
+    const zipdll::CallerPrint print =
+        request ? zipdll::CallerPrint(request->print, request->outputStream) : zipdll::CallerPrint();
+    return zipdll::GuardEntry(print,
+                              {"out of memory; the archive is unchanged", "unexpected failure; the archive is unchanged"},
+                              ZIP_ERROR, [&] { return Run(request); });
 }

@@ -27,7 +27,7 @@ Error AdjustInPlace(const std::string& path) {
     std::vector<uint8_t> central(static_cast<std::size_t>(view->centralSize()));
     fs::File& file = view->file();
     if (!central.empty() && !file.readAt(view->centralOffset(), central.data(), central.size()))
-        return Fail(Status::IoError, "cannot read " + path);
+        return fs::IoFailure("cannot read " + path);
     const std::string tooFar = path + ": the offsets would pass 4 GiB, which needs a rewrite of the archive";
     for (std::size_t at = 0; at + kCentralHeaderSize <= central.size();) {
         uint8_t* h = central.data() + at;
@@ -52,14 +52,14 @@ Error AdjustInPlace(const std::string& path) {
     }
 
     uint8_t end[kEndSize];
-    if (!file.readAt(view->endRecordOffset(), end, sizeof end)) return Fail(Status::IoError, "cannot read " + path);
+    if (!file.readAt(view->endRecordOffset(), end, sizeof end)) return fs::IoFailure("cannot read " + path);
     if (Get32(end + 16) != kMax32 && !Add32(end + 16, shift)) return Fail(Status::BadOffsets, tooFar);
     uint8_t zip64End[kZip64EndSize];
     uint8_t locator[kZip64LocatorSize];
     if (view->hasZip64End()) {
         if (!file.readAt(view->zip64EndOffset(), zip64End, sizeof zip64End) ||
             !file.readAt(view->zip64LocatorOffset(), locator, sizeof locator))
-            return Fail(Status::IoError, "cannot read " + path);
+            return fs::IoFailure("cannot read " + path);
         Set64(zip64End + 48, Get64(zip64End + 48) + shift);
         // The locator may already point at the right place if only the directory was shifted.
         Set64(locator + 8, view->zip64EndOffset());
@@ -72,12 +72,15 @@ Error AdjustInPlace(const std::string& path) {
     view.reset();
 
     fs::File out;
-    if (!out.open(path, "r+b")) return Fail(Status::IoError, "cannot open " + path + " for writing");
+    if (!out.open(path, "r+b")) return fs::IoFailure("cannot open " + path + " for writing");
     bool ok = (central.empty() || (out.seek(centralOffset) && out.write(central.data(), central.size()))) &&
               (!zip64 || (out.seek(zip64EndOffset) && out.write(zip64End, sizeof zip64End) &&
                           out.seek(locatorOffset) && out.write(locator, sizeof locator))) &&
               out.seek(endOffset) && out.write(end, sizeof end) && out.flushToDisk();
-    if (!out.close() || !ok) return Fail(Status::IoError, "cannot write " + path);
+    // The first failure says why; closing after it would only repeat or hide it.
+    const std::error_code cause = ok ? std::error_code() : fs::LastFailure();
+    if (!out.close() && ok) return fs::IoFailure("cannot write " + path);
+    if (!ok) return fs::IoFailure("cannot write " + path, cause);
     return {};
 }
 

@@ -44,6 +44,14 @@ struct Destination {
     fs::NewFile file;
     std::string path;      // the name the user will see
     bool replacing = false;
+    std::error_code cause;  // why the file could not be created under path, when it could not
+
+    // Creates the file under its own name; false when the name is taken or cannot be made.
+    bool create() {
+        const fs::NewFile::Outcome outcome = file.create(path);
+        if (outcome == fs::NewFile::Outcome::Failed) cause = fs::LastFailure();
+        return outcome == fs::NewFile::Outcome::Created;
+    }
 };
 
 // Writes one entry's data into its destination, which is removed again if the entry turns
@@ -51,23 +59,26 @@ struct Destination {
 Error WriteEntryFile(const Entry& entry, Destination& destination, int64_t modified,
                      const std::function<Error(const format::Sink& sink)>& decode) {
     bool writeFailed = false;
+    std::error_code writeCause;
     Error error = decode([&](const uint8_t* data, std::size_t size) {
         if (destination.file.write(data, size)) return true;
         writeFailed = true;
+        writeCause = fs::LastFailure();
         return false;
     });
     if (error || writeFailed) {
         destination.file.discard();
         if (writeFailed)
-            return {Status::IoError, Quoted(entry.name) + ": cannot write " + Quoted(destination.path) + " (disk full?)"};
+            return fs::IoFailure(Quoted(entry.name) + ": cannot write " + Quoted(destination.path), writeCause);
         return error;
     }
     const std::string written = destination.file.path();
     if (!destination.file.finish(modified))
-        return {Status::IoError, Quoted(entry.name) + ": cannot write " + Quoted(destination.path) + " (disk full?)"};
+        return fs::IoFailure(Quoted(entry.name) + ": cannot write " + Quoted(destination.path));
     if (destination.replacing && !fs::ReplaceFile(written, destination.path)) {
+        const std::error_code cause = fs::LastFailure();
         fs::RemoveFile(written);
-        return {Status::IoError, Quoted(entry.name) + ": cannot replace " + Quoted(destination.path) + " (in use?)"};
+        return fs::IoFailure(Quoted(entry.name) + ": cannot replace " + Quoted(destination.path), cause);
     }
     return {};
 }
@@ -101,7 +112,7 @@ Error WriteFromMemory(WriteJob& job, std::vector<uint8_t>& scratch) {
 WorkerPool<WriteJob>::Runner WriteJobRunner() {
     auto scratch = std::make_shared<std::vector<uint8_t>>();
     return [scratch](WriteJob& job) {
-        if (job.destination.file.create(job.destination.path) != fs::NewFile::Outcome::Created) {
+        if (!job.destination.create()) {
             job.nameTaken = true;
             return;
         }
@@ -123,7 +134,6 @@ public:
 
     void say(const std::string& line) { say(Status::Ok, line); }
     void say(Status status, const std::string& line) {
-        if (options_.message) options_.message(line);
         if (options_.report) options_.report(status, line);
     }
     void note(Status status) {
@@ -134,6 +144,7 @@ public:
         note(status);
         say(status, line);
     }
+    void fail(const Error& error) { fail(error.status, error.message); }
 
     void startWorkers(std::size_t fileCount) {
         // The workers spend most of their time waiting for the file system to create and
@@ -188,7 +199,7 @@ public:
                 return false;
             }
             if (!info.exists && !fs::MakeDirectory(path)) {
-                problem = "cannot create the folder " + Quoted(path);
+                problem = fs::IoFailure("cannot create the folder " + Quoted(path)).message;
                 return false;
             }
             checkedFolders_.insert(path);
@@ -261,8 +272,7 @@ public:
         destination.path = path;
         // Creating the file is also the check that the name is free, so a new file costs
         // no separate look at the disk.
-        if (destination.file.create(path) != fs::NewFile::Outcome::Created &&
-            !prepareReplacement(entry, destination))
+        if (!destination.create() && !prepareReplacement(entry, destination))
             return;
         Error error = WriteEntryFile(entry, destination, modified, [&](const format::Sink& sink) {
             return reader.ReadEntry(index, sink);
@@ -279,7 +289,7 @@ private:
         const std::string& path = destination.path;
         fs::FileInfo existing = fs::StatNoFollow(path);
         if (!existing.exists) {
-            fail(Status::IoError, Quoted(entry.name) + ": cannot create " + Quoted(path));
+            fail(fs::IoFailure(Quoted(entry.name) + ": cannot create " + Quoted(path), destination.cause));
             return false;
         }
         if (existing.isDirectory) {
@@ -297,7 +307,7 @@ private:
         }
         destination.replacing = true;
         if (destination.file.create(fs::TemporaryNameBeside(path)) != fs::NewFile::Outcome::Created) {
-            fail(Status::IoError, Quoted(entry.name) + ": cannot create " + Quoted(path));
+            fail(fs::IoFailure(Quoted(entry.name) + ": cannot create " + Quoted(path)));
             return false;
         }
         return true;
@@ -349,7 +359,7 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
     const std::string root = options.targetDir.empty() ? "." : options.targetDir;
     if (!MakeTargetFolder(root)) {
         result.status = Status::IoError;
-        run.say(Status::IoError, "cannot create the folder " + Quoted(root));
+        run.say(Status::IoError, fs::IoFailure("cannot create the folder " + Quoted(root)).message);
         return result;
     }
     const std::vector<Entry>& entries = reader->entries();
@@ -384,7 +394,6 @@ ExtractResult Extract(const std::string& archivePath, const ExtractOptions& opti
         ExtractResult result;
         result.status = Status::IoError;
         const std::string line = "out of memory while extracting " + archivePath;
-        if (options.message) options.message(line);
         if (options.report) options.report(Status::IoError, line);
         return result;
     }

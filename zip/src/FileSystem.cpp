@@ -29,6 +29,34 @@
 #endif
 
 namespace zipcore::fs {
+namespace {
+
+thread_local std::error_code lastFailure;
+
+// Each keeps why the call failed and returns false, so that a failing path says both at once.
+bool FailedWithErrno() {
+    lastFailure.assign(errno, std::generic_category());
+    return false;
+}
+bool FailedWithoutCause() {
+    lastFailure.clear();
+    return false;
+}
+#ifdef _WIN32
+bool FailedWithLastError() {
+    lastFailure.assign(static_cast<int>(GetLastError()), std::system_category());
+    return false;
+}
+#endif
+
+}  // namespace
+
+std::error_code LastFailure() { return lastFailure; }
+
+Error IoFailure(const std::string& what, const std::error_code& cause) {
+    if (!cause) return Error{Status::IoError, what};
+    return Error{Status::IoError, what + ": " + SystemErrorText(cause), cause};
+}
 
 #ifdef _WIN32
 namespace {
@@ -133,7 +161,7 @@ bool File::open(const std::string& path, const char* mode) {
 #else
     stream_ = std::fopen(path.c_str(), mode);
 #endif
-    return stream_ != nullptr;
+    return stream_ != nullptr || FailedWithErrno();
 }
 
 void File::useLargeBuffer() {
@@ -146,29 +174,31 @@ std::size_t File::read(void* buffer, std::size_t size) {
 }
 
 bool File::readAt(uint64_t offset, void* buffer, std::size_t size) {
-    return seek(offset) && read(buffer, size) == size;
+    if (!seek(offset)) return false;
+    if (read(buffer, size) == size) return true;
+    return std::ferror(stream_) ? FailedWithErrno() : FailedWithoutCause();
 }
 
 bool File::write(const void* data, std::size_t size) {
-    if (!stream_) return false;
-    return size == 0 || std::fwrite(data, 1, size, stream_) == size;
+    if (!stream_) return FailedWithoutCause();
+    return size == 0 || std::fwrite(data, 1, size, stream_) == size || FailedWithErrno();
 }
 
 bool File::seek(uint64_t offset) {
-    if (!stream_ || offset > static_cast<uint64_t>(INT64_MAX)) return false;
+    if (!stream_ || offset > static_cast<uint64_t>(INT64_MAX)) return FailedWithoutCause();
 #ifdef _WIN32
-    return _fseeki64(stream_, static_cast<int64_t>(offset), SEEK_SET) == 0;
+    return _fseeki64(stream_, static_cast<int64_t>(offset), SEEK_SET) == 0 || FailedWithErrno();
 #else
-    return fseeko(stream_, static_cast<off_t>(offset), SEEK_SET) == 0;
+    return fseeko(stream_, static_cast<off_t>(offset), SEEK_SET) == 0 || FailedWithErrno();
 #endif
 }
 
 bool File::seekEnd() {
-    if (!stream_) return false;
+    if (!stream_) return FailedWithoutCause();
 #ifdef _WIN32
-    return _fseeki64(stream_, 0, SEEK_END) == 0;
+    return _fseeki64(stream_, 0, SEEK_END) == 0 || FailedWithErrno();
 #else
-    return fseeko(stream_, 0, SEEK_END) == 0;
+    return fseeko(stream_, 0, SEEK_END) == 0 || FailedWithErrno();
 #endif
 }
 
@@ -192,11 +222,12 @@ uint64_t File::size() {
 }
 
 bool File::flushToDisk() {
-    if (!stream_ || std::fflush(stream_) != 0) return false;
+    if (!stream_) return FailedWithoutCause();
+    if (std::fflush(stream_) != 0) return FailedWithErrno();
 #ifdef _WIN32
-    return _commit(_fileno(stream_)) == 0;
+    return _commit(_fileno(stream_)) == 0 || FailedWithErrno();
 #else
-    return fsync(fileno(stream_)) == 0;
+    return fsync(fileno(stream_)) == 0 || FailedWithErrno();
 #endif
 }
 
@@ -211,7 +242,7 @@ bool File::truncate(uint64_t size) {
 
 bool File::close() {
     if (!stream_) return true;
-    bool ok = std::fclose(stream_) == 0;
+    bool ok = std::fclose(stream_) == 0 || FailedWithErrno();
     stream_ = nullptr;
     return ok;
 }
@@ -249,29 +280,37 @@ NewFile::Outcome NewFile::create(const std::string& path) {
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Outcome::NameTaken : Outcome::Failed;
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return Outcome::NameTaken;
+        FailedWithLastError();
+        return Outcome::Failed;
     }
 #else
     // O_EXCL fails on any existing name, a dangling symbolic link included.
     descriptor_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor_ < 0) return errno == EEXIST ? Outcome::NameTaken : Outcome::Failed;
+    if (descriptor_ < 0) {
+        if (errno == EEXIST) return Outcome::NameTaken;
+        FailedWithErrno();
+        return Outcome::Failed;
+    }
 #endif
     path_ = path;
     return Outcome::Created;
 }
 
 bool NewFile::write(const void* data, std::size_t size) {
-    if (!isOpen()) return false;
+    if (!isOpen()) return FailedWithoutCause();
     const char* next = static_cast<const char*>(data);
     while (size > 0) {
 #ifdef _WIN32
         const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(handle_, next, part, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(handle_, next, part, &written, nullptr)) return FailedWithLastError();
+        if (written == 0) return FailedWithoutCause();
 #else
         const ssize_t written = ::write(descriptor_, next, std::min<std::size_t>(size, 1u << 30));
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written < 0) return FailedWithErrno();
+        if (written == 0) return FailedWithoutCause();
 #endif
         next += written;
         size -= static_cast<std::size_t>(written);
@@ -280,7 +319,7 @@ bool NewFile::write(const void* data, std::size_t size) {
 }
 
 bool NewFile::finish(int64_t unixTime) {
-    if (!isOpen()) return false;
+    if (!isOpen()) return FailedWithoutCause();
 #ifdef _WIN32
     // FILETIME counts 100-nanosecond steps from 1601.
     const uint64_t ticks = static_cast<uint64_t>(unixTime + 11644473600LL) * 10000000ULL;
@@ -288,12 +327,12 @@ bool NewFile::finish(int64_t unixTime) {
     time.dwLowDateTime = static_cast<DWORD>(ticks);
     time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
     SetFileTime(handle_, nullptr, &time, &time);
-    const bool closed = CloseHandle(handle_) != 0;
+    const bool closed = CloseHandle(handle_) != 0 || FailedWithLastError();
     handle_ = INVALID_HANDLE_VALUE;
 #else
     const struct timespec times[2] = {{static_cast<time_t>(unixTime), 0}, {static_cast<time_t>(unixTime), 0}};
     ::futimens(descriptor_, times);
-    const bool closed = ::close(descriptor_) == 0;
+    const bool closed = ::close(descriptor_) == 0 || FailedWithErrno();
     descriptor_ = -1;
 #endif
     if (!closed) RemoveFile(path_);
@@ -323,7 +362,10 @@ RangeRead ReadRange(const std::string& path, uint64_t offset, void* buffer, std:
 #ifdef _WIN32
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return RangeRead::CannotOpen;
+    if (file == INVALID_HANDLE_VALUE) {
+        FailedWithLastError();
+        return RangeRead::CannotOpen;
+    }
     bool complete = true;
     while (size > 0) {
         // The offset rides in the request, so no separate seek is needed.
@@ -332,8 +374,10 @@ RangeRead ReadRange(const std::string& path, uint64_t offset, void* buffer, std:
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD got = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-        if (!ReadFile(file, next, want, &got, &at) || got == 0) {
-            complete = false;
+        const bool read = ReadFile(file, next, want, &got, &at) != 0;
+        if (!read || got == 0) {
+            // Reading at the end is no system failure, only a file shorter than expected.
+            complete = read || GetLastError() == ERROR_HANDLE_EOF ? FailedWithoutCause() : FailedWithLastError();
             break;
         }
         next += got;
@@ -343,13 +387,16 @@ RangeRead ReadRange(const std::string& path, uint64_t offset, void* buffer, std:
     CloseHandle(file);
 #else
     const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0) return RangeRead::CannotOpen;
+    if (file < 0) {
+        FailedWithErrno();
+        return RangeRead::CannotOpen;
+    }
     bool complete = true;
     while (size > 0) {
         const ssize_t got = ::pread(file, next, std::min<std::size_t>(size, 1u << 30), static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
-            complete = false;
+            complete = got == 0 ? FailedWithoutCause() : FailedWithErrno();
             break;
         }
         next += got;
@@ -428,7 +475,10 @@ bool MakeDirectory(const std::string& path) {
     int result = ::mkdir(path.c_str(), 0777);
 #endif
     if (result == 0) return true;
-    return Stat(path).isDirectory;
+    const std::error_code cause(errno, std::generic_category());
+    if (Stat(path).isDirectory) return true;
+    lastFailure = cause;
+    return false;
 }
 
 bool RemoveFile(const std::string& path) {
@@ -441,16 +491,30 @@ bool RemoveFile(const std::string& path) {
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
 #ifdef _WIN32
-    // The runtime's rename will not overwrite. Move the old file aside first and bring
-    // it back if the new one cannot take its place, so the target never goes missing.
+    // A rename will not overwrite. Move the old file aside first and bring it back if the new
+    // one cannot take its place, so the target never goes missing. Renamed through the system
+    // rather than the runtime, so that a failure keeps the system's own reason (a sharing
+    // violation, not just "permission denied").
     const std::wstring wideFrom = Wide(from), wideTo = Wide(to);
-    if (_wrename(wideFrom.c_str(), wideTo.c_str()) == 0) return true;
-    if (!Stat(to).exists) return false;
+    auto rename = [](const std::wstring& source, const std::wstring& target) {
+        return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED) != 0;
+    };
+    if (rename(wideFrom, wideTo)) return true;
+    const std::error_code cause(static_cast<int>(GetLastError()), std::system_category());
+    if (!Stat(to).exists) {
+        lastFailure = cause;
+        return false;
+    }
     const std::wstring aside = Wide(TemporaryNameBeside(to));
-    if (_wrename(wideTo.c_str(), aside.c_str()) != 0) return false;
+    if (!rename(wideTo, aside)) return FailedWithLastError();
+#ifdef ZIPCORE_TEST_HOOKS
     const bool mayGoOn = !testhooks::betweenRenames || testhooks::betweenRenames();
-    if (!mayGoOn || _wrename(wideFrom.c_str(), wideTo.c_str()) != 0) {
-        _wrename(aside.c_str(), wideTo.c_str());
+#else
+    const bool mayGoOn = true;
+#endif
+    if (!mayGoOn || !rename(wideFrom, wideTo)) {
+        mayGoOn ? FailedWithLastError() : FailedWithoutCause();
+        rename(aside, wideTo);
         return false;
     }
     if (_wremove(aside.c_str()) != 0) {
@@ -460,7 +524,7 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
     }
     return true;
 #else
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return std::rename(from.c_str(), to.c_str()) == 0 || FailedWithErrno();
 #endif
 }
 
@@ -527,20 +591,6 @@ std::string TemporaryNameBeside(const std::string& path) {
     }
 }
 
-bool SameFileName(const std::string& a, const std::string& b) {
-#ifdef _WIN32
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] == '\\' ? '/' : a[i];
-        char y = b[i] == '\\' ? '/' : b[i];
-        if (std::tolower(static_cast<unsigned char>(x)) != std::tolower(static_cast<unsigned char>(y))) return false;
-    }
-    return true;
-#else
-    return a == b;
-#endif
-}
-
 #ifdef _WIN32
 namespace {
 
@@ -577,9 +627,11 @@ namespace zipcore {
 
 std::string Utf8FromAnsi(const std::string& ansi) { return fs::DecodeLegacyName(ansi, false); }
 
+std::wstring WideFromUtf8(const std::string& utf8) { return fs::WideFrom(CP_UTF8, utf8); }
+
 std::string AnsiFromUtf8(const std::string& utf8) {
     if (utf8.empty()) return std::string();
-    std::wstring wide = fs::WideFrom(CP_UTF8, utf8);
+    std::wstring wide = WideFromUtf8(utf8);
     // No best fit: a fullwidth solidus or colon must not become a path separator or a drive
     // colon in the name the caller builds paths from. What the page lacks becomes '?'.
     int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
@@ -593,3 +645,28 @@ std::string AnsiFromUtf8(const std::string& utf8) {
 
 }  // namespace zipcore
 #endif
+
+namespace zipcore {
+
+std::string SystemErrorText(const std::error_code& code) {
+#ifdef _WIN32
+    if (code.category() == std::system_category()) {
+        wchar_t* text = nullptr;
+        const DWORD length =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(code.value()), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::string said = length ? fs::Utf8From(text, length) : std::string();
+        LocalFree(text);
+        // The system's sentences end in a full stop and a line break; the line goes on after it.
+        while (!said.empty() && (said.back() == '.' || std::isspace(static_cast<unsigned char>(said.back()))))
+            said.pop_back();
+        if (!said.empty()) return said;
+        // A system without message texts still reads clearly for the failure most worth knowing.
+        if (code.value() == ERROR_DISK_FULL || code.value() == ERROR_HANDLE_DISK_FULL) return "the disk is full";
+        return "system error " + std::to_string(code.value());
+    }
+#endif
+    return code.message();
+}
+
+}  // namespace zipcore

@@ -4,12 +4,25 @@
 // Paths are UTF-8; on Windows they reach the wide-character API, so every name on disk can
 // be read and written whatever the ANSI code page holds.
 
+#include "zipcore/ZipArchive.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace zipcore::fs {
+
+// Why the last failing call of this thread into this layer failed, in the system's own code:
+// errno from the C runtime and POSIX calls, GetLastError() from the Win32 ones, kept where the
+// call failed, before cleaning up after it could overwrite the code. Empty when the failure
+// was no system error (a file shorter than the read asked for). Set when they fail by File's
+// open, readAt, write, seek, seekEnd, flushToDisk and close, NewFile's create, write and
+// finish, ReadRange, MakeDirectory and ReplaceFile.
+std::error_code LastFailure();
+// An IoError saying what could not be done, and why in the system's words when it gave a reason.
+Error IoFailure(const std::string& what, const std::error_code& cause = LastFailure());
 
 // Move-only owner of a C runtime stream opened in binary mode.
 class File {
@@ -115,8 +128,6 @@ bool IsSeparator(char c);
 std::string Join(const std::string& dir, const std::string& name);
 // A name beside `path` that does not exist yet, for writing a temporary file.
 std::string TemporaryNameBeside(const std::string& path);
-// Case-insensitive on Windows, exact elsewhere: how the file system compares names.
-bool SameFileName(const std::string& a, const std::string& b);
 // Whether two paths name the same file on disk (so an archive never adds itself).
 bool SameFile(const std::string& a, const std::string& b);
 

@@ -113,20 +113,6 @@ std::string ForStoring(const std::string& path) {
     return result;
 }
 
-bool SameEntryName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] == '\\' ? '/' : a[i];
-        char y = b[i] == '\\' ? '/' : b[i];
-#ifdef _WIN32
-        x = Lower(x);
-        y = Lower(y);
-#endif
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::string ComparisonKey(const std::string& name) {
     std::string key = name;
     for (char& c : key) {

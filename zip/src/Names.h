@@ -21,9 +21,8 @@ bool HasForbiddenCharacter(const std::string& component);
 // The form a path takes inside an archive: '/' separators, no drive letter, no leading
 // separator, no "." or ".." components.
 std::string ForStoring(const std::string& path);
-// Entry names compare case-insensitively on Windows, exactly elsewhere; '\' equals '/'.
-bool SameEntryName(const std::string& a, const std::string& b);
-// A key that is equal for two names exactly when SameEntryName says they are the same.
+// A key that is equal for two names exactly when they mean the same entry: '\' equals '/',
+// and letter case counts on Windows only (zipcore::EntryNameKey).
 std::string ComparisonKey(const std::string& name);
 // '*' and '?' wildcards over one path component.
 bool MatchesPattern(const std::string& pattern, const std::string& name);

@@ -192,7 +192,7 @@ Error ArchiveReader::findEnd(uint64_t& entryCount) {
     const uint64_t tailStart = fileSize_ - tailLength;
     std::vector<uint8_t> tail(static_cast<std::size_t>(tailLength));
     if (!file_.readAt(tailStart, tail.data(), tail.size()))
-        return Fail(Status::IoError, "cannot read " + path_);
+        return fs::IoFailure("cannot read " + path_);
 
     // Prefer a record whose comment reaches exactly to the end of the file, and of those the
     // first: a comment may itself contain bytes that look like an end record. A record
@@ -383,7 +383,7 @@ Error ArchiveReader::load() {
     fs::FileInfo info = fs::Stat(path_);
     if (!info.exists) return Fail(Status::NotFound, path_ + ": no such file");
     if (info.isDirectory) return Fail(Status::NotZip, path_ + " is a folder, not a zip archive");
-    if (!file_.open(path_, "rb")) return Fail(Status::IoError, "cannot open " + path_);
+    if (!file_.open(path_, "rb")) return fs::IoFailure("cannot open " + path_);
     fileSize_ = file_.size();
     if (fileSize_ < kEndSize) {
         if (StartsWithLocalHeader(file_, fileSize_))

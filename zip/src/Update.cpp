@@ -68,10 +68,13 @@ public:
         case fs::RangeRead::Complete:
             break;
         case fs::RangeRead::CannotOpen:
-            task.error = {Status::IoError, Quoted(item.path) + ": cannot open the file"};
+            task.error = fs::IoFailure(Quoted(item.path) + ": cannot open the file");
             return;
         case fs::RangeRead::Short:
-            task.error = {Status::IoError, Quoted(item.path) + ": cannot read the file (did it change while being added?)"};
+            // Without a system error the file came out shorter than it was found: it changed.
+            task.error = fs::LastFailure() ? fs::IoFailure(Quoted(item.path) + ": cannot read the file")
+                                           : Error{Status::IoError, Quoted(item.path) + ": cannot read the file "
+                                                                    "(did it change while being added?)"};
             return;
         }
         const uint8_t* data = input.data() + dictionary;
@@ -134,26 +137,34 @@ public:
         return true;
     }
     void write(const void* data, std::size_t size) {
-        if (ok_ && !file_.write(data, size)) ok_ = false;
+        if (ok_ && !file_.write(data, size)) failed();
         position_ += size;
     }
     void write(const std::string& bytes) { write(bytes.data(), bytes.size()); }
     void patch(uint64_t at, const std::string& bytes) {
         if (!ok_) return;
-        ok_ = file_.seek(at) && file_.write(bytes.data(), bytes.size()) && file_.seekEnd();
+        if (!(file_.seek(at) && file_.write(bytes.data(), bytes.size()) && file_.seekEnd())) failed();
     }
     uint64_t position() const { return position_; }
     bool ok() const { return ok_; }
     bool finish() {
-        ok_ = ok_ && file_.flushToDisk();
-        return file_.close() && ok_;
+        if (ok_ && !file_.flushToDisk()) failed();
+        if (!file_.close() && ok_) failed();
+        return ok_;
     }
     void abandon() { file_.close(); }
+    // Why the first write, flush or close failed: later ones only repeat it.
+    const std::error_code& cause() const { return cause_; }
 
 private:
+    void failed() {
+        ok_ = false;
+        cause_ = fs::LastFailure();
+    }
     fs::File file_;
     uint64_t position_ = 0;
     bool ok_ = true;
+    std::error_code cause_;
 };
 
 void AppendCentral(std::string& out, const Entry& entry, const CentralExtras& extras, uint64_t offset) {
@@ -248,13 +259,13 @@ public:
 private:
     void say(const std::string& line) { say(Status::Ok, line); }
     void say(Status status, const std::string& line) {
-        if (options_.message) options_.message(line);
         if (options_.report) options_.report(status, line);
     }
     void fail(Status status, const std::string& line) {
         result_.status = status;
         say(status, line);
     }
+    void fail(const Error& error) { fail(error.status, error.message); }
     bool expand();
     bool expandOne(const std::string& wanted);
     void addItem(SourceItem item);
@@ -549,7 +560,7 @@ bool Updater::writeArchive() {
     if (!output_.open(temporary_)) {
         std::string failed = temporary_;
         temporary_.clear();
-        fail(Status::IoError, "cannot create a temporary file " + Quoted(failed) + " beside the archive");
+        fail(fs::IoFailure("cannot create a temporary file " + Quoted(failed) + " beside the archive"));
         return false;
     }
     // A stub in front of the archive (a self-extractor) is kept; offsets are written
@@ -651,7 +662,7 @@ bool Updater::writeArchive() {
     tail += comment;
     output_.write(tail);
     if (!output_.finish()) {
-        fail(Status::IoError, "cannot write " + Quoted(temporary_) + " (disk full?)");
+        fail(fs::IoFailure("cannot write " + Quoted(temporary_), output_.cause()));
         return false;
     }
     return true;
@@ -739,11 +750,14 @@ void Updater::run() {
         return;
     }
     if (!writeArchive()) return;
+#ifdef ZIPCORE_TEST_HOOKS
     if (testhooks::beforeVerify) testhooks::beforeVerify(temporary_);
+#endif
     if (!verify()) return;
     old_.reset();  // Windows will not replace a file that is still open
     if (!fs::ReplaceFile(temporary_, archivePath_)) {
-        fail(Status::IoError, "cannot replace " + archivePath_ + " (is it open in another program?); it is unchanged");
+        const Error error = fs::IoFailure("cannot replace " + archivePath_);
+        fail(error.status, error.message + "; it is unchanged");
         return;
     }
     temporary_.clear();
@@ -761,7 +775,6 @@ UpdateResult Update(const std::string& archivePath, const UpdateOptions& options
         result = UpdateResult{};
         result.status = Status::IoError;
         const std::string line = "cannot update " + archivePath + ": " + failure.what();
-        if (options.message) options.message(line);
         if (options.report) options.report(Status::IoError, line);
     }
     if (result.status != Status::Ok) result.added = result.replaced = result.deleted = result.copied = 0;

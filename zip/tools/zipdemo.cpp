@@ -16,7 +16,7 @@ int Usage() {
     return 2;
 }
 
-void PrintLine(const std::string& line) { std::printf("%s\n", line.c_str()); }
+void PrintLine(zipcore::Status, const std::string& line) { std::printf("%s\n", line.c_str()); }
 
 int List(const std::string& archive) {
     zipcore::Error error;
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     if (command == "add" && argc >= 4) {
         zipcore::UpdateOptions options;
         for (int i = 3; i < argc; ++i) options.add.push_back(argv[i]);
-        options.message = PrintLine;
+        options.report = PrintLine;
         zipcore::UpdateResult result = zipcore::Update(archive, options);
         std::printf("%s: %d added, %d replaced\n", zipcore::StatusText(result.status), result.added, result.replaced);
         return result.status == zipcore::Status::Ok ? 0 : 1;
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         zipcore::ExtractOptions options;
         options.targetDir = argv[3];
         options.overwrite = zipcore::Overwrite::Always;
-        options.message = PrintLine;
+        options.report = PrintLine;
         zipcore::ExtractResult result = zipcore::Extract(archive, options);
         std::printf("%s: %d extracted, %d failed\n", zipcore::StatusText(result.status), result.extracted,
                     result.failed);

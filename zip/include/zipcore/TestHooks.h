@@ -1,6 +1,9 @@
 #pragma once
 // Points where a test can step into the library to make its safety code run: faults that
-// cannot be caused from outside on demand. Empty in normal use.
+// cannot be caused from outside on demand. They exist only in the zipcore_testhooks build of
+// the library, which only test programs link; the shipped library has no such points.
+
+#ifdef ZIPCORE_TEST_HOOKS
 
 #include <functional>
 #include <string>
@@ -14,3 +17,5 @@ extern std::function<void(const std::string& temporary)> beforeVerify;
 extern std::function<bool()> betweenRenames;
 
 }  // namespace zipcore::testhooks
+
+#endif

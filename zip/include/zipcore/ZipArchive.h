@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace zipcore {
@@ -35,8 +36,16 @@ const char* StatusText(Status status);
 struct Error {
     Status status = Status::Ok;
     std::string message;  // one line a person can read, naming the file or entry
+    // When a call into the system failed, the system's own code: errno from the C runtime and
+    // POSIX calls, GetLastError() from the Win32 ones. The message ends in the system's words
+    // for it. Empty for what the library found itself (damage, refusals, a file too short).
+    std::error_code cause = {};
     explicit operator bool() const { return status != Status::Ok; }
 };
+
+// The system's own words for one of its codes, as strerror or FormatMessage give them
+// ("No space left on device", "There is not enough space on the disk").
+std::string SystemErrorText(const std::error_code& code);
 
 struct Entry {
     // UTF-8, '/' separated: from the stored bytes when flag bit 11 says they are UTF-8, else from
@@ -88,9 +97,8 @@ struct ExtractOptions {
     Overwrite overwrite = Overwrite::Ask;
     std::vector<std::string> names;        // empty: every entry; else entry names ('/' or '\' alike)
     std::function<bool(const std::string& path)> askOverwrite;  // Ask: true replaces the file; none keeps it
-    std::function<void(const std::string& line)> message;       // one readable line per event
-    // The same lines, each with the status it reports (Skipped for a kept file, NotFound for a
-    // missing name, the damage for a damaged entry), for callers that weigh them.
+    // One readable line per event, with the status it reports: Skipped for a kept file,
+    // NotFound for a missing name, the damage for a damaged entry.
     std::function<void(Status status, const std::string& line)> report;
 };
 
@@ -120,8 +128,7 @@ struct UpdateOptions {
     int level = 6;                         // 0 stored .. 9 best
     std::vector<std::string> remove;       // entry names to delete
     unsigned threads = 0;                  // compression threads; 0: every core
-    std::function<void(const std::string& line)> message;
-    // The same lines, each with the status it reports: Ok for progress ("adding: ..."),
+    // One readable line per event, with the status it reports: Ok for progress ("adding: ..."),
     // Skipped or NothingToDo for what was passed over, the failure for a failure.
     std::function<void(Status status, const std::string& line)> report;
 };
@@ -149,6 +156,8 @@ Error AdjustOffsets(const std::string& path);
 // mapping: a character the code page lacks becomes '?', never a look-alike such as '/' or ':'.
 std::string Utf8FromAnsi(const std::string& ansi);
 std::string AnsiFromUtf8(const std::string& utf8);
+// The library's UTF-8 for the wide-character API, through which it reaches every file.
+std::wstring WideFromUtf8(const std::string& utf8);
 #endif
 
 // Whether a name asked for means an entry is one rule for every operation: '\' equals '/',
