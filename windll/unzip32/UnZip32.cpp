@@ -5,6 +5,7 @@
 #include "DllPrinter.h"
 #include "EntryGuard.h"
 #include "zipdll/ZipDllInterface.h"
+#include "zipcore/ExtractedNames.h"
 #include "zipcore/ZipArchive.h"
 #include "AnsiNames.h"
 
@@ -338,4 +339,30 @@ extern "C" __declspec(dllexport) int WINAPI windll_unzip_sizes64(UnzipSizes64* e
     if (entry) *entry = listingSizes.entry;
     if (totals) *totals = listingSizes.totals;
     return 1;
+}
+
+extern "C" __declspec(dllexport) int WINAPI windll_unzip_extracted_path(const char* entryName, char* path, int size) {
+    if (!entryName) return 0;
+    try {
+        std::string relative;
+        if (!zipcore::ExtractedRelativePath(zipcore::Utf8FromAnsi(entryName), '\\', relative)) return 0;
+        const std::string ansi = zipcore::AnsiFromUtf8(relative);
+        if (ansi.size() >= 0x7FFFFFFF) return 0;
+        const int length = static_cast<int>(ansi.size());
+        if (path && length < size) std::memcpy(path, ansi.c_str(), ansi.size() + 1);
+        return length;
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" __declspec(dllexport) int WINAPI windll_unzip_offsets_from_start(const char* archivePath) {
+    if (!archivePath || !*archivePath) return 0;
+    try {
+        zipcore::Error error;
+        const std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(zipcore::Utf8FromAnsi(archivePath), error);
+        return reader && reader->offsetShift() == 0 ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
 }

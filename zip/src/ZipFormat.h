@@ -92,8 +92,6 @@ public:
     // Absolute offset of the central directory and its size in bytes.
     virtual uint64_t centralOffset() const = 0;
     virtual uint64_t centralSize() const = 0;
-    // How far the archive sits behind where its own offsets say (an unadjusted stub in front).
-    virtual uint64_t offsetShift() const = 0;
     virtual uint64_t endRecordOffset() const = 0;       // absolute
     virtual bool hasZip64End() const = 0;
     virtual uint64_t zip64EndOffset() const = 0;       // absolute, when present

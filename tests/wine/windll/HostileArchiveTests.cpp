@@ -4,9 +4,12 @@
 
 #include "WindllFixture.h"
 
+#include "zipcore/ZipArchive.h"
+
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace windll_test;
 
@@ -94,4 +97,53 @@ TEST(HostileArchive, ListingShowsTheNamesAsStored) {
     ASSERT_EQ(Recorded().entries.size(), 8u);
     EXPECT_EQ(Recorded().entries[0].name, "../escape.txt");
     EXPECT_EQ(Recorded().entries[4].name, "CON");
+}
+
+// The engine asks where extraction put an entry before it opens the file (View); the answer
+// must be the place extraction uses, and none for a name extraction refuses.
+TEST(ExtractedPath, NamesThePlaceExtractionWritesAndNothingForRefusedNames) {
+    const auto extractedPath = UnzipExport<WindllUnzipExtractedPathFunction>("windll_unzip_extracted_path");
+    ASSERT_NE(extractedPath, nullptr);
+    const struct {
+        const char* entry;
+        const char* path;   // null: refused
+    } cases[] = {
+        {"docs/readme.txt", "docs\\readme.txt"}, {"../../up.txt", "up.txt"},
+        {"C:\\drive.txt", "drive.txt"},          {"/lead/a.txt", "lead\\a.txt"},
+        {"a/../../b.txt", "a\\b.txt"},           {"caf\xE9.txt", "caf\xE9.txt"},   // the ANSI code page both ways
+        {"folder/", nullptr},                    {"bad|name.txt", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        char path[64] = "untouched";
+        const int length = extractedPath(c.entry, path, sizeof path);
+        EXPECT_EQ(length, c.path ? static_cast<int>(std::strlen(c.path)) : 0);
+        EXPECT_STREQ(path, c.path ? c.path : "untouched");
+    }
+    // Too small a buffer gets the length needed and nothing written.
+    char small[4] = "abc";
+    EXPECT_EQ(extractedPath("docs/readme.txt", small, sizeof small), 15);
+    EXPECT_STREQ(small, "abc");
+    EXPECT_EQ(extractedPath(nullptr, small, sizeof small), 0);
+}
+
+// The self-extractor builder's check of its result: a stub in front is fine only once the
+// archive's offsets count from the start of the file.
+TEST(OffsetsFromStart, OnlyAnArchiveWhoseOffsetsCountFromTheFileStartPasses) {
+    const auto offsetsFromStart = UnzipExport<WindllUnzipOffsetsFromStartFunction>("windll_unzip_offsets_from_start");
+    ASSERT_NE(offsetsFromStart, nullptr);
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    const std::string plain = ReadFileBytes(DataFile("infozip-deflated.zip"));
+    WriteFileBytes(scratch / "plain.zip", plain);
+    WriteFileBytes(scratch / "stubbed.exe", "MZ stub bytes" + plain);
+    WriteFileBytes(scratch / "adjusted.exe", "MZ stub bytes" + plain);
+    ASSERT_FALSE(zipcore::AdjustOffsets(scratch / "adjusted.exe"));
+    WriteFileBytes(scratch / "text.txt", "no archive at all");
+    const struct {
+        std::string path;
+        int expected;
+    } cases[] = {{scratch / "plain.zip", 1}, {scratch / "adjusted.exe", 1}, {scratch / "stubbed.exe", 0},
+                 {scratch / "text.txt", 0},  {scratch / "missing.zip", 0}, {"", 0}};
+    for (const auto& c : cases) EXPECT_EQ(offsetsFromStart(c.path.c_str()), c.expected) << c.path;
 }

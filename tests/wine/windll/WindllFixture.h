@@ -50,6 +50,13 @@ UnzipCommand ListingCommand(const std::string& archive);
 UnzipCommand ExtractCommand(const std::string& archive, bool overwrite, bool keepFolderNames);
 
 WindllUnzipFunction Unzip();
+// Another export of UnZip32.dll by its bare name, as the declared function type; null when missing.
+FARPROC UnzipExportAddress(const char* name);
+template <typename Function>
+Function UnzipExport(const char* name) {
+    using Generic = void (*)();
+    return reinterpret_cast<Function>(reinterpret_cast<Generic>(UnzipExportAddress(name)));
+}
 DllZipUpFilesFunction ZipUp();
 
 struct UnzipOutcome {

@@ -91,6 +91,19 @@ struct UnzipSizes64 {
 };
 typedef int (WINAPI* WindllUnzipSizes64Function)(UnzipSizes64* entry, UnzipSizes64* totals);
 
+// windll_unzip_extracted_path: the path below the target folder that windll_unzip, keeping
+// folder names, writes the entry of this name to, '\' separated, in the caller's ANSI code page:
+// drive letters, leading slashes and ".." components gone, as extraction removes them. Returns
+// the path's length, and writes the path and a terminator only when that length is below size;
+// 0 for a name that extraction refuses and for a folder entry, neither of which makes a file.
+typedef int (WINAPI* WindllUnzipExtractedPathFunction)(const char* entryName, char* path, int size);
+
+// windll_unzip_offsets_from_start: 1 when the file is a zip archive whose stored offsets count
+// from the start of the file, as a self-extractor's must; 0 when they count from elsewhere (a
+// stub put in front without adjusting them, which readers still find) or the file is no zip
+// archive that can be read.
+typedef int (WINAPI* WindllUnzipOffsetsFromStartFunction)(const char* archivePath);
+
 // ---- Zip32.dll ---------------------------------------------------------------------------
 
 // One line per call, ending in "\n": "  adding: REPORT.TXT (deflated 61%)", "  deleting: A.TXT",

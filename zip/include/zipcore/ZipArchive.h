@@ -81,6 +81,9 @@ public:
     virtual const std::string& comment() const = 0;
     // Bytes in front of the archive (a self-extractor stub), whether or not its offsets were adjusted.
     virtual uint64_t prefixLength() const = 0;
+    // How far the archive sits behind where its own offsets say: the length of a stub put in
+    // front without adjusting them, 0 when they count from the start of the file.
+    virtual uint64_t offsetShift() const = 0;
 
     // Streams the entry's uncompressed bytes to the sink in chunks; checks the local header
     // against the central entry, the declared size and the CRC-32. The sink returns false to stop
