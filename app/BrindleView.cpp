@@ -394,7 +394,7 @@ LRESULT CBrindleView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         case WM_RBUTTONDOWN: {
             // The control never sees it, so the row under the pointer keeps its state.
-            POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            POINT point = PointFromLParam(lParam);
             ClientToScreen(GetHandle(), &point);
             ShowContextMenu(point);
             return 0;
