@@ -1,5 +1,4 @@
-// The command-table base: which of a class's handlers and predicates answer an id, and what
-// passes on to the class below.
+// The command-table base: which handler or predicate answers an id, and what goes on below.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,14 +11,12 @@ namespace {
 class LowerTarget : public CCommandTarget {
 public:
     bool OnCommand(UINT id) override {
-        if (id != 40) return false;
-        ran += "lower40 ";
-        return true;
+        if (id == 40) ran += "lower40 ";
+        return id == 40;
     }
     bool QueryCommandState(UINT id, CommandState& state) override {
-        if (id != 40) return false;
-        state.enabled = false;
-        return true;
+        if (id == 40) state.enabled = false;
+        return id == 40;
     }
     std::string ran;
 };
