@@ -4,7 +4,6 @@
 #include <new>
 
 #include "BrindleCommandDialogs.h"
-#include "Settings.h"
 #include "framework/Dialog.h"
 #include "framework/PlatformDialogs.h"
 #include "framework/Window.h"
@@ -52,13 +51,13 @@ public:
 protected:
     BOOL OnInit() override {
         HWND dialog = GetHandle();
-        FillCombo(dialog, IDC_ADD_ACTION, {"Add Files", "Move Files"}, 0);
+        FillCombo(dialog, IDC_ADD_ACTION, {"Add Files", "Move Files"}, options.action == AddOptions::kMove ? 1 : 0);
         SetTrackBarRange(dialog, IDC_ADD_LEVEL, 0, 9, 1);
-        SetTrackBarPosition(dialog, IDC_ADD_LEVEL, ReadSettingInt("Add", "Comp"));
-        SetItemChecked(dialog, IDC_ADD_STORE_PATH, ReadSettingInt("Add", "StorePath") != 0);
-        SetItemChecked(dialog, IDC_ADD_RECURSE, false);
+        SetTrackBarPosition(dialog, IDC_ADD_LEVEL, options.level);
+        SetItemChecked(dialog, IDC_ADD_STORE_PATH, options.storePath != 0);
+        SetItemChecked(dialog, IDC_ADD_RECURSE, options.recurse != 0);
         // Shown for what it is; the template keeps it disabled.
-        SetItemChecked(dialog, IDC_ADD_DOS83, ReadSettingInt("Add", "DOS83") != 0);
+        SetItemChecked(dialog, IDC_ADD_DOS83, options.dos83 != 0);
         return TRUE;
     }
 
@@ -69,9 +68,6 @@ protected:
         options.storePath = IsItemChecked(dialog, IDC_ADD_STORE_PATH) ? 1 : 0;
         options.recurse = IsItemChecked(dialog, IDC_ADD_RECURSE) ? 1 : 0;
         options.dos83 = IsItemChecked(dialog, IDC_ADD_DOS83) ? 1 : 0;
-        WriteSettingInt("Add", "StorePath", options.storePath);
-        WriteSettingInt("Add", "DOS83", options.dos83);
-        WriteSettingInt("Add", "Comp", options.level);
         return true;
     }
 

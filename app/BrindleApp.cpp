@@ -23,10 +23,14 @@ const char kOpenFilter[] =
 
 }  // namespace
 
-const CommandEntry<CBrindleApp> CBrindleApp::commandTable[] = {
-    {ID_FILE_OPEN, &CBrindleApp::OnFileOpen, nullptr},
-    {ID_APP_ABOUT, &CBrindleApp::OnAppAbout, nullptr},
-};
+const CommandTable<CBrindleApp>& CBrindleApp::Commands() {
+    static const CommandHandler<CBrindleApp> handlers[] = {
+        {ID_FILE_OPEN, &CBrindleApp::OnFileOpen},
+        {ID_APP_ABOUT, &CBrindleApp::OnAppAbout},
+    };
+    static const CommandTable<CBrindleApp> table{handlers};
+    return table;
+}
 
 CBrindleApp::CBrindleApp(std::string settingsCompany) : settingsCompany(std::move(settingsCompany)) {
     // The help file is named after the program and lies beside it.
@@ -118,12 +122,4 @@ std::string CBrindleApp::ReadProfileText(const char* section, const char* key) {
 
 void CBrindleApp::WriteProfileText(const char* section, const char* key, const std::string& value) {
     WriteSettingText(section, key, value);
-}
-
-bool CBrindleApp::OnCommand(UINT id) {
-    return RunCommandFromTable(*this, commandTable, id) || CApplication::OnCommand(id);
-}
-
-bool CBrindleApp::QueryCommandState(UINT id, CommandState& state) {
-    return QueryCommandFromTable(*this, commandTable, id, state) || CApplication::QueryCommandState(id, state);
 }

@@ -6,7 +6,7 @@
 
 #include "framework/Application.h"
 
-class CBrindleApp : public CApplication {
+class CBrindleApp : public CCommandTableTarget<CBrindleApp, CApplication> {
 public:
     // Tests pass a scratch company so that they never touch the real settings.
     explicit CBrindleApp(std::string settingsCompany = "Quillmark");
@@ -16,8 +16,8 @@ public:
     int ExitInstance() override;
     BOOL PreTranslateMessage(MSG& message) override;
 
-    bool OnCommand(UINT id) override;
-    bool QueryCommandState(UINT id, CommandState& state) override;
+    // Open and About.
+    static const CommandTable<CBrindleApp>& Commands();
 
     // The profile is the settings store.
     std::string ReadProfileText(const char* section, const char* key) override;
@@ -30,8 +30,6 @@ protected:
 private:
     void OnFileOpen();
     void OnAppAbout();
-
-    static const CommandEntry<CBrindleApp> commandTable[];
 
     std::string settingsCompany;
     bool socketsStarted = false;

@@ -13,8 +13,6 @@ bool ChooseFilesToAdd(HWND owner, NameList& names);
 bool ShowAddFilesDialog(HWND owner, AddOptions& options);
 // The Extract dialog (template 130).
 bool ShowExtractDialog(HWND owner, ExtractOptions& options);
-// The folder the Extract dialog proposes under the download folder for an archive.
-std::string FolderUnderDownloads(const std::string& downloadFolder, const std::string& archivePath);
 
 // Installs the window's dialogs for the engine's commands, unless a test has installed its
 // own; UninstallBrindleCommandDialogs removes only ours.

@@ -176,30 +176,28 @@ int CBrindleDoc::AddDroppedFiles(NameList paths) {
     return isOpen ? currentHandler->AddFiles(std::move(paths)) : 0;
 }
 
-namespace {
-
-// New is always available; the view decides the others (it comes first on the route).
-const CommandEntry<CBrindleDoc> kDocumentCommands[] = {
-    {ID_FILE_NEW_ARCHIVE, &CBrindleDoc::OnNewArchive, nullptr},
-    {ID_FILE_COPY_ARCHIVE, &CBrindleDoc::OnCopyArchive, nullptr},
-    {ID_FILE_MOVE_ARCHIVE, &CBrindleDoc::OnMoveArchive, nullptr},
-    {ID_ACTIONS_VIEW_ERROR_LOG, &CBrindleDoc::OnViewErrorLog, nullptr},
-    {ID_ACTIONS_ADD, &CBrindleDoc::OnAdd, nullptr},
-    {ID_ACTIONS_EXTRACT, &CBrindleDoc::OnExtract, nullptr},
-    {ID_ACTIONS_VIEW, &CBrindleDoc::OnView, nullptr},
-    {ID_ACTIONS_DELETE, &CBrindleDoc::OnDelete, nullptr},
-    {ID_ACTIONS_MAKE_EXE, &CBrindleDoc::OnMakeExe, nullptr},
-    {ID_ACTIONS_MAKE_WIN95_EXE, &CBrindleDoc::OnMakeWin95Exe, nullptr},
-};
-
-}  // namespace
-
-bool CBrindleDoc::OnCommand(UINT id) {
-    return RunCommandFromTable(*this, kDocumentCommands, id) || CDocument::OnCommand(id);
+void CBrindleDoc::OnDropFiles() {
+    CView* view = GetFirstView();
+    CFrameWindow* frame = view != nullptr ? view->GetParentFrame() : nullptr;
+    if (frame != nullptr) AddDroppedFiles(frame->TakeDroppedFiles());
 }
 
-bool CBrindleDoc::QueryCommandState(UINT id, CommandState& state) {
-    return QueryCommandFromTable(*this, kDocumentCommands, id, state) || CDocument::QueryCommandState(id, state);
+const CommandTable<CBrindleDoc>& CBrindleDoc::Commands() {
+    static const CommandHandler<CBrindleDoc> handlers[] = {
+        {ID_FILE_NEW_ARCHIVE, &CBrindleDoc::OnNewArchive},
+        {ID_FILE_COPY_ARCHIVE, &CBrindleDoc::OnCopyArchive},
+        {ID_FILE_MOVE_ARCHIVE, &CBrindleDoc::OnMoveArchive},
+        {ID_ACTIONS_VIEW_ERROR_LOG, &CBrindleDoc::OnViewErrorLog},
+        {ID_ACTIONS_ADD, &CBrindleDoc::OnAdd},
+        {ID_ACTIONS_EXTRACT, &CBrindleDoc::OnExtract},
+        {ID_ACTIONS_VIEW, &CBrindleDoc::OnView},
+        {ID_ACTIONS_DELETE, &CBrindleDoc::OnDelete},
+        {ID_ACTIONS_MAKE_EXE, &CBrindleDoc::OnMakeExe},
+        {ID_ACTIONS_MAKE_WIN95_EXE, &CBrindleDoc::OnMakeWin95Exe},
+        {kDropFilesCommand, &CBrindleDoc::OnDropFiles},
+    };
+    static const CommandTable<CBrindleDoc> table{handlers};
+    return table;
 }
 
 bool CBrindleDoc::OpenNamedFile(const std::string& path) {

@@ -14,7 +14,7 @@ class CArchiveHandler;
 class CZipHandler;
 class CArjHandler;
 
-class CBrindleDoc : public CDocument {
+class CBrindleDoc : public CCommandTableTarget<CBrindleDoc, CDocument> {
 public:
     CBrindleDoc();
     ~CBrindleDoc() override;
@@ -26,8 +26,9 @@ public:
     BOOL OnSaveDocument(const std::string& path) override;
     void OnCloseDocument() override;
 
-    bool OnCommand(UINT id) override;
-    bool QueryCommandState(UINT id, CommandState& state) override;
+    // The file-level commands and every archive command; New is always available, the view
+    // decides the others (it comes first on the route).
+    static const CommandTable<CBrindleDoc>& Commands();
 
     int IsOpen() const { return isOpen; }
 
@@ -56,6 +57,8 @@ public:
     void OnViewErrorLog();
     void OnMakeExe();
     void OnMakeWin95Exe();
+    // Files dropped on the window: the frame holds them while the route runs.
+    void OnDropFiles();
 
 private:
     // Copy and Move differ only in their texts and the file operation.

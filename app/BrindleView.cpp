@@ -69,20 +69,6 @@ std::string FormatTotals(const char* lead, long long count, long long sizeK, lon
            std::to_string(packedK) + "K comp.";
 }
 
-const CommandEntry<CBrindleView> kViewCommands[] = {
-    {ID_HELP_TOPICS, &CBrindleView::OnHelpTopics, nullptr},
-    // The document runs these; the view only decides when they make sense.
-    {ID_ACTIONS_ADD, nullptr, &CBrindleView::UpdateOpenArchiveState},
-    {ID_ACTIONS_EXTRACT, nullptr, &CBrindleView::UpdateOpenArchiveState},
-    {ID_ACTIONS_VIEW, nullptr, &CBrindleView::UpdateSelectionState},
-    {ID_ACTIONS_DELETE, nullptr, &CBrindleView::UpdateSelectionState},
-    {ID_ACTIONS_VIEW_ERROR_LOG, nullptr, &CBrindleView::UpdateOpenArchiveState},
-    {ID_FILE_COPY_ARCHIVE, nullptr, &CBrindleView::UpdateOpenArchiveState},
-    {ID_FILE_MOVE_ARCHIVE, nullptr, &CBrindleView::UpdateOpenArchiveState},
-    {ID_ACTIONS_MAKE_EXE, nullptr, &CBrindleView::UpdateOpenArchiveState},
-    {ID_ACTIONS_MAKE_WIN95_EXE, nullptr, &CBrindleView::UpdateOpenArchiveState},
-};
-
 }  // namespace
 
 CBrindleView::CBrindleView() = default;
@@ -285,12 +271,19 @@ bool CBrindleView::OnReflectedNotify(NMHDR& header, LRESULT& result) {
 
 // ---- Commands ---------------------------------------------------------------------
 
-bool CBrindleView::OnCommand(UINT id) {
-    return RunCommandFromTable(*this, kViewCommands, id) || CListViewBase::OnCommand(id);
-}
-
-bool CBrindleView::QueryCommandState(UINT id, CommandState& state) {
-    return QueryCommandFromTable(*this, kViewCommands, id, state) || CListViewBase::QueryCommandState(id, state);
+const CommandTable<CBrindleView>& CBrindleView::Commands() {
+    static const CommandHandler<CBrindleView> handlers[] = {
+        {ID_HELP_TOPICS, &CBrindleView::OnHelpTopics},
+    };
+    // The document runs these; the view only decides when they make sense.
+    static const CommandRule<CBrindleView> rules[] = {
+        {&CBrindleView::UpdateOpenArchiveState,
+         {ID_ACTIONS_ADD, ID_ACTIONS_EXTRACT, ID_ACTIONS_VIEW_ERROR_LOG, ID_FILE_COPY_ARCHIVE, ID_FILE_MOVE_ARCHIVE,
+          ID_ACTIONS_MAKE_EXE, ID_ACTIONS_MAKE_WIN95_EXE}},
+        {&CBrindleView::UpdateSelectionState, {ID_ACTIONS_VIEW, ID_ACTIONS_DELETE}},
+    };
+    static const CommandTable<CBrindleView> table{handlers, rules};
+    return table;
 }
 
 void CBrindleView::UpdateSelectionState(CommandState& state) {
@@ -336,7 +329,7 @@ void CBrindleView::OnDropFiles(HDROP drop) {
     // The names are copied out, so the drop can be released before the Add dialog runs.
     CListViewBase::OnDropFiles(drop);
     if (paths.empty()) return;
-    if (CBrindleDoc* document = GetArchiveDocument()) document->AddDroppedFiles(std::move(paths));
+    if (CFrameWindow* frame = GetParentFrame()) frame->RouteDroppedFiles(std::move(paths));
 }
 
 // ---- Window --------------------------------------------------------------------------
@@ -394,12 +387,14 @@ LRESULT CBrindleView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         case WM_LBUTTONDBLCLK: {
             LRESULT result = DefaultHandling(message, wParam, lParam);
-            if (CBrindleDoc* document = GetArchiveDocument()) document->ViewCommand();
+            // The View command by the route, as its menu item runs it; the command's state is
+            // not asked, so a double-click views whatever the click left selected.
+            if (CFrameWindow* frame = GetParentFrame()) frame->RouteCommand(ID_ACTIONS_VIEW);
             return result;
         }
         case WM_RBUTTONDOWN: {
             // The control never sees it, so the row under the pointer keeps its state.
-            POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            POINT point = PointFromLParam(lParam);
             ClientToScreen(GetHandle(), &point);
             ShowContextMenu(point);
             return 0;

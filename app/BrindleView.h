@@ -19,7 +19,7 @@
 
 class CBrindleDoc;
 
-class CBrindleView : public CListViewBase, public IArchiveView {
+class CBrindleView : public CCommandTableTarget<CBrindleView, CListViewBase>, public IArchiveView {
 public:
     CBrindleView();
     ~CBrindleView() override;
@@ -38,8 +38,8 @@ public:
     // Pane 0: totals of all rows; pane 1: totals of the selected rows.
     void UpdateSelectionStatus();
 
-    bool OnCommand(UINT id) override;
-    bool QueryCommandState(UINT id, CommandState& state) override;
+    // Help Topics, and when the document's archive commands make sense.
+    static const CommandTable<CBrindleView>& Commands();
     void OnDropFiles(HDROP drop) override;
     bool OnReflectedNotify(NMHDR& header, LRESULT& result) override;
 

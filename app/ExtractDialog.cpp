@@ -1,30 +1,9 @@
-// The Extract dialog: the target folder (proposed under the download folder, or the one
-// used last), Browse, and the three options.
+// The Extract dialog: the target folder the command proposes, Browse, and the three options.
 
 #include "BrindleCommandDialogs.h"
-#include "Settings.h"
-#include "UserMessages.h"
 #include "framework/Dialog.h"
 #include "framework/PlatformDialogs.h"
 #include "resource.h"
-
-// The archive's own folder under the download folder: C:\Downloads with D:\MAIL\REPORT.ZIP
-// gives C:\Downloads\REPORT. The archive path is the short form in capitals that the
-// document keeps, so a long name shows as its 8.3 name. The extension goes by its dot, so
-// a short name (A.Z) keeps its name and the cut never reaches into the folder part; the two
-// parts meet at exactly one backslash.
-std::string FolderUnderDownloads(const std::string& downloadFolder, const std::string& archivePath) {
-    const std::size_t slash = archivePath.find_last_of("\\/:");
-    std::string name = slash == std::string::npos ? archivePath : archivePath.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos) name.erase(dot);
-
-    std::string folder = downloadFolder;
-    while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-    if (name.empty()) return folder;
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    return folder + name;
-}
 
 namespace {
 
@@ -34,17 +13,6 @@ public:
 
 protected:
     BOOL OnInit() override {
-        options.overwrite = 0;
-        options.useFolderNames = 1;
-        options.extractAll = options.selectedCount == 0 ? 1 : 0;
-        if (ReadSettingInt("Settings", "ExtractToDownload") != 0) {
-            const std::string downloadFolder = ReadSettingText("Settings", "DownloadDir");
-            // One level; the per-archive folder below it is made by Extract.
-            CreateDirectoryA(downloadFolder.c_str(), nullptr);
-            options.targetDir = FolderUnderDownloads(downloadFolder, options.archivePath);
-        } else {
-            options.targetDir = ReadSettingText("SavedDirs", "ExtractToDir");
-        }
         // With nothing selected there is nothing else to extract.
         EnableItem(GetHandle(), IDC_EXTRACT_ALL, options.selectedCount != 0);
         ShowOptions();
@@ -64,8 +32,6 @@ protected:
 
     bool OnOk() override {
         TakeOptions();
-        // Not checked here: Extract reports a folder it cannot make.
-        WriteSettingText("SavedDirs", "ExtractToDir", options.targetDir);
         return true;
     }
 
@@ -92,11 +58,6 @@ private:
 }  // namespace
 
 bool ShowExtractDialog(HWND owner, ExtractOptions& options) {
-    // Nothing selected and nothing to select: said before any dialog shows.
-    if (options.selectedCount == 0 && options.entryCount == 0) {
-        ShowMessage("Empty zip file; nothing to extract!", MB_ICONERROR);
-        return false;
-    }
     CExtractDialog dialog(options);
     return dialog.Run(owner) == IDOK;
 }

@@ -15,10 +15,14 @@ CMainFrame::~CMainFrame() {
     if (GetHandle() != nullptr && IsWindow(GetHandle())) DestroyWindow(GetHandle());
 }
 
-const CommandEntry<CMainFrame> CMainFrame::commandTable[] = {
-    {ID_FILE_SETTINGS, &CMainFrame::OnSettings, nullptr},
-    {ID_HELP_WEB_SITE, &CMainFrame::OnWebSite, nullptr},
-};
+const CommandTable<CMainFrame>& CMainFrame::Commands() {
+    static const CommandHandler<CMainFrame> handlers[] = {
+        {ID_FILE_SETTINGS, &CMainFrame::OnSettings},
+        {ID_HELP_WEB_SITE, &CMainFrame::OnWebSite},
+    };
+    static const CommandTable<CMainFrame> table{handlers};
+    return table;
+}
 
 int CMainFrame::OnCreate(CREATESTRUCTA& create) {
     if (CFrameWindow::OnCreate(create) == -1) return -1;
@@ -59,11 +63,3 @@ void CMainFrame::RestorePlacement() {
 void CMainFrame::OnSettings() { ShowSettingsSheet(GetHandle()); }
 
 void CMainFrame::OnWebSite() { ShellExecuteA(nullptr, "open", kWebSiteAddress, nullptr, nullptr, SW_RESTORE); }
-
-bool CMainFrame::OnCommand(UINT id) {
-    return RunCommandFromTable(*this, commandTable, id) || CFrameWindow::OnCommand(id);
-}
-
-bool CMainFrame::QueryCommandState(UINT id, CommandState& state) {
-    return QueryCommandFromTable(*this, commandTable, id, state) || CFrameWindow::QueryCommandState(id, state);
-}

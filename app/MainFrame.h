@@ -10,13 +10,13 @@ extern const char kWebSiteAddress[];
 // Pane 0 at start, until the first listing or menu use replaces it.
 extern const char kStartupStatusText[];
 
-class CMainFrame : public CFrameWindow {
+class CMainFrame : public CCommandTableTarget<CMainFrame, CFrameWindow> {
 public:
     CMainFrame() = default;
     ~CMainFrame() override;
 
-    bool OnCommand(UINT id) override;
-    bool QueryCommandState(UINT id, CommandState& state) override;
+    // Settings and the web site.
+    static const CommandTable<CMainFrame>& Commands();
 
 protected:
     int OnCreate(CREATESTRUCTA& create) override;
@@ -25,8 +25,6 @@ private:
     void OnSettings();
     void OnWebSite();
     void RestorePlacement();
-
-    static const CommandEntry<CMainFrame> commandTable[];
 
     CStatusBar statusBar;
     CToolBarEx toolBar;

@@ -11,26 +11,92 @@
 
 namespace {
 
-const char kSettings[] = "Settings";
-const char kLocations[] = "Locations";
+// One control of a settings page: the setting it shows, and the page member that holds the
+// value between the controls and the store. A check box holds an integer, an edit box a text.
+// The defaults are the store's own.
+template <typename Page>
+struct SettingBinding {
+    UINT control;
+    const char* section;
+    const char* key;
+    int Page::*number;         // a check box's setting, or null
+    std::string Page::*text;   // an edit box's setting, or null
+};
 
-class CSettingsPage1 : public CPropertyPage {
+template <typename Page, std::size_t Count>
+void ReadBoundSettings(Page& page, const SettingBinding<Page> (&bindings)[Count]) {
+    for (const SettingBinding<Page>& binding : bindings) {
+        if (binding.number) page.*binding.number = ReadSettingInt(binding.section, binding.key);
+        if (binding.text) page.*binding.text = ReadSettingText(binding.section, binding.key);
+    }
+}
+
+template <typename Page, std::size_t Count>
+void WriteBoundSettings(const Page& page, const SettingBinding<Page> (&bindings)[Count]) {
+    for (const SettingBinding<Page>& binding : bindings) {
+        if (binding.number) WriteSettingInt(binding.section, binding.key, page.*binding.number);
+        if (binding.text) WriteSettingText(binding.section, binding.key, page.*binding.text);
+    }
+}
+
+template <typename Page, std::size_t Count>
+void ShowBoundMembers(HWND dialog, const Page& page, const SettingBinding<Page> (&bindings)[Count]) {
+    for (const SettingBinding<Page>& binding : bindings) {
+        if (binding.number) SetItemChecked(dialog, binding.control, page.*binding.number != 0);
+        if (binding.text) SetItemText(dialog, binding.control, page.*binding.text);
+    }
+}
+
+template <typename Page, std::size_t Count>
+void TakeBoundMembers(HWND dialog, Page& page, const SettingBinding<Page> (&bindings)[Count]) {
+    for (const SettingBinding<Page>& binding : bindings) {
+        if (binding.number) page.*binding.number = IsItemChecked(dialog, binding.control) ? 1 : 0;
+        if (binding.text) page.*binding.text = GetItemText(dialog, binding.control);
+    }
+}
+
+// A page whose controls are all bound: it reads the settings when it is first shown and
+// writes them on Apply only if it was shown, so an unvisited page leaves its settings alone.
+template <typename Page>
+class CBoundSettingsPage : public CPropertyPage {
 public:
-    CSettingsPage1() : CPropertyPage(IDD_SETTINGS_GENERAL, "General") {}
+    using CPropertyPage::CPropertyPage;
 
-private:
+protected:
     BOOL OnInit() override {
-        defaultZipManager = ReadSettingInt(kSettings, "CAssoc", 1);
-        associationIcons = ReadSettingInt(kSettings, "DisplayIcons", 1);
-        playSounds = ReadSettingInt(kSettings, "PlaySounds", 1);
-        promptOnDelete = ReadSettingInt(kSettings, "PromptOnDelete", 1);
-        startupScreen = ReadSettingInt(kSettings, "ShowStartupScreen", 1);
-        extractToDownload = ReadSettingInt(kSettings, "ExtractToDownload", 1);
-        downloadDir = ReadSettingText(kSettings, "DownloadDir", "C:\\Downloads");
-        EnableItem(GetHandle(), IDC_SETTINGS_DOWNLOAD_DIR, extractToDownload != 0);
+        ReadBoundSettings(AsPage(), Page::kBindings);
+        OnSettingsRead();
         MembersToControls();
         shown = true;
         return TRUE;
+    }
+
+    bool OnApply() override {
+        if (!shown) return true;
+        ControlsToMembers();
+        WriteBoundSettings(AsPage(), Page::kBindings);
+        return true;
+    }
+
+    virtual void OnSettingsRead() {}
+    void MembersToControls() { ShowBoundMembers(GetHandle(), AsPage(), Page::kBindings); }
+    void ControlsToMembers() { TakeBoundMembers(GetHandle(), AsPage(), Page::kBindings); }
+
+private:
+    Page& AsPage() { return static_cast<Page&>(*this); }
+
+    bool shown = false;
+};
+
+class CSettingsPage1 : public CBoundSettingsPage<CSettingsPage1> {
+public:
+    CSettingsPage1() : CBoundSettingsPage(IDD_SETTINGS_GENERAL, "General") {}
+
+    static const SettingBinding<CSettingsPage1> kBindings[];
+
+private:
+    void OnSettingsRead() override {
+        EnableItem(GetHandle(), IDC_SETTINGS_DOWNLOAD_DIR, extractToDownload != 0);
     }
 
     bool OnCommand(UINT id, UINT code, HWND) override {
@@ -50,41 +116,6 @@ private:
         }
     }
 
-    bool OnApply() override {
-        if (!shown) return true;
-        ControlsToMembers();
-        WriteSettingInt(kSettings, "CAssoc", defaultZipManager);
-        WriteSettingInt(kSettings, "DisplayIcons", associationIcons);
-        WriteSettingInt(kSettings, "PlaySounds", playSounds);
-        WriteSettingInt(kSettings, "PromptOnDelete", promptOnDelete);
-        WriteSettingInt(kSettings, "ShowStartupScreen", startupScreen);
-        WriteSettingInt(kSettings, "ExtractToDownload", extractToDownload);
-        WriteSettingText(kSettings, "DownloadDir", downloadDir);
-        return true;
-    }
-
-    void MembersToControls() {
-        HWND page = GetHandle();
-        SetItemChecked(page, IDC_SETTINGS_DEFAULT_ZIP, defaultZipManager != 0);
-        SetItemChecked(page, IDC_SETTINGS_ICONS, associationIcons != 0);
-        SetItemChecked(page, IDC_SETTINGS_STARTUP, startupScreen != 0);
-        SetItemChecked(page, IDC_SETTINGS_PLAY_SOUNDS, playSounds != 0);
-        SetItemChecked(page, IDC_SETTINGS_PROMPT_DELETE, promptOnDelete != 0);
-        SetItemText(page, IDC_SETTINGS_DOWNLOAD_DIR, downloadDir);
-        SetItemChecked(page, IDC_SETTINGS_TO_DOWNLOAD, extractToDownload != 0);
-    }
-
-    void ControlsToMembers() {
-        HWND page = GetHandle();
-        defaultZipManager = IsItemChecked(page, IDC_SETTINGS_DEFAULT_ZIP);
-        associationIcons = IsItemChecked(page, IDC_SETTINGS_ICONS);
-        startupScreen = IsItemChecked(page, IDC_SETTINGS_STARTUP);
-        playSounds = IsItemChecked(page, IDC_SETTINGS_PLAY_SOUNDS);
-        promptOnDelete = IsItemChecked(page, IDC_SETTINGS_PROMPT_DELETE);
-        downloadDir = GetItemText(page, IDC_SETTINGS_DOWNLOAD_DIR);
-        extractToDownload = IsItemChecked(page, IDC_SETTINGS_TO_DOWNLOAD);
-    }
-
     int defaultZipManager = 0;
     int associationIcons = 0;
     int startupScreen = 0;
@@ -92,35 +123,30 @@ private:
     int promptOnDelete = 0;
     std::string downloadDir;
     int extractToDownload = 0;
-    bool shown = false;
 };
 
-class CSettingsPage2 : public CPropertyPage {
+const SettingBinding<CSettingsPage1> CSettingsPage1::kBindings[] = {
+    {IDC_SETTINGS_DEFAULT_ZIP, "Settings", "CAssoc", &CSettingsPage1::defaultZipManager, nullptr},
+    {IDC_SETTINGS_ICONS, "Settings", "DisplayIcons", &CSettingsPage1::associationIcons, nullptr},
+    {IDC_SETTINGS_STARTUP, "Settings", "ShowStartupScreen", &CSettingsPage1::startupScreen, nullptr},
+    {IDC_SETTINGS_PLAY_SOUNDS, "Settings", "PlaySounds", &CSettingsPage1::playSounds, nullptr},
+    {IDC_SETTINGS_PROMPT_DELETE, "Settings", "PromptOnDelete", &CSettingsPage1::promptOnDelete, nullptr},
+    {IDC_SETTINGS_DOWNLOAD_DIR, "Settings", "DownloadDir", nullptr, &CSettingsPage1::downloadDir},
+    {IDC_SETTINGS_TO_DOWNLOAD, "Settings", "ExtractToDownload", &CSettingsPage1::extractToDownload, nullptr},
+};
+
+class CSettingsPage2 : public CBoundSettingsPage<CSettingsPage2> {
 public:
-    CSettingsPage2() : CPropertyPage(IDD_SETTINGS_LOCATIONS, "Program Locations") {}
+    CSettingsPage2() : CBoundSettingsPage(IDD_SETTINGS_LOCATIONS, "Program Locations") {}
+
+    static const SettingBinding<CSettingsPage2> kBindings[];
 
 private:
-    BOOL OnInit() override {
-        arjPath = ReadSettingText(kLocations, "ARJ.EXE", "");
-        viewer = ReadSettingText(kLocations, "Viewer", "Notepad.exe");
-        MembersToControls();
-        shown = true;
-        return TRUE;
-    }
-
     bool OnCommand(UINT id, UINT code, HWND) override {
         if (code != BN_CLICKED) return false;
         if (id == IDC_SETTINGS_ARJ_BROWSE) return Browse(arjPath), true;
         if (id == IDC_SETTINGS_VIEWER_BROWSE) return Browse(viewer), true;
         return false;
-    }
-
-    bool OnApply() override {
-        if (!shown) return true;
-        ControlsToMembers();
-        WriteSettingText(kLocations, "ARJ.EXE", arjPath);
-        WriteSettingText(kLocations, "Viewer", viewer);
-        return true;
     }
 
     void Browse(std::string& program) {
@@ -136,19 +162,13 @@ private:
         MembersToControls();
     }
 
-    void MembersToControls() {
-        SetItemText(GetHandle(), IDC_SETTINGS_ARJ_PATH, arjPath);
-        SetItemText(GetHandle(), IDC_SETTINGS_VIEWER, viewer);
-    }
-
-    void ControlsToMembers() {
-        arjPath = GetItemText(GetHandle(), IDC_SETTINGS_ARJ_PATH);
-        viewer = GetItemText(GetHandle(), IDC_SETTINGS_VIEWER);
-    }
-
     std::string arjPath;
     std::string viewer;
-    bool shown = false;
+};
+
+const SettingBinding<CSettingsPage2> CSettingsPage2::kBindings[] = {
+    {IDC_SETTINGS_ARJ_PATH, "Locations", "ARJ.EXE", nullptr, &CSettingsPage2::arjPath},
+    {IDC_SETTINGS_VIEWER, "Locations", "Viewer", nullptr, &CSettingsPage2::viewer},
 };
 
 std::string LoadResourceText(UINT id) {

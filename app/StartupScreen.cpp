@@ -77,14 +77,12 @@ bool CStartupScreen::PreTranslateAppMessage(const MSG& message) {
 LRESULT CStartupScreen::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(GetHandle(), &paint);
-        {
-            MemoryDC memory(CreateCompatibleDC(dc));
-            SelectedObject picture(memory.get(), bitmap.get());
-            BitBlt(dc, 0, 0, bitmapSize.cx, bitmapSize.cy, memory.get(), 0, 0, SRCCOPY);
-        }
-        EndPaint(GetHandle(), &paint);
+        PaintDC dc(GetHandle());
+        // Declared after dc, so the picture is deselected and the memory DC gone before
+        // EndPaint.
+        MemoryDC memory(CreateCompatibleDC(dc.get()));
+        SelectedObject picture(memory.get(), bitmap.get());
+        BitBlt(dc.get(), 0, 0, bitmapSize.cx, bitmapSize.cy, memory.get(), 0, 0, SRCCOPY);
         return 0;
     }
     case WM_ERASEBKGND:

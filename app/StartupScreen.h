@@ -29,7 +29,7 @@ private:
     CStartupScreen() = default;
     bool Create(HWND owner);
 
-    GdiObject bitmap;
+    BitmapHandle bitmap;
     SIZE bitmapSize{};
     HWND ownerWindow = nullptr;
 };

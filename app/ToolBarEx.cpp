@@ -17,8 +17,8 @@ UINT StyleAndState(const TBBUTTON& button) {
 }
 
 void FillSolid(HDC dc, const RECT& bounds, COLORREF colour) {
-    GdiObject brush(CreateSolidBrush(colour));
-    FillRect(dc, &bounds, static_cast<HBRUSH>(brush.get()));
+    BrushHandle brush(CreateSolidBrush(colour));
+    FillRect(dc, &bounds, brush.get());
 }
 
 bool Meets(const RECT& a, const RECT& b) {
@@ -111,10 +111,8 @@ LRESULT CToolBarEx::HandleControlMessage(UINT message, WPARAM wParam, LPARAM lPa
         if (!flatLook || images.list == nullptr) break;
         RECT update{};
         if (!GetUpdateRect(control, &update, FALSE)) return 0;
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(control, &paint);
-        PaintButtons(dc, update, images);
-        EndPaint(control, &paint);
+        PaintDC dc(control);
+        PaintButtons(dc.get(), update, images);
         return 0;
     }
     case WM_PRINTCLIENT: {
@@ -129,7 +127,7 @@ LRESULT CToolBarEx::HandleControlMessage(UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_MOUSEMOVE:
-        if (flatLook) OnMouseMove(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        if (flatLook) OnMouseMove(PointFromLParam(lParam));
         break;
     case WM_TIMER:
         if (wParam == hotTimer && hotTimer != 0 && hotButton != -1) {
@@ -146,7 +144,8 @@ LRESULT CToolBarEx::HandleControlMessage(UINT message, WPARAM wParam, LPARAM lPa
     case TB_SETBITMAPSIZE: {
         LRESULT result = CToolBar::HandleControlMessage(message, wParam, lParam);
         if (result) {
-            SIZE size{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            const POINT extent = PointFromLParam(lParam);   // the same two signed words
+            const SIZE size{extent.x, extent.y};
             if (message == TB_SETBITMAPSIZE) imageSize = size;
             buttonSize = ButtonSize();
             ComputeImageOffsets();
@@ -171,12 +170,12 @@ CToolBarEx::PaintImages CToolBarEx::AcquireImages() const {
     // The bar's bitmap, its light grey background turned into the current face colour,
     // copied into a bitmap the screen can draw and cut into a masked list.
     COLORMAP background{RGB(192, 192, 192), faceColour};
-    GdiObject mapped(CreateMappedBitmap(GetModuleHandleA(nullptr), static_cast<INT_PTR>(GetButtonBitmapId()), 0,
+    BitmapHandle mapped(CreateMappedBitmap(GetModuleHandleA(nullptr), static_cast<INT_PTR>(GetButtonBitmapId()), 0,
                                         &background, 1));
     BITMAP shape{};
     if (!mapped || !GetObjectA(mapped.get(), sizeof shape, &shape)) return images;
     WindowDC screen = WindowDC::Client(nullptr);
-    GdiObject copy(CreateCompatibleBitmap(screen.get(), shape.bmWidth, shape.bmHeight));
+    BitmapHandle copy(CreateCompatibleBitmap(screen.get(), shape.bmWidth, shape.bmHeight));
     MemoryDC from(CreateCompatibleDC(screen.get()));
     MemoryDC to(CreateCompatibleDC(screen.get()));
     if (!copy || !from || !to) return images;
@@ -189,7 +188,7 @@ CToolBarEx::PaintImages CToolBarEx::AcquireImages() const {
     images.own.reset(ImageList_Create(imageSize.cx, imageSize.cy, ILC_COLORDDB | ILC_MASK, count, 1));
     if (!images.own) return images;
     ImageList_SetBkColor(images.own.get(), faceColour);
-    ImageList_AddMasked(images.own.get(), static_cast<HBITMAP>(copy.get()), faceColour);
+    ImageList_AddMasked(images.own.get(), copy.get(), faceColour);
     images.list = images.own.get();
     return images;
 }
@@ -258,7 +257,7 @@ void CToolBarEx::PaintDisabledLook(HDC dc, const RECT& bounds) const {
     int width = bounds.right - bounds.left;
     int height = bounds.bottom - bounds.top;
     MemoryDC inkDC(CreateCompatibleDC(dc));
-    GdiObject ink(CreateBitmap(width, height, 1, 1, nullptr));
+    BitmapHandle ink(CreateBitmap(width, height, 1, 1, nullptr));
     if (!inkDC || !ink) return;
     SelectedObject inkSelected(inkDC.get(), ink.get());
     PatBlt(inkDC.get(), 0, 0, width, height, WHITENESS);
@@ -274,7 +273,7 @@ void CToolBarEx::PaintDisabledLook(HDC dc, const RECT& bounds) const {
     COLORREF text = SetTextColor(dc, RGB(255, 255, 255));
     SetBkColor(dc, RGB(0, 0, 0));
     for (int pass = 0; pass < 2; ++pass) {
-        GdiObject brush(CreateSolidBrush(pass == 0 ? highlightColour : shadowColour));
+        BrushHandle brush(CreateSolidBrush(pass == 0 ? highlightColour : shadowColour));
         SelectedObject brushSelected(dc, brush.get());
         int offset = pass == 0 ? 1 : 0;
         BitBlt(dc, bounds.left + offset, bounds.top + offset, width, height, inkDC.get(), 0, 0, kPaintInkWithBrush);

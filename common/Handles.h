@@ -52,9 +52,10 @@ struct RegistryKeyTraits {
     static HKEY Invalid() { return nullptr; }
     static void Close(HKEY key) { RegCloseKey(key); }
 };
+template <typename Object>    // HGDIOBJ, or one kind of it (HBITMAP, HBRUSH, HRGN ...)
 struct GdiObjectTraits {
-    static HGDIOBJ Invalid() { return nullptr; }
-    static void Close(HGDIOBJ object) { DeleteObject(object); }
+    static Object Invalid() { return nullptr; }
+    static void Close(Object object) { DeleteObject(object); }
 };
 
 struct MenuTraits {           // menus loaded or created, not one attached to a window
@@ -79,7 +80,10 @@ using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using RegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
-using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
+using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits<HGDIOBJ>>;
+// Typed, so that a bitmap or a brush goes where one is wanted without a cast.
+using BitmapHandle = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
+using BrushHandle = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
 using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
@@ -118,6 +122,25 @@ public:
 private:
     HWND window = nullptr;
     HDC dc = nullptr;
+};
+
+// The device context of one WM_PAINT: BeginPaint on construction, EndPaint on destruction,
+// so the two always pair. Neither copied nor moved: it lives in the handler's scope.
+class PaintDC {
+public:
+    explicit PaintDC(HWND window) : window(window), dc(BeginPaint(window, &paint)) {}
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    ~PaintDC() { EndPaint(window, &paint); }
+
+    HDC get() const { return dc; }
+    explicit operator bool() const { return dc != nullptr; }
+    const RECT& Invalid() const { return paint.rcPaint; }
+
+private:
+    HWND window;
+    PAINTSTRUCT paint{};
+    HDC dc;
 };
 
 // An object selected into a device context for this scope; the one it displaced goes back

@@ -70,8 +70,16 @@ int CArchiveHandler::AddFiles(NameList names) {
     // The list is ours from the call on, and goes when this frame ends on every path.
     NameList list(std::move(names));
     if (list.empty()) return 1;
+    // The dialog shows the stored options; only OK stores what it leaves. The action and
+    // recursion start afresh every time.
     AddOptions options;
+    options.level = ReadSettingInt("Add", "Comp");
+    options.storePath = ReadSettingInt("Add", "StorePath") != 0 ? 1 : 0;
+    options.dos83 = ReadSettingInt("Add", "DOS83") != 0 ? 1 : 0;
     if (!CommandDialogs().AskAddOptions(options)) return 1;
+    WriteSettingInt("Add", "StorePath", options.storePath);
+    WriteSettingInt("Add", "DOS83", options.dos83);
+    WriteSettingInt("Add", "Comp", options.level);
 
     WaitCursor wait;
     PlayWaveResource("BRINDLE_WAV");

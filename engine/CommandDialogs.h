@@ -3,13 +3,14 @@
 // archive kind and live in the engine; their dialogs need the archive window's resources,
 // so the window installs the real ones at start-up (Zipper has none). Tests install a
 // double that answers without a window. Each method shows its dialog modally over the
-// main window and leaves the settings it owns read and written.
+// main window and only fills its options from what it is given and what the user chose;
+// the commands read the settings into the options before and write them after OK.
 
 #include <string>
 
 #include "ArchiveView.h"
 
-// What the Add Files dialog leaves after OK.
+// What the Add Files dialog shows and, after OK, leaves.
 struct AddOptions {
     enum Action { kAdd = 1, kMove = 2 };
     int action = kAdd;   // combo box: "Add Files" or "Move Files"; not stored
@@ -19,16 +20,20 @@ struct AddOptions {
     int dos83 = 0;       // "Store filenames in DOS 8.3 form", shown from "Add"/"DOS83", not editable
 };
 
-// The Extract dialog's input (from the handler and its view) and, after OK, its options.
+// The Extract dialog's input (from the handler, its view and the settings) and, after OK,
+// its options.
 struct ExtractOptions {
     std::string archivePath;   // in: the handler's archive path
-    int selectedCount = 0;     // in: entries selected in the view
+    int selectedCount = 0;     // in: entries selected in the view; none greys "Extract All Files"
     int entryCount = 0;        // in: all entries of the view
-    std::string targetDir;     // out: the "Extract To:" text, also written to "SavedDirs"/"ExtractToDir"
-    int overwrite = 0;         // out: "Overwrite Existing Files"
-    int useFolderNames = 1;    // out: "Use Folder Names"
-    int extractAll = 0;        // out: "Extract All Files"; forced on when nothing is selected
+    std::string targetDir;     // in/out: the "Extract To:" text, stored in "SavedDirs"/"ExtractToDir"
+    int overwrite = 0;         // in/out: "Overwrite Existing Files"
+    int useFolderNames = 1;    // in/out: "Use Folder Names"
+    int extractAll = 0;        // in/out: "Extract All Files"; comes in set when nothing is selected
 };
+
+// The folder the Extract command proposes under the download folder for an archive.
+std::string FolderUnderDownloads(const std::string& downloadFolder, const std::string& archivePath);
 
 class ICommandDialogs {
 public:
@@ -37,11 +42,10 @@ public:
     // order, or with the one pattern typed in the wildcard panel; false when nothing was
     // chosen.
     virtual bool ChooseFilesToAdd(NameList& names) = 0;
-    // The Add Files dialog. True on OK with options filled and the stored ones written back;
-    // false on Cancel, which writes nothing.
+    // The Add Files dialog, showing options. True on OK with options filled; false on Cancel.
     virtual bool AskAddOptions(AddOptions& options) = 0;
-    // The Extract dialog. True on OK with the options filled; false on Cancel, and when the
-    // dialog closed itself because the list is empty (it has said so).
+    // The Extract dialog, showing options. True on OK with the options filled; false on
+    // Cancel. Never asked over an empty list.
     virtual bool AskExtractOptions(ExtractOptions& options) = 0;
 
 protected:

@@ -23,38 +23,86 @@ public:
     virtual bool QueryCommandState(UINT id, CommandState& state);
 };
 
-// One row of a target's command table. run may be null when the target only decides the
-// state (e.g. the view enabling the document's commands); updateState may be null when the
-// command is always enabled while this target handles it.
+// What one class on the route answers, declared as data: the commands it runs, and the
+// predicates that decide the state of a group of commands. A command the class runs but no
+// predicate of its own decides is enabled while it is the class that answers.
 template <typename Target>
-struct CommandEntry {
+struct CommandHandler {
     UINT id;
     void (Target::*run)();
-    void (Target::*updateState)(CommandState& state);
 };
 
-// Runs id from table; true when an entry with a handler was found.
-template <typename Target, std::size_t Count>
-bool RunCommandFromTable(Target& target, const CommandEntry<Target> (&table)[Count], UINT id) {
-    for (const CommandEntry<Target>& entry : table) {
-        if (entry.id == id && entry.run != nullptr) {
-            (target.*entry.run)();
-            return true;
-        }
-    }
-    return false;
-}
+// The ids a predicate decides end at the first 0 (no command has id 0).
+constexpr std::size_t kMostCommandsPerRule = 12;
 
-// Fills state for id from table; true when the table has an entry for id.
-template <typename Target, std::size_t Count>
-bool QueryCommandFromTable(Target& target, const CommandEntry<Target> (&table)[Count], UINT id,
-                           CommandState& state) {
-    for (const CommandEntry<Target>& entry : table) {
-        if (entry.id == id) {
-            state = CommandState{};
-            if (entry.updateState != nullptr) (target.*entry.updateState)(state);
-            return true;
+template <typename Target>
+struct CommandRule {
+    void (Target::*decide)(CommandState& state);
+    UINT ids[kMostCommandsPerRule];
+
+    bool Covers(UINT id) const {
+        for (UINT covered : ids) {
+            if (covered == 0) return false;
+            if (covered == id) return true;
         }
+        return false;
     }
-    return false;
-}
+};
+
+template <typename Target>
+struct CommandTable {
+    template <std::size_t HandlerCount>
+    constexpr explicit CommandTable(const CommandHandler<Target> (&handlerList)[HandlerCount])
+        : handlers(handlerList), handlerCount(HandlerCount) {}
+    template <std::size_t HandlerCount, std::size_t RuleCount>
+    constexpr CommandTable(const CommandHandler<Target> (&handlerList)[HandlerCount],
+                           const CommandRule<Target> (&ruleList)[RuleCount])
+        : handlers(handlerList), handlerCount(HandlerCount), rules(ruleList), ruleCount(RuleCount) {}
+
+    const CommandHandler<Target>* handlers = nullptr;
+    std::size_t handlerCount = 0;
+    const CommandRule<Target>* rules = nullptr;
+    std::size_t ruleCount = 0;
+};
+
+// Answers the route from Target::Commands() and passes what it does not answer on to Base,
+// so a class on the route declares only its table. Target derives from
+// CCommandTableTarget<Target, Base>; Commands() is a static member function, so the table
+// defined in it may name the class's private handlers.
+template <typename Target, typename Base = CCommandTarget>
+class CCommandTableTarget : public Base {
+public:
+    using Base::Base;
+
+    bool OnCommand(UINT id) override {
+        const CommandTable<Target>& table = Target::Commands();
+        for (std::size_t index = 0; index < table.handlerCount; ++index) {
+            if (table.handlers[index].id == id) {
+                (Self().*table.handlers[index].run)();
+                return true;
+            }
+        }
+        return Base::OnCommand(id);
+    }
+
+    bool QueryCommandState(UINT id, CommandState& state) override {
+        const CommandTable<Target>& table = Target::Commands();
+        for (std::size_t index = 0; index < table.ruleCount; ++index) {
+            if (table.rules[index].Covers(id)) {
+                state = CommandState{};
+                (Self().*table.rules[index].decide)(state);
+                return true;
+            }
+        }
+        for (std::size_t index = 0; index < table.handlerCount; ++index) {
+            if (table.handlers[index].id == id) {
+                state = CommandState{};
+                return true;
+            }
+        }
+        return Base::QueryCommandState(id, state);
+    }
+
+private:
+    Target& Self() { return static_cast<Target&>(*this); }
+};

@@ -259,18 +259,13 @@ LRESULT CToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return hit == HTNOWHERE || hit == HTBORDER ? HTCLIENT : hit;
     }
     case WM_NCPAINT: {
-        HDC windowDC = GetWindowDC(GetHandle());
-        if (windowDC != nullptr) {
-            PaintNonClient(windowDC);
-            ReleaseDC(GetHandle(), windowDC);
-        }
+        WindowDC windowDC = WindowDC::Whole(GetHandle());
+        if (windowDC) PaintNonClient(windowDC.get());
         return 0;
     }
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(GetHandle(), &paint);
-        PaintBorder(dc);
-        EndPaint(GetHandle(), &paint);
+        PaintDC dc(GetHandle());
+        PaintBorder(dc.get());
         return 0;
     }
     case WM_SETCURSOR: {
@@ -285,7 +280,7 @@ LRESULT CToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_LBUTTONDOWN: {
-        POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        POINT point = PointFromLParam(lParam);
         RECT gripper = GetGripperRect();
         if (PtInRect(&gripper, point)) {
             dragging = true;
@@ -296,7 +291,7 @@ LRESULT CToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
         if (dragging) {
             dragging = false;
-            POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            POINT point = PointFromLParam(lParam);
             ClientToScreen(GetHandle(), &point);
             if (GetCapture() == GetHandle()) ReleaseCapture();
             DockSide side = ChooseSideForPoint(point);
@@ -344,7 +339,7 @@ LRESULT CToolBar::HandleControlMessage(UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_MOUSEMOVE: {
         // Fly-by: the message line follows the pointer from button to button.
-        POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        POINT point = PointFromLParam(lParam);
         HWND window = GetToolBarControl();
         int index = static_cast<int>(SendMessageA(window, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&point)));
         OnHoveredButtonChanged(GetButtonCommand(index));

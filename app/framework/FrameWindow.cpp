@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/Application.h"
 #include "framework/Document.h"
@@ -84,6 +85,16 @@ bool CFrameWindow::RouteCommand(UINT id) {
     CApplication* application = GetApplication();
     return application != nullptr && application->OnCommand(id);
 }
+
+bool CFrameWindow::RouteDroppedFiles(std::vector<std::string> paths) {
+    droppedFiles = std::move(paths);
+    const bool handled = RouteCommand(kDropFilesCommand);
+    // A target that did not take them leaves nothing behind for the next drop.
+    droppedFiles.clear();
+    return handled;
+}
+
+std::vector<std::string> CFrameWindow::TakeDroppedFiles() { return std::move(droppedFiles); }
 
 CommandState CFrameWindow::QueryRouteState(UINT id) {
     CommandState state;
@@ -196,20 +207,22 @@ void CFrameWindow::OpenHelpFile() {
 
 void CFrameWindow::CloseFrame() { PostMessageA(GetHandle(), WM_CLOSE, 0, 0); }
 
-const CommandEntry<CFrameWindow> CFrameWindow::commandTable[] = {
-    {kViewToolBarCommand, &CFrameWindow::ToggleToolBar, &CFrameWindow::UpdateToolBarState},
-    {kViewStatusBarCommand, &CFrameWindow::ToggleStatusBar, &CFrameWindow::UpdateStatusBarState},
-    {kExitCommand, &CFrameWindow::CloseFrame, nullptr},
-    {kHelpIndexCommand, &CFrameWindow::OpenHelpFile, nullptr},
-    {kHelpCommand, &CFrameWindow::OpenHelpFile, nullptr},
-    {kContextHelpCommand, &CFrameWindow::OpenHelpFile, nullptr},
-    {kDefaultHelpCommand, &CFrameWindow::OpenHelpFile, nullptr},
-};
-
-bool CFrameWindow::OnCommand(UINT id) { return RunCommandFromTable(*this, commandTable, id); }
-
-bool CFrameWindow::QueryCommandState(UINT id, CommandState& state) {
-    return QueryCommandFromTable(*this, commandTable, id, state);
+const CommandTable<CFrameWindow>& CFrameWindow::Commands() {
+    static const CommandHandler<CFrameWindow> handlers[] = {
+        {kViewToolBarCommand, &CFrameWindow::ToggleToolBar},
+        {kViewStatusBarCommand, &CFrameWindow::ToggleStatusBar},
+        {kExitCommand, &CFrameWindow::CloseFrame},
+        {kHelpIndexCommand, &CFrameWindow::OpenHelpFile},
+        {kHelpCommand, &CFrameWindow::OpenHelpFile},
+        {kContextHelpCommand, &CFrameWindow::OpenHelpFile},
+        {kDefaultHelpCommand, &CFrameWindow::OpenHelpFile},
+    };
+    static const CommandRule<CFrameWindow> rules[] = {
+        {&CFrameWindow::UpdateToolBarState, {kViewToolBarCommand}},
+        {&CFrameWindow::UpdateStatusBarState, {kViewStatusBarCommand}},
+    };
+    static const CommandTable<CFrameWindow> table{handlers, rules};
+    return table;
 }
 
 void CFrameWindow::OnClose() {

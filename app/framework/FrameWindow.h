@@ -8,9 +8,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/CommandTarget.h"
 #include "framework/ControlBars.h"
+#include "framework/FrameworkIds.h"
 #include "framework/Window.h"
 
 class CDocument;
@@ -18,7 +20,10 @@ class CView;
 
 using ViewFactory = std::function<std::unique_ptr<CView>()>;
 
-class CFrameWindow : public CWindow, public CCommandTarget {
+// Files dropped on the window travel the command route as this command.
+constexpr UINT kDropFilesCommand = ID_DROP_FILES;
+
+class CFrameWindow : public CWindow, public CCommandTableTarget<CFrameWindow> {
 public:
     CFrameWindow();
     ~CFrameWindow() override;
@@ -40,6 +45,10 @@ public:
 
     // Walks the route view, document, frame, application.
     bool RouteCommand(UINT id);
+    // Routes kDropFilesCommand with the dropped paths, which the target that answers it
+    // takes with TakeDroppedFiles while the route runs.
+    bool RouteDroppedFiles(std::vector<std::string> paths);
+    std::vector<std::string> TakeDroppedFiles();
     CommandState QueryRouteState(UINT id);
     // Enables and checks every item of popup by the route (also used for the right-button menu).
     void UpdateMenuStates(HMENU popup);
@@ -57,8 +66,8 @@ public:
     CToolBar* GetToolBar() const { return toolBar; }
     CStatusBar* GetStatusBar() const { return statusBar; }
 
-    bool OnCommand(UINT id) override;
-    bool QueryCommandState(UINT id, CommandState& state) override;
+    // The View menu's bar toggles, Exit and the help commands.
+    static const CommandTable<CFrameWindow>& Commands();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -86,9 +95,8 @@ private:
     void OpenHelpFile();
     void CloseFrame();
 
-    static const CommandEntry<CFrameWindow> commandTable[];
-
     CDocument* document = nullptr;
+    std::vector<std::string> droppedFiles;   // only while RouteDroppedFiles runs
     ViewFactory viewFactory;
     std::unique_ptr<CView> view;
     CToolBar* toolBar = nullptr;

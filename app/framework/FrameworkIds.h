@@ -19,6 +19,7 @@
 #define ID_DEFAULT_HELP             57671
 #define ID_VIEW_TOOLBAR             59392   // also the toolbar's child id
 #define ID_VIEW_STATUS_BAR          59393   // also the status bar's child id
+#define ID_DROP_FILES               59394   // files dropped on the window; no menu item carries it
 
 // Child windows.
 #define ID_VIEW_PANE_FIRST          0xE900  // the view inside the frame

@@ -11,6 +11,12 @@
 #include <exception>
 #include <string>
 
+// The point a mouse message carries in lParam. Signed: left of or above the window, as on a
+// second screen or while the mouse is captured, the words are negative.
+inline POINT PointFromLParam(LPARAM lParam) {
+    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
 // Reports an exception that reached a window or dialog procedure through ShowMessage;
 // what is null for an exception that is not a std::exception.
 void ReportEscapedException(const char* what);

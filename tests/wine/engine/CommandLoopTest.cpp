@@ -78,6 +78,7 @@ public:
     }
     bool AskAddOptions(AddOptions& options) override {
         ++addDialogs;
+        toldAdd = options;
         options = add;
         return addOk;
     }
@@ -92,7 +93,7 @@ public:
 
     NameList chosen;
     std::string moveTo, folderAtChoice;
-    AddOptions add;
+    AddOptions add, toldAdd;
     bool addOk = true;
     int addDialogs = 0;
     ExtractOptions extract, told;
@@ -100,6 +101,7 @@ public:
 };
 
 TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
+    ScratchSettings settings;
     ScratchFolder scratch{"addloop"};
     RecordingPresenter presenter;
     ScriptedCommandDialogs dialogs;
@@ -154,6 +156,7 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
 }
 
 TEST(AddCommandLoop, AListStoredInOneStepIsMovedWholeWithoutAddFile) {
+    ScratchSettings settings;
     ScratchFolder scratch{"addonce"};
     RecordingPresenter presenter;
     ScriptedCommandDialogs dialogs;
@@ -173,6 +176,38 @@ TEST(AddCommandLoop, AListStoredInOneStepIsMovedWholeWithoutAddFile) {
     EXPECT_FALSE(FileExists(scratch / "b.txt"));
     EXPECT_TRUE(FileExists(scratch / "c.txt"));
     EXPECT_EQ(handler.refreshes, 1);
+}
+
+TEST(AddCommandLoop, TheDialogShowsTheStoredOptionsAndOnlyOkStoresItsChoice) {
+    ScratchSettings settings;
+    RecordingPresenter presenter;
+    ScriptedCommandDialogs dialogs;
+    RecordingHandler handler(nullptr);
+    WriteSettingInt("Add", "Comp", 3);
+    WriteSettingInt("Add", "StorePath", 1);
+    WriteSettingInt("Add", "DOS83", 1);
+    dialogs.add.action = AddOptions::kAdd;
+    dialogs.add.level = 5;
+    dialogs.add.storePath = 0;
+    dialogs.add.dos83 = 0;
+    dialogs.add.recurse = 1;
+
+    dialogs.addOk = false;
+    EXPECT_EQ(handler.AddFiles({"*.TXT"}), 1);
+    EXPECT_EQ(dialogs.toldAdd.level, 3);
+    EXPECT_EQ(dialogs.toldAdd.storePath, 1);
+    EXPECT_EQ(dialogs.toldAdd.dos83, 1);
+    EXPECT_EQ(dialogs.toldAdd.action, AddOptions::kAdd);
+    EXPECT_EQ(dialogs.toldAdd.recurse, 0);
+    EXPECT_EQ(ReadSettingInt("Add", "Comp"), 3) << "Cancel stores nothing";
+
+    dialogs.addOk = true;
+    EXPECT_EQ(handler.AddFiles({"*.TXT"}), 1);
+    EXPECT_EQ(ReadSettingInt("Add", "Comp"), 5);
+    EXPECT_EQ(ReadSettingInt("Add", "StorePath"), 0);
+    EXPECT_EQ(ReadSettingInt("Add", "DOS83"), 0);
+    EXPECT_EQ(handler.AddFiles({"*.TXT"}), 1);
+    EXPECT_EQ(dialogs.toldAdd.recurse, 0) << "recursion is never remembered";
 }
 
 TEST(AddCommandLoop, StartsInTheSavedFolderAndRemembersTheOneLeftBehind) {
@@ -213,6 +248,9 @@ TEST(AddCommandLoop, StartsInTheSavedFolderAndRemembersTheOneLeftBehind) {
 }
 
 TEST(ExtractCommandOptions, TheDialogIsToldTheListAndExtractGetsItsChoices) {
+    ScratchSettings settings;
+    WriteSettingInt("Settings", "ExtractToDownload", 0);
+    WriteSettingText("SavedDirs", "ExtractToDir", "C:\\LAST");
     RecordingPresenter presenter;
     ScriptedCommandDialogs dialogs;
     RecordingView view;
@@ -230,6 +268,9 @@ TEST(ExtractCommandOptions, TheDialogIsToldTheListAndExtractGetsItsChoices) {
     EXPECT_EQ(dialogs.told.archivePath, "C:\\DATA\\REPORT.ZIP");
     EXPECT_EQ(dialogs.told.selectedCount, 1);
     EXPECT_EQ(dialogs.told.entryCount, 3);
+    EXPECT_EQ(dialogs.told.targetDir, "C:\\LAST") << "the folder used last";
+    EXPECT_EQ(dialogs.told.extractAll, 0) << "something is selected";
+    EXPECT_EQ(ReadSettingText("SavedDirs", "ExtractToDir"), "C:\\OUT") << "OK stores the chosen folder";
     EXPECT_EQ(handler.extracts, std::vector<std::string>{"C:\\OUT|110"}) << "no folder names: junk paths 1";
     EXPECT_TRUE(handler.GetErrorLog().empty());
     EXPECT_EQ(handler.refreshes, 0) << "extracting does not read the listing again";
@@ -241,8 +282,38 @@ TEST(ExtractCommandOptions, TheDialogIsToldTheListAndExtractGetsItsChoices) {
     EXPECT_EQ(handler.extracts.back(), "C:\\OUT|001");
 
     dialogs.extractOk = false;
+    dialogs.extract.targetDir = "C:\\CANCELLED";
     EXPECT_EQ(handler.ExtractCommand(), 1) << "a cancelled dialog is success";
     EXPECT_EQ(handler.extracts.size(), 2u);
+    EXPECT_EQ(ReadSettingText("SavedDirs", "ExtractToDir"), "C:\\OUT") << "Cancel stores nothing";
+}
+
+// The download folder is made as the dialog opens, one level only, and the per-archive folder
+// below it is proposed; an empty list is said first, with no dialog and no folder made.
+TEST(ExtractCommandOptions, TheDownloadFolderIsMadeBeforeTheDialogUnlessTheListIsEmpty) {
+    ScratchSettings settings;
+    ScratchFolder scratch{"extractdl"};
+    const std::string downloads = scratch / "downloads";
+    WriteSettingText("Settings", "DownloadDir", downloads);
+    RecordingPresenter presenter;
+    ScriptedCommandDialogs dialogs;
+    RecordingView view;
+    RecordingHandler handler(&view);
+    handler.Open("C:\\DATA\\REPORT.ZIP");
+
+    EXPECT_EQ(handler.ExtractCommand(), 1);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, "Empty zip file; nothing to extract!");
+    EXPECT_FALSE(PathExists(downloads));
+    EXPECT_TRUE(dialogs.told.archivePath.empty()) << "no dialog over an empty list";
+
+    view.all = {"A"};
+    dialogs.extractOk = false;
+    EXPECT_EQ(handler.ExtractCommand(), 1);
+    EXPECT_TRUE(FolderExists(downloads)) << "made as the dialog opens, whatever its answer";
+    EXPECT_EQ(dialogs.told.targetDir, downloads + "\\REPORT");
+    EXPECT_EQ(dialogs.told.extractAll, 1) << "nothing selected";
+    EXPECT_FALSE(PathExists(downloads + "\\REPORT")) << "Extract makes that one";
 }
 
 }  // namespace
