@@ -48,8 +48,8 @@ TEST(SystemCauses, AFullDiskIsCalledByItsName) {
     const std::string block(1 << 16, 'x');
     const bool written = full.write(block.data(), block.size()) && full.flushToDisk();
     EXPECT_FALSE(written);
-    const std::error_code cause = zipcore::fs::LastFailure();
-    EXPECT_EQ(cause, std::errc::no_space_on_device);
+    const zipcore::SystemError cause = zipcore::fs::LastFailure();
+    EXPECT_EQ(cause, (zipcore::SystemError{zipcore::SystemError::Kind::Errno, ENOSPC}));
     const zipcore::Error error = zipcore::fs::IoFailure("cannot write /dev/full", cause);
     EXPECT_EQ(error.status, Status::IoError);
     EXPECT_EQ(error.cause, cause);
@@ -62,7 +62,8 @@ TEST(SystemCauses, AFullDiskIsCalledByItsName) {
 #else
 TEST(SystemCauses, AFullDiskIsCalledByItsName) {
     for (DWORD code : {DWORD{ERROR_DISK_FULL}, DWORD{ERROR_HANDLE_DISK_FULL}}) {
-        std::string text = zipcore::SystemErrorText(std::error_code(static_cast<int>(code), std::system_category()));
+        std::string text =
+            zipcore::SystemErrorText(zipcore::SystemError{zipcore::SystemError::Kind::LastError, static_cast<int>(code)});
         for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         EXPECT_NE(text.find("disk"), std::string::npos) << code << ": " << text;
         EXPECT_NE(text.back(), '\n');

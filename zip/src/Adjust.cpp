@@ -78,7 +78,7 @@ Error AdjustInPlace(const std::string& path) {
                           out.seek(locatorOffset) && out.write(locator, sizeof locator))) &&
               out.seek(endOffset) && out.write(end, sizeof end) && out.flushToDisk();
     // The first failure says why; closing after it would only repeat or hide it.
-    const std::error_code cause = ok ? std::error_code() : fs::LastFailure();
+    const SystemError cause = ok ? SystemError() : fs::LastFailure();
     if (!out.close() && ok) return fs::IoFailure("cannot write " + path);
     if (!ok) return fs::IoFailure("cannot write " + path, cause);
     return {};

@@ -44,7 +44,7 @@ struct Destination {
     fs::NewFile file;
     std::string path;      // the name the user will see
     bool replacing = false;
-    std::error_code cause;  // why the file could not be created under path, when it could not
+    SystemError cause;  // why the file could not be created under path, when it could not
 
     // Creates the file under its own name; false when the name is taken or cannot be made.
     bool create() {
@@ -59,7 +59,7 @@ struct Destination {
 Error WriteEntryFile(const Entry& entry, Destination& destination, int64_t modified,
                      const std::function<Error(const format::Sink& sink)>& decode) {
     bool writeFailed = false;
-    std::error_code writeCause;
+    SystemError writeCause;
     Error error = decode([&](const uint8_t* data, std::size_t size) {
         if (destination.file.write(data, size)) return true;
         writeFailed = true;
@@ -76,7 +76,7 @@ Error WriteEntryFile(const Entry& entry, Destination& destination, int64_t modif
     if (!destination.file.finish(modified))
         return fs::IoFailure(Quoted(entry.name) + ": cannot write " + Quoted(destination.path));
     if (destination.replacing && !fs::ReplaceFile(written, destination.path)) {
-        const std::error_code cause = fs::LastFailure();
+        const SystemError cause = fs::LastFailure();
         fs::RemoveFile(written);
         return fs::IoFailure(Quoted(entry.name) + ": cannot replace " + Quoted(destination.path), cause);
     }

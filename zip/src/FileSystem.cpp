@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -31,29 +32,33 @@
 namespace zipcore::fs {
 namespace {
 
-thread_local std::error_code lastFailure;
+thread_local SystemError lastFailure;
+
+SystemError ErrnoNow() { return SystemError{SystemError::Kind::Errno, errno}; }
 
 // Each keeps why the call failed and returns false, so that a failing path says both at once.
 bool FailedWithErrno() {
-    lastFailure.assign(errno, std::generic_category());
+    lastFailure = ErrnoNow();
     return false;
 }
 bool FailedWithoutCause() {
-    lastFailure.clear();
+    lastFailure = SystemError();
     return false;
 }
 #ifdef _WIN32
+SystemError LastErrorNow() { return SystemError{SystemError::Kind::LastError, static_cast<int>(GetLastError())}; }
+
 bool FailedWithLastError() {
-    lastFailure.assign(static_cast<int>(GetLastError()), std::system_category());
+    lastFailure = LastErrorNow();
     return false;
 }
 #endif
 
 }  // namespace
 
-std::error_code LastFailure() { return lastFailure; }
+SystemError LastFailure() { return lastFailure; }
 
-Error IoFailure(const std::string& what, const std::error_code& cause) {
+Error IoFailure(const std::string& what, const SystemError& cause) {
     if (!cause) return Error{Status::IoError, what};
     return Error{Status::IoError, what + ": " + SystemErrorText(cause), cause};
 }
@@ -475,7 +480,7 @@ bool MakeDirectory(const std::string& path) {
     int result = ::mkdir(path.c_str(), 0777);
 #endif
     if (result == 0) return true;
-    const std::error_code cause(errno, std::generic_category());
+    const SystemError cause = ErrnoNow();
     if (Stat(path).isDirectory) return true;
     lastFailure = cause;
     return false;
@@ -500,7 +505,7 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
         return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED) != 0;
     };
     if (rename(wideFrom, wideTo)) return true;
-    const std::error_code cause(static_cast<int>(GetLastError()), std::system_category());
+    const SystemError cause = LastErrorNow();
     if (!Stat(to).exists) {
         lastFailure = cause;
         return false;
@@ -648,13 +653,13 @@ std::string AnsiFromUtf8(const std::string& utf8) {
 
 namespace zipcore {
 
-std::string SystemErrorText(const std::error_code& code) {
+std::string SystemErrorText(const SystemError& error) {
 #ifdef _WIN32
-    if (code.category() == std::system_category()) {
+    if (error.kind == SystemError::Kind::LastError) {
         wchar_t* text = nullptr;
         const DWORD length =
             FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, static_cast<DWORD>(code.value()), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+                           nullptr, static_cast<DWORD>(error.code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
         std::string said = length ? fs::Utf8From(text, length) : std::string();
         LocalFree(text);
         // The system's sentences end in a full stop and a line break; the line goes on after it.
@@ -662,11 +667,14 @@ std::string SystemErrorText(const std::error_code& code) {
             said.pop_back();
         if (!said.empty()) return said;
         // A system without message texts still reads clearly for the failure most worth knowing.
-        if (code.value() == ERROR_DISK_FULL || code.value() == ERROR_HANDLE_DISK_FULL) return "the disk is full";
-        return "system error " + std::to_string(code.value());
+        if (error.code == ERROR_DISK_FULL || error.code == ERROR_HANDLE_DISK_FULL) return "the disk is full";
+        return "system error " + std::to_string(error.code);
     }
 #endif
-    return code.message();
+    if (error.kind == SystemError::Kind::None) return std::string();
+    // Copied at once: the runtime may reuse its buffer on the next call.
+    const char* text = std::strerror(error.code);
+    return text ? text : "error " + std::to_string(error.code);
 }
 
 }  // namespace zipcore

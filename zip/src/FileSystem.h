@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace zipcore::fs {
@@ -20,9 +19,9 @@ namespace zipcore::fs {
 // was no system error (a file shorter than the read asked for). Set when they fail by File's
 // open, readAt, write, seek, seekEnd, flushToDisk and close, NewFile's create, write and
 // finish, ReadRange, MakeDirectory and ReplaceFile.
-std::error_code LastFailure();
+SystemError LastFailure();
 // An IoError saying what could not be done, and why in the system's words when it gave a reason.
-Error IoFailure(const std::string& what, const std::error_code& cause = LastFailure());
+Error IoFailure(const std::string& what, const SystemError& cause = LastFailure());
 
 // Move-only owner of a C runtime stream opened in binary mode.
 class File {

@@ -154,7 +154,7 @@ public:
     }
     void abandon() { file_.close(); }
     // Why the first write, flush or close failed: later ones only repeat it.
-    const std::error_code& cause() const { return cause_; }
+    const SystemError& cause() const { return cause_; }
 
 private:
     void failed() {
@@ -164,7 +164,7 @@ private:
     fs::File file_;
     uint64_t position_ = 0;
     bool ok_ = true;
-    std::error_code cause_;
+    SystemError cause_;
 };
 
 void AppendCentral(std::string& out, const Entry& entry, const CentralExtras& extras, uint64_t offset) {

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace zipcore {
@@ -33,19 +32,33 @@ enum class Status {
 // A short fixed English phrase for each status, e.g. "not a zip archive".
 const char* StatusText(Status status);
 
+// The code a system call failed with, as the system gave it. A plain pair rather than a
+// std::error_code, whose categories would add a good part to the size of the self-extractor.
+struct SystemError {
+    enum class Kind {
+        None,
+        Errno,      // errno from the C runtime or a POSIX call
+        LastError,  // GetLastError() after a Win32 call
+    };
+    Kind kind = Kind::None;
+    int code = 0;
+    explicit operator bool() const { return kind != Kind::None; }
+    friend bool operator==(const SystemError& a, const SystemError& b) { return a.kind == b.kind && a.code == b.code; }
+};
+
 struct Error {
     Status status = Status::Ok;
     std::string message;  // one line a person can read, naming the file or entry
-    // When a call into the system failed, the system's own code: errno from the C runtime and
-    // POSIX calls, GetLastError() from the Win32 ones. The message ends in the system's words
-    // for it. Empty for what the library found itself (damage, refusals, a file too short).
-    std::error_code cause = {};
+    // When a call into the system failed, the system's own code; the message ends in the
+    // system's words for it. Empty for what the library found itself (damage, refusals, a file
+    // too short).
+    SystemError cause = {};
     explicit operator bool() const { return status != Status::Ok; }
 };
 
 // The system's own words for one of its codes, as strerror or FormatMessage give them
 // ("No space left on device", "There is not enough space on the disk").
-std::string SystemErrorText(const std::error_code& code);
+std::string SystemErrorText(const SystemError& error);
 
 struct Entry {
     // UTF-8, '/' separated: from the stored bytes when flag bit 11 says they are UTF-8, else from
