@@ -24,13 +24,18 @@ constexpr std::size_t kInFlightJobs = 256;
 // Workers are woken once per this many small jobs rather than for each.
 constexpr std::size_t kJobsPerWake = 32;
 
+// How grave a problem is, so that the result reports the worst one met whatever came first:
+// a kept file, then a missing name, then an entry refused (its name, its encryption), then
+// damaged data or a file that could not be written, a full disk included.
 int Severity(Status status) {
     switch (status) {
     case Status::Ok: return 0;
     case Status::Skipped:
     case Status::NothingToDo: return 1;
     case Status::NotFound: return 2;
-    default: return 3;
+    case Status::UnsafeName:
+    case Status::Encrypted: return 3;
+    default: return 4;
     }
 }
 
