@@ -1,6 +1,7 @@
 // Extraction: choosing entries, folder names kept or dropped, the overwrite choices,
 // folders and restored times.
 #include "TestSupport.h"
+#include "zipcore/TestHooks.h"
 #include "zipcore/ZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -192,4 +193,21 @@ TEST(ExtractMany, SameNameTwiceBehavesAsOneAfterTheOther) {
     EXPECT_EQ(result.extracted, 2);
     EXPECT_EQ(result.skipped, 1);
     EXPECT_EQ(ReadFile(dir / "never/twice.txt"), "first");
+}
+
+TEST(ExtractMany, MemoryRunningOutInAWorkerFailsThatEntryOnly) {
+    ScratchDir dir;
+    RawZip zip;
+    for (int i = 0; i < 40; ++i) zip.entries.push_back({"f" + std::to_string(i), "text"});
+    WriteFile(dir / "many.zip", zip.Build());
+    zipcore::testhooks::beforeCreate = [](const std::string& path) {
+        if (path.find("f17") != std::string::npos) throw std::bad_alloc();
+    };
+    zipcore::ExtractOptions options;
+    options.targetDir = dir / "out";
+    const zipcore::ExtractResult result = zipcore::Extract(dir / "many.zip", options);
+    zipcore::testhooks::beforeCreate = nullptr;
+    EXPECT_EQ(result.status, Status::IoError);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(FilesBelow(dir / "out").size(), 39u);
 }

@@ -106,18 +106,18 @@ Error WriteFromMemory(WriteJob& job, std::vector<uint8_t>& scratch) {
 WorkerPool<WriteJob>::Runner WriteJobRunner() {
     auto scratch = std::make_shared<std::vector<uint8_t>>();
     return [scratch](WriteJob& job) {
-        if (job.destination.file.create(job.destination.path) != fs::NewFile::Outcome::Created) {
-            job.nameTaken = true;
-            return;
-        }
-        Error error;
+        // Creating converts the path for the system, which allocates too: nothing a worker
+        // does may throw past here, or the program would end.
         try {
-            error = WriteFromMemory(job, *scratch);
+            if (job.destination.file.create(job.destination.path) != fs::NewFile::Outcome::Created) {
+                job.nameTaken = true;
+                return;
+            }
+            job.error = WriteFromMemory(job, *scratch);
         } catch (const std::exception&) {
             job.destination.file.discard();
-            error = {Status::IoError, Quoted(job.entry.name) + ": out of memory"};
+            job.error = {Status::IoError, Quoted(job.entry.name) + ": out of memory"};
         }
-        job.error = std::move(error);
         job.compressed = std::vector<uint8_t>();
     };
 }

@@ -4,5 +4,6 @@ namespace zipcore::testhooks {
 
 std::function<void(const std::string& temporary)> beforeVerify;
 std::function<bool()> betweenRenames;
+std::function<void(const std::string& path)> beforeCreate;
 
 }  // namespace zipcore::testhooks
