@@ -1,6 +1,7 @@
 // Extraction: choosing entries, folder names kept or dropped, the overwrite choices,
 // folders and restored times.
 #include "TestSupport.h"
+#include "zipcore/ExtractedNames.h"
 #include "zipcore/TestHooks.h"
 #include "zipcore/ZipArchive.h"
 
@@ -210,4 +211,15 @@ TEST(ExtractMany, MemoryRunningOutInAWorkerFailsThatEntryOnly) {
     EXPECT_EQ(result.status, Status::IoError);
     EXPECT_EQ(result.failed, 1);
     EXPECT_EQ(FilesBelow(dir / "out").size(), 39u);
+}
+
+TEST(ExtractMany, PathsThatMayNameOneFileShareAKey) {
+    // Latin-1, Latin Extended-A and B, Greek (final sigma too), Cyrillic, Armenian; trailing dots, blanks.
+    const std::tuple<const char*, const char*, bool> pairs[] = {
+        {"dir/a.txt", "DIR\\A.TXT", true}, {"\xC3\x89.txt", "\xC3\xA9.txt", true}, {"\xC5\x90", "\xC5\x91", true},
+        {"\xC7\x84", "\xC7\x86", true}, {"\xCE\xA9\xCE\xA3", "\xCF\x89\xCF\x82", true}, {"\xD0\x96", "\xD0\xB6", true},
+        {"\xD4\xB1", "\xD5\xA1", true}, {"a.txt", "a.txt . .", true}, {"dir. /a", "dir/a", true},
+        {"a.txt", "a.txt.x", false}, {"\xC3\x9F", "ss", false}, {"dir/a", "dira", false}, {"\xC3\xA9", "e", false}};
+    for (const auto& [a, b, same] : pairs)
+        EXPECT_EQ(zipcore::ExtractedFileKey(a) == zipcore::ExtractedFileKey(b), same) << a << " / " << b;
 }

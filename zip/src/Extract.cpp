@@ -230,7 +230,7 @@ public:
         if (folder) return;
         path = fs::Join(path, safe.components.back());
 
-        // The same name twice (or twice up to case on Windows): the first must be on disk
+        // The same file twice (up to case, or trailing dots and blanks): the first must be on disk
         // before the second is asked about.
         if (pendingPaths_.count(PathKey(path))) collect(true);
         // The exact UTC time when the archive has it; the DOS stamp is local time in two-second steps.
@@ -308,15 +308,8 @@ private:
         return true;
     }
 
-    static std::string PathKey(const std::string& path) {
-#ifdef _WIN32
-        std::string key = path;
-        for (char& c : key) c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return key;
-#else
-        return path;
-#endif
-    }
+    // Entries that may land on one file go to disk in archive order, one after the other.
+    static std::string PathKey(const std::string& path) { return fs::SameFileKey(path); }
 
     const ExtractOptions& options_;
     ExtractResult& result_;

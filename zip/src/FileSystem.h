@@ -115,6 +115,11 @@ bool IsSeparator(char c);
 std::string Join(const std::string& dir, const std::string& name);
 // A name beside `path` that does not exist yet, for writing a temporary file.
 std::string TemporaryNameBeside(const std::string& path);
+// Equal for two paths that may name one file on Windows: letter case folded by the Unicode
+// simple upper-case mapping of the Latin, Greek, Cyrillic and Armenian letters (and on Windows
+// then as the system upper-cases), trailing dots and blanks of every component dropped, either
+// slash. Where the file system tells more names apart, equal keys still mean "perhaps the same".
+std::string SameFileKey(const std::string& path);
 // Case-insensitive on Windows, exact elsewhere: how the file system compares names.
 bool SameFileName(const std::string& a, const std::string& b);
 // Whether two paths name the same file on disk (so an archive never adds itself).
