@@ -398,7 +398,37 @@ FileInfo Stat(const std::string& path) {
 
 FileInfo StatNoFollow(const std::string& path) {
 #ifdef _WIN32
-    return Stat(path);
+    // The attributes are the name's own: a symbolic link or a junction shows as a reparse point
+    // rather than as what it leads to.
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && IsSeparator(trimmed.back()) && !(trimmed.size() == 3 && trimmed[1] == ':'))
+        trimmed.pop_back();
+    const std::wstring wide = Wide(trimmed);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return FileInfo{};
+    const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    uint32_t mode = folder ? _S_IFDIR | _S_IREAD | _S_IWRITE | _S_IEXEC : _S_IFREG | _S_IREAD;
+    if (!folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) mode |= _S_IWRITE;
+    const uint64_t ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                           data.ftLastWriteTime.dwLowDateTime;
+    FileInfo info = InfoFrom(true, mode, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                             static_cast<int64_t>(ticks / 10000000ULL) - 11644473600LL);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // Links and junctions carry a name-surrogate tag. Other reparse points (a file kept in
+        // the cloud, a deduplicated one) are the files themselves; an unknown tag counts as a link.
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(wide.c_str(), &found);
+        DWORD tag = 0;
+        if (search != INVALID_HANDLE_VALUE) {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) tag = found.dwReserved0;
+            FindClose(search);
+        }
+        if (tag == 0 || IsReparseTagNameSurrogate(tag)) {
+            info.isSymlink = true;
+            info.isRegular = false;
+        }
+    }
+    return info;
 #else
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) return FileInfo{};

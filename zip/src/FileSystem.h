@@ -92,7 +92,7 @@ struct FileInfo {
     bool exists = false;
     bool isDirectory = false;
     bool isRegular = false;
-    bool isSymlink = false;  // the name itself is a link (never reported on Windows)
+    bool isSymlink = false;  // the name itself is a link (on Windows, a symbolic link or a junction)
     uint64_t size = 0;
     int64_t modified = 0;    // seconds since 1970, UTC
     uint32_t mode = 0;       // st_mode bits as the runtime reports them

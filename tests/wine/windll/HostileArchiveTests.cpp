@@ -4,6 +4,8 @@
 
 #include "WindllFixture.h"
 
+#include "TestSupport/Programs.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -94,4 +96,22 @@ TEST(HostileArchive, ListingShowsTheNamesAsStored) {
     ASSERT_EQ(Recorded().entries.size(), 8u);
     EXPECT_EQ(Recorded().entries[0].name, "../escape.txt");
     EXPECT_EQ(Recorded().entries[4].name, "CON");
+}
+
+TEST(HostileArchive, AFolderLinkAlreadyInTheTargetIsNotPassedThrough) {
+    // Wine shows a Unix symbolic link to a folder as a reparse point, as Windows shows a
+    // folder link or a junction.
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    for (const char* folder : {"lnk", "outside", "target"}) MakeFolder(scratch / folder);
+    WriteFileBytes(scratch / "lnk\\evil.txt", "planted");
+    WriteFileBytes(scratch / "good.txt", "good");
+    ASSERT_EQ(CallZip({scratch / "links.zip", {"lnk\\evil.txt", "good.txt"}}), ZIP_OK) << Recorded().printed;
+    const UnixRun made =
+        RunUnixProgram({"/bin/ln", "-s", UnixPath(scratch / "outside"), UnixPath(scratch / "target") + "/lnk"}, true);
+    ASSERT_TRUE(made.started && made.exitCode == 0) << made.output;
+    SetCurrentDirectoryA((scratch / "target").c_str());
+    EXPECT_EQ(CallUnzip(ExtractCommand(scratch / "links.zip", true, true)).result, UNZIP_ERROR) << Recorded().printed;
+    EXPECT_NE(Recorded().printed.find("is a symbolic link"), std::string::npos) << Recorded().printed;
+    EXPECT_FALSE(FileExists(scratch / "outside\\evil.txt"));
+    EXPECT_EQ(ReadFileBytes(scratch / "target\\good.txt"), "good");
 }
