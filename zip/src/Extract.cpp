@@ -353,13 +353,14 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
     const std::vector<Entry>& entries = reader->entries();
     std::vector<bool> chosen(entries.size(), options.names.empty());
     if (!options.names.empty()) {
-        std::unordered_multimap<std::string, std::size_t> byName;
-        byName.reserve(entries.size());
-        for (std::size_t i = 0; i < entries.size(); ++i) byName.emplace(names::ComparisonKey(entries[i].name), i);
+        std::vector<std::string> entryNames;
+        entryNames.reserve(entries.size());
+        for (const Entry& entry : entries) entryNames.push_back(entry.name);
+        const EntryNameIndex index(entryNames);
         for (const std::string& wanted : options.names) {
-            auto range = byName.equal_range(names::ComparisonKey(wanted));
-            for (auto it = range.first; it != range.second; ++it) chosen[it->second] = true;
-            if (range.first == range.second) {
+            const std::vector<std::size_t> found = index.find(wanted);
+            for (std::size_t i : found) chosen[i] = true;
+            if (found.empty()) {
                 result.namesNotFound.push_back(wanted);
                 run.note(Status::NotFound);
                 run.say(Status::NotFound, Quoted(wanted) + ": not in the archive");
