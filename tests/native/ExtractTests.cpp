@@ -201,9 +201,7 @@ TEST(ExtractMany, MemoryRunningOutInAWorkerFailsThatEntryOnly) {
     RawZip zip;
     for (int i = 0; i < 40; ++i) zip.entries.push_back({"f" + std::to_string(i), "text"});
     WriteFile(dir / "many.zip", zip.Build());
-    zipcore::testhooks::beforeCreate = [](const std::string& path) {
-        if (path.find("f17") != std::string::npos) throw std::bad_alloc();
-    };
+    zipcore::testhooks::beforeCreate = [](const std::string& p) { if (p.find("f17") != p.npos) throw std::bad_alloc(); };
     zipcore::ExtractOptions options;
     options.targetDir = dir / "out";
     const zipcore::ExtractResult result = zipcore::Extract(dir / "many.zip", options);

@@ -99,8 +99,7 @@ TEST(HostileArchive, ListingShowsTheNamesAsStored) {
 }
 
 TEST(HostileArchive, AFolderLinkAlreadyInTheTargetIsNotPassedThrough) {
-    // Wine shows a Unix symbolic link to a folder as a reparse point, as Windows shows a
-    // folder link or a junction.
+    // Wine shows a Unix link to a folder as a reparse point, as Windows shows a link or junction.
     ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     for (const char* folder : {"lnk", "outside", "target"}) MakeFolder(scratch / folder);
     WriteFileBytes(scratch / "lnk\\evil.txt", "planted");

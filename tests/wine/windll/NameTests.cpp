@@ -159,8 +159,7 @@ TEST(ForeignNames, CaseTwinsAreEachListedTestedExtractedAndDeletedAlone) {
     for (const std::string twin : {"a.txt", "A.txt"}) {
         EXPECT_EQ(CallUnzip(ListingCommand(scratch / "twins.zip"), {twin}).callbacks.entryCount, 1ul) << twin;
         UnzipCommand test = ListingCommand(scratch / "twins.zip");
-        test.listOnly = 0;
-        test.testOnly = 1;
+        test.listOnly = 0, test.testOnly = 1;
         EXPECT_EQ(CallUnzip(test, {twin}).result, UNZIP_OK);
         EXPECT_EQ(Recorded().printed.find("testing: ", Recorded().printed.find("testing: ") + 1), std::string::npos);
         EXPECT_EQ(CallUnzip(ExtractCommand(scratch / "twins.zip", true, true), {twin}).result, UNZIP_OK);
