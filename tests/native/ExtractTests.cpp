@@ -1,6 +1,8 @@
 // Extraction: choosing entries, folder names kept or dropped, the overwrite choices,
 // folders and restored times.
 #include "TestSupport.h"
+#include "zipcore/ExtractedNames.h"
+#include "zipcore/TestHooks.h"
 #include "zipcore/ZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -192,4 +194,30 @@ TEST(ExtractMany, SameNameTwiceBehavesAsOneAfterTheOther) {
     EXPECT_EQ(result.extracted, 2);
     EXPECT_EQ(result.skipped, 1);
     EXPECT_EQ(ReadFile(dir / "never/twice.txt"), "first");
+}
+
+TEST(ExtractMany, MemoryRunningOutInAWorkerFailsThatEntryOnly) {
+    ScratchDir dir;
+    RawZip zip;
+    for (int i = 0; i < 40; ++i) zip.entries.push_back({"f" + std::to_string(i), "text"});
+    WriteFile(dir / "many.zip", zip.Build());
+    zipcore::testhooks::beforeCreate = [](const std::string& p) { if (p.find("f17") != p.npos) throw std::bad_alloc(); };
+    zipcore::ExtractOptions options;
+    options.targetDir = dir / "out";
+    const zipcore::ExtractResult result = zipcore::Extract(dir / "many.zip", options);
+    zipcore::testhooks::beforeCreate = nullptr;
+    EXPECT_EQ(result.status, Status::IoError);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(FilesBelow(dir / "out").size(), 39u);
+}
+
+TEST(ExtractMany, PathsThatMayNameOneFileShareAKey) {
+    // Latin-1, Latin Extended-A and B, Greek (final sigma too), Cyrillic, Armenian; trailing dots, blanks.
+    const std::tuple<const char*, const char*, bool> pairs[] = {
+        {"dir/a.txt", "DIR\\A.TXT", true}, {"\xC3\x89.txt", "\xC3\xA9.txt", true}, {"\xC5\x90", "\xC5\x91", true},
+        {"\xC7\x84", "\xC7\x86", true}, {"\xCE\xA9\xCE\xA3", "\xCF\x89\xCF\x82", true}, {"\xD0\x96", "\xD0\xB6", true},
+        {"\xD4\xB1", "\xD5\xA1", true}, {"a.txt", "a.txt . .", true}, {"dir. /a", "dir/a", true},
+        {"a.txt", "a.txt.x", false}, {"\xC3\x9F", "ss", false}, {"dir/a", "dira", false}, {"\xC3\xA9", "e", false}};
+    for (const auto& [a, b, same] : pairs)
+        EXPECT_EQ(zipcore::ExtractedFileKey(a) == zipcore::ExtractedFileKey(b), same) << a << " / " << b;
 }

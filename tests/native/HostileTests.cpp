@@ -212,6 +212,24 @@ TEST(HostileData, CrcMismatchLeavesNoPartialFile) {
     EXPECT_EQ(ReadError(box.archive(), 0).status, Status::CrcMismatch);
 }
 
+TEST(HostileData, TheWorstProblemIsReportedWhateverCameFirst) {
+    // "kept.txt" exists and is kept, "CON" is refused, "bad.txt" fails its CRC, "in/x" meets a file "in".
+    const std::pair<std::vector<std::string>, Status> cases[] = {
+        {{"CON", "good.txt", "bad.txt"}, Status::CrcMismatch}, {{"bad.txt", "CON"}, Status::CrcMismatch},
+        {{"kept.txt", "bad.txt"}, Status::CrcMismatch},        {{"CON", "in/x"}, Status::IoError},
+        {{"kept.txt", "CON", "good.txt"}, Status::UnsafeName}, {{"CON", "kept.txt"}, Status::UnsafeName}};
+    for (const auto& [order, worst] : cases) {
+        Sandbox box;
+        WriteFile(box.target() + "/kept.txt", "precious");
+        WriteFile(box.target() + "/in", "a file");
+        RawZip zip;
+        for (const std::string& name : order) zip.entries.push_back({name, name});
+        for (RawEntry& entry : zip.entries) entry.crcOverride = entry.name == "bad.txt" ? 7 : -1;
+        EXPECT_STREQ(zipcore::StatusText(box.extract(zip, zipcore::Overwrite::Never).status), zipcore::StatusText(worst))
+            << order[0] << ", " << order[1];
+    }
+}
+
 TEST(HostileData, DamagedExtractionKeepsTheOldFileIntact) {
     Sandbox box;
     WriteFile(box.target() + "/keep.txt", "precious");

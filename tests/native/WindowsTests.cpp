@@ -13,6 +13,10 @@
 #include <sys/stat.h>
 #include <sys/utime.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 using namespace ziptest;
 using zipcore::Status;
 
@@ -130,6 +134,24 @@ TEST(WindowsPaths, ReplacingIgnoresCase) {
     ASSERT_EQ(result.status, Status::Ok);
     EXPECT_EQ(result.replaced, 1);
     EXPECT_EQ(Names(archive), (std::vector<std::string>{"docs/readme.txt", "other"}));
+}
+
+TEST(WindowsPaths, NamesThatOpenOneFileAreWrittenInArchiveOrder) {
+    ScratchDir dir;
+    RawZip zip;
+    for (const std::string n : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"})
+        for (const char* entry : {"\xC3\x89", "\xC3\xA9", "d", "d."}) zip.entries.push_back({n + entry, entry});
+    for (RawEntry& entry : zip.entries) entry.flags = 0x800;   // UTF-8 names
+    WriteFile(dir / "pairs.zip", zip.Build());
+    zipcore::ExtractOptions options;
+    options.targetDir = dir / "out";
+    options.overwrite = zipcore::Overwrite::Always;
+    EXPECT_EQ(zipcore::Extract(dir / "pairs.zip", options).status, Status::Ok);
+    for (const std::string n : {"1", "6", "12"}) {   // the later entry of each pair wins
+        std::ifstream accented(std::filesystem::u8path(options.targetDir + "\\" + n + "\xC3\xA9"));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(accented), {}), "\xC3\xA9") << n;
+        EXPECT_EQ(ReadFile(options.targetDir + "\\" + n + "d"), "d.") << n;
+    }
 }
 
 TEST_F(WindowsPack, ArchiveHeldOpenByAnotherProgramStaysWhole) {

@@ -10,8 +10,8 @@
 
 namespace zipdll {
 
-// The UTF-8 names of the entries whose ANSI form equals a requested name (up to letter case
-// and slash direction, as the library compares). A requested name that matches no entry is
+// The UTF-8 names of the entries a requested name means by the library's rule
+// (zipcore::EntryNameIndex) applied to their ANSI forms. A requested name that matches no entry is
 // passed on converted from ANSI, so that the library reports it as missing under that name.
 std::vector<std::string> EntryNamesForAnsi(const std::vector<zipcore::Entry>& entries,
                                            const std::vector<std::string>& requestedAnsi);

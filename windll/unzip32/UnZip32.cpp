@@ -90,21 +90,21 @@ std::vector<std::size_t> SelectEntries(const std::vector<zipcore::Entry>& entrie
         for (std::size_t i = 0; i < entries.size(); ++i) selected.push_back(i);
         return selected;
     }
-    // Hashed, so that a long list of selected names against a large archive stays linear. The
-    // names match as they do for extraction and deletion: up to slash direction and letter case.
-    std::unordered_map<std::string, std::size_t> wanted;
-    for (std::size_t w = 0; w < requested.size(); ++w) wanted.emplace(zipcore::EntryNameKey(requested[w]), w);
-    std::vector<bool> matched(requested.size(), false);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto found = wanted.find(zipcore::EntryNameKey(zipcore::AnsiFromUtf8(entries[i].name)));
-        if (found == wanted.end()) continue;
-        matched[found->second] = true;
-        selected.push_back(i);
+    // Matched in the ANSI form the listing showed, by the one rule of every operation: a name
+    // as listed means its own entry, never a case twin. Indexed once, so that a long list of
+    // selected names against a large archive stays linear.
+    std::vector<std::string> ansiNames;
+    ansiNames.reserve(entries.size());
+    for (const zipcore::Entry& entry : entries) ansiNames.push_back(zipcore::AnsiFromUtf8(entry.name));
+    const zipcore::EntryNameIndex index(ansiNames);
+    std::vector<bool> chosen(entries.size(), false);
+    for (const std::string& name : requested) {
+        const std::vector<std::size_t> found = index.find(name);
+        if (found.empty()) notFound.push_back(zipcore::Utf8FromAnsi(name));
+        for (std::size_t i : found) chosen[i] = true;
     }
-    for (std::size_t w = 0; w < requested.size(); ++w) {
-        const auto found = wanted.find(zipcore::EntryNameKey(requested[w]));
-        if (!matched[found->second]) notFound.push_back(zipcore::Utf8FromAnsi(requested[w]));
-    }
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (chosen[i]) selected.push_back(i);
     return selected;
 }
 

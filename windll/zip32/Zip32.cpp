@@ -166,47 +166,37 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
     return code;
 }
 
-// Entry names as stored for each requested name: every entry the name means by the one name
-// rule of both DLLs (slash direction and letter case do not count), since the engine may hand
-// names back in another case than they were stored.
+// Entry names as stored for each requested name, by the one name rule of both DLLs
+// (zipcore::EntryNameIndex) applied to the ANSI form the listing showed, since that is what
+// the engine hands back.
 std::vector<std::string> ResolveEntries(const std::vector<zipcore::Entry>& entries,
                                         const std::vector<std::string>& requested, std::vector<std::string>& notFound,
                                         std::vector<std::string>& ambiguous) {
-    // Matched in the ANSI form the listing showed, since that is what the engine hands back.
     // Indexed once, so that deleting many selected entries from a large archive stays linear.
-    std::unordered_multimap<std::string, const std::string*> exact;
-    std::unordered_multimap<std::string, const std::string*> byKey;
-    exact.reserve(entries.size());
-    byKey.reserve(entries.size());
-    for (const zipcore::Entry& entry : entries) {
-        const std::string ansi = zipcore::AnsiFromUtf8(entry.name);
-        exact.emplace(ansi, &entry.name);
-        byKey.emplace(zipcore::EntryNameKey(ansi), &entry.name);
-    }
+    std::vector<std::string> ansiNames;
+    ansiNames.reserve(entries.size());
+    for (const zipcore::Entry& entry : entries) ansiNames.push_back(zipcore::AnsiFromUtf8(entry.name));
+    const zipcore::EntryNameIndex index(ansiNames);
     std::unordered_map<std::string, std::size_t> timesRequested;
     for (const std::string& name : requested) ++timesRequested[name];
     std::vector<std::string> resolved;
     std::unordered_set<std::string> taken;   // a name selected twice is still deleted once
-    auto take = [&](const std::string& entryName) {
-        if (taken.insert(entryName).second) resolved.push_back(entryName);
-    };
     for (const std::string& name : requested) {
-        const auto exactRange = exact.equal_range(name);
-        const auto exactCount = static_cast<std::size_t>(std::distance(exactRange.first, exactRange.second));
-        if (exactCount > 0) {
-            // Names the code page cannot hold may list alike ("??.txt"). Deleting one row must not
-            // take the others with it: all go only when every one of those rows was chosen.
-            if (exactCount > 1 && timesRequested[name] < exactCount) {
-                if (timesRequested[name] != 0) ambiguous.push_back(name);
-                timesRequested[name] = 0;   // reported once
-                continue;
-            }
-            for (auto it = exactRange.first; it != exactRange.second; ++it) take(*it->second);
+        const std::vector<std::size_t> found = index.find(name);
+        if (found.empty()) {
+            notFound.push_back(name);
             continue;
         }
-        const auto range = byKey.equal_range(zipcore::EntryNameKey(name));
-        for (auto it = range.first; it != range.second; ++it) take(*it->second);
-        if (range.first == range.second) notFound.push_back(name);
+        // Names the code page cannot hold may list alike ("??.txt"), and an archive may hold one
+        // name twice. Deleting one row must not take the others with it: all go only when every
+        // one of those rows was chosen.
+        if (found.size() > 1 && timesRequested[name] < found.size()) {
+            if (timesRequested[name] != 0) ambiguous.push_back(name);
+            timesRequested[name] = 0;   // reported once
+            continue;
+        }
+        for (std::size_t i : found)
+            if (taken.insert(entries[i].name).second) resolved.push_back(entries[i].name);
     }
     return resolved;
 }
@@ -228,9 +218,15 @@ int Delete(const ZipRequest& request, const std::vector<std::string>& requested,
     }   // the reader lets go of the archive before the update replaces it
     for (const std::string& name : notFound)
         printer.Problem("warning: " + zipcore::Utf8FromAnsi(name) + " not found in " + archive);
+    // Zip32.dll is given names, not rows: when a name stands for several rows but fewer were
+    // chosen, which ones is lost, so nothing is deleted rather than the wrong row.
     for (const std::string& name : ambiguous)
-        printer.Problem("warning: " + zipcore::Utf8FromAnsi(name) + " names several entries in " + archive +
-                        "; none of them deleted");
+        printer.Problem("error: " + zipcore::Utf8FromAnsi(name) + " names several entries in " + archive +
+                        ", which cannot be told apart by name; none of them deleted");
+    if (!ambiguous.empty()) {
+        printer.Problem("error: cannot delete from " + archive + "; the archive is unchanged");
+        return ZIP_ERROR;
+    }
     if (resolved.empty()) {
         printer.Problem("warning: nothing to delete; " + archive + " unchanged");
         return ZIP_NOTHING_TO_DO;

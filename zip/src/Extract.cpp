@@ -24,13 +24,18 @@ constexpr std::size_t kInFlightJobs = 256;
 // Workers are woken once per this many small jobs rather than for each.
 constexpr std::size_t kJobsPerWake = 32;
 
+// How grave a problem is, so that the result reports the worst one met whatever came first:
+// a kept file, then a missing name, then an entry refused (its name, its encryption), then
+// damaged data or a file that could not be written, a full disk included.
 int Severity(Status status) {
     switch (status) {
     case Status::Ok: return 0;
     case Status::Skipped:
     case Status::NothingToDo: return 1;
     case Status::NotFound: return 2;
-    default: return 3;
+    case Status::UnsafeName:
+    case Status::Encrypted: return 3;
+    default: return 4;
     }
 }
 
@@ -112,18 +117,18 @@ Error WriteFromMemory(WriteJob& job, std::vector<uint8_t>& scratch) {
 WorkerPool<WriteJob>::Runner WriteJobRunner() {
     auto scratch = std::make_shared<std::vector<uint8_t>>();
     return [scratch](WriteJob& job) {
-        if (!job.destination.create()) {
-            job.nameTaken = true;
-            return;
-        }
-        Error error;
+        // Creating converts the path for the system, which allocates too: nothing a worker
+        // does may throw past here, or the program would end.
         try {
-            error = WriteFromMemory(job, *scratch);
+            if (!job.destination.create()) {
+                job.nameTaken = true;
+                return;
+            }
+            job.error = WriteFromMemory(job, *scratch);
         } catch (const std::exception&) {
             job.destination.file.discard();
-            error = {Status::IoError, Quoted(job.entry.name) + ": out of memory"};
+            job.error = {Status::IoError, Quoted(job.entry.name) + ": out of memory"};
         }
-        job.error = std::move(error);
         job.compressed = std::vector<uint8_t>();
     };
 }
@@ -236,7 +241,7 @@ public:
         if (folder) return;
         path = fs::Join(path, safe.components.back());
 
-        // The same name twice (or twice up to case on Windows): the first must be on disk
+        // The same file twice (up to case, or trailing dots and blanks): the first must be on disk
         // before the second is asked about.
         if (pendingPaths_.count(PathKey(path))) collect(true);
         // The exact UTC time when the archive has it; the DOS stamp is local time in two-second steps.
@@ -313,15 +318,8 @@ private:
         return true;
     }
 
-    static std::string PathKey(const std::string& path) {
-#ifdef _WIN32
-        std::string key = path;
-        for (char& c : key) c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return key;
-#else
-        return path;
-#endif
-    }
+    // Entries that may land on one file go to disk in archive order, one after the other.
+    static std::string PathKey(const std::string& path) { return fs::SameFileKey(path); }
 
     const ExtractOptions& options_;
     ExtractResult& result_;
@@ -365,13 +363,14 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
     const std::vector<Entry>& entries = reader->entries();
     std::vector<bool> chosen(entries.size(), options.names.empty());
     if (!options.names.empty()) {
-        std::unordered_multimap<std::string, std::size_t> byName;
-        byName.reserve(entries.size());
-        for (std::size_t i = 0; i < entries.size(); ++i) byName.emplace(names::ComparisonKey(entries[i].name), i);
+        std::vector<std::string> entryNames;
+        entryNames.reserve(entries.size());
+        for (const Entry& entry : entries) entryNames.push_back(entry.name);
+        const EntryNameIndex index(entryNames);
         for (const std::string& wanted : options.names) {
-            auto range = byName.equal_range(names::ComparisonKey(wanted));
-            for (auto it = range.first; it != range.second; ++it) chosen[it->second] = true;
-            if (range.first == range.second) {
+            const std::vector<std::size_t> found = index.find(wanted);
+            for (std::size_t i : found) chosen[i] = true;
+            if (found.empty()) {
                 result.namesNotFound.push_back(wanted);
                 run.note(Status::NotFound);
                 run.say(Status::NotFound, Quoted(wanted) + ": not in the archive");

@@ -1,5 +1,6 @@
 #include "zipcore/ExtractedNames.h"
 
+#include "FileSystem.h"
 #include "Names.h"
 
 namespace zipcore {
@@ -15,5 +16,7 @@ bool ExtractedRelativePath(const std::string& storedName, char separator, std::s
     }
     return true;
 }
+
+std::string ExtractedFileKey(const std::string& path) { return fs::SameFileKey(path); }
 
 }  // namespace zipcore

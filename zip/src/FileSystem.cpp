@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -279,6 +280,7 @@ bool NewFile::isOpen() const {
 
 NewFile::Outcome NewFile::create(const std::string& path) {
     discard();
+    if (testhooks::beforeCreate) testhooks::beforeCreate(path);
 #ifdef _WIN32
     // Not following a reparse point: a link of that name counts as taken, wherever it leads.
     handle_ = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -448,7 +450,37 @@ FileInfo Stat(const std::string& path) {
 
 FileInfo StatNoFollow(const std::string& path) {
 #ifdef _WIN32
-    return Stat(path);
+    // The attributes are the name's own: a symbolic link or a junction shows as a reparse point
+    // rather than as what it leads to.
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && IsSeparator(trimmed.back()) && !(trimmed.size() == 3 && trimmed[1] == ':'))
+        trimmed.pop_back();
+    const std::wstring wide = Wide(trimmed);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return FileInfo{};
+    const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    uint32_t mode = folder ? _S_IFDIR | _S_IREAD | _S_IWRITE | _S_IEXEC : _S_IFREG | _S_IREAD;
+    if (!folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) mode |= _S_IWRITE;
+    const uint64_t ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                           data.ftLastWriteTime.dwLowDateTime;
+    FileInfo info = InfoFrom(true, mode, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                             static_cast<int64_t>(ticks / 10000000ULL) - 11644473600LL);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // Links and junctions carry a name-surrogate tag. Other reparse points (a file kept in
+        // the cloud, a deduplicated one) are the files themselves; an unknown tag counts as a link.
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(wide.c_str(), &found);
+        DWORD tag = 0;
+        if (search != INVALID_HANDLE_VALUE) {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) tag = found.dwReserved0;
+            FindClose(search);
+        }
+        if (tag == 0 || IsReparseTagNameSurrogate(tag)) {
+            info.isSymlink = true;
+            info.isRegular = false;
+        }
+    }
+    return info;
 #else
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) return FileInfo{};
@@ -595,6 +627,123 @@ std::string TemporaryNameBeside(const std::string& path) {
         if (!StatNoFollow(candidate).exists) return candidate;
     }
 }
+
+namespace {
+
+// Simple upper-case mappings of U+0080..U+058F (Latin-1, Latin Extended-A and B, IPA, Greek,
+// Cyrillic, Armenian), taken from field 12 of the Unicode Character Database 14.0: every
+// step-th character from first to last becomes itself plus delta. Characters whose upper
+// case is more than one character (such as U+00DF) have no simple mapping and stay.
+struct UpperRun {
+    uint32_t first, last;
+    int step, delta;
+};
+constexpr UpperRun kUpperRuns[] = {
+    {0x00B5, 0x00B5, 1, 743}, {0x00E0, 0x00F6, 1, -32}, {0x00F8, 0x00FE, 1, -32}, {0x00FF, 0x00FF, 1, 121},
+    {0x0101, 0x012F, 2, -1}, {0x0131, 0x0131, 1, -232}, {0x0133, 0x0137, 2, -1}, {0x013A, 0x0148, 2, -1},
+    {0x014B, 0x0177, 2, -1}, {0x017A, 0x017E, 2, -1}, {0x017F, 0x017F, 1, -300}, {0x0180, 0x0180, 1, 195},
+    {0x0183, 0x0185, 2, -1}, {0x0188, 0x0188, 1, -1}, {0x018C, 0x018C, 1, -1}, {0x0192, 0x0192, 1, -1},
+    {0x0195, 0x0195, 1, 97}, {0x0199, 0x0199, 1, -1}, {0x019A, 0x019A, 1, 163}, {0x019E, 0x019E, 1, 130},
+    {0x01A1, 0x01A5, 2, -1}, {0x01A8, 0x01A8, 1, -1}, {0x01AD, 0x01AD, 1, -1}, {0x01B0, 0x01B0, 1, -1},
+    {0x01B4, 0x01B6, 2, -1}, {0x01B9, 0x01B9, 1, -1}, {0x01BD, 0x01BD, 1, -1}, {0x01BF, 0x01BF, 1, 56},
+    {0x01C5, 0x01C5, 1, -1}, {0x01C6, 0x01C6, 1, -2}, {0x01C8, 0x01C8, 1, -1}, {0x01C9, 0x01C9, 1, -2},
+    {0x01CB, 0x01CB, 1, -1}, {0x01CC, 0x01CC, 1, -2}, {0x01CE, 0x01DC, 2, -1}, {0x01DD, 0x01DD, 1, -79},
+    {0x01DF, 0x01EF, 2, -1}, {0x01F2, 0x01F2, 1, -1}, {0x01F3, 0x01F3, 1, -2}, {0x01F5, 0x01F5, 1, -1},
+    {0x01F9, 0x021F, 2, -1}, {0x0223, 0x0233, 2, -1}, {0x023C, 0x023C, 1, -1}, {0x023F, 0x0240, 1, 10815},
+    {0x0242, 0x0242, 1, -1}, {0x0247, 0x024F, 2, -1}, {0x0250, 0x0250, 1, 10783}, {0x0251, 0x0251, 1, 10780},
+    {0x0252, 0x0252, 1, 10782}, {0x0253, 0x0253, 1, -210}, {0x0254, 0x0254, 1, -206}, {0x0256, 0x0257, 1, -205},
+    {0x0259, 0x0259, 1, -202}, {0x025B, 0x025B, 1, -203}, {0x025C, 0x025C, 1, 42319}, {0x0260, 0x0260, 1, -205},
+    {0x0261, 0x0261, 1, 42315}, {0x0263, 0x0263, 1, -207}, {0x0265, 0x0265, 1, 42280}, {0x0266, 0x0266, 1, 42308},
+    {0x0268, 0x0268, 1, -209}, {0x0269, 0x0269, 1, -211}, {0x026A, 0x026A, 1, 42308}, {0x026B, 0x026B, 1, 10743},
+    {0x026C, 0x026C, 1, 42305}, {0x026F, 0x026F, 1, -211}, {0x0271, 0x0271, 1, 10749}, {0x0272, 0x0272, 1, -213},
+    {0x0275, 0x0275, 1, -214}, {0x027D, 0x027D, 1, 10727}, {0x0280, 0x0280, 1, -218}, {0x0282, 0x0282, 1, 42307},
+    {0x0283, 0x0283, 1, -218}, {0x0287, 0x0287, 1, 42282}, {0x0288, 0x0288, 1, -218}, {0x0289, 0x0289, 1, -69},
+    {0x028A, 0x028B, 1, -217}, {0x028C, 0x028C, 1, -71}, {0x0292, 0x0292, 1, -219}, {0x029D, 0x029D, 1, 42261},
+    {0x029E, 0x029E, 1, 42258}, {0x0345, 0x0345, 1, 84}, {0x0371, 0x0373, 2, -1}, {0x0377, 0x0377, 1, -1},
+    {0x037B, 0x037D, 1, 130}, {0x03AC, 0x03AC, 1, -38}, {0x03AD, 0x03AF, 1, -37}, {0x03B1, 0x03C1, 1, -32},
+    {0x03C2, 0x03C2, 1, -31}, {0x03C3, 0x03CB, 1, -32}, {0x03CC, 0x03CC, 1, -64}, {0x03CD, 0x03CE, 1, -63},
+    {0x03D0, 0x03D0, 1, -62}, {0x03D1, 0x03D1, 1, -57}, {0x03D5, 0x03D5, 1, -47}, {0x03D6, 0x03D6, 1, -54},
+    {0x03D7, 0x03D7, 1, -8}, {0x03D9, 0x03EF, 2, -1}, {0x03F0, 0x03F0, 1, -86}, {0x03F1, 0x03F1, 1, -80},
+    {0x03F2, 0x03F2, 1, 7}, {0x03F3, 0x03F3, 1, -116}, {0x03F5, 0x03F5, 1, -96}, {0x03F8, 0x03F8, 1, -1},
+    {0x03FB, 0x03FB, 1, -1}, {0x0430, 0x044F, 1, -32}, {0x0450, 0x045F, 1, -80}, {0x0461, 0x0481, 2, -1},
+    {0x048B, 0x04BF, 2, -1}, {0x04C2, 0x04CE, 2, -1}, {0x04CF, 0x04CF, 1, -15}, {0x04D1, 0x052F, 2, -1},
+    {0x0561, 0x0586, 1, -48},
+};
+
+uint32_t SimpleUpper(uint32_t c) {
+    if (c >= 'a' && c <= 'z') return c - 32;
+    const UpperRun* run = std::upper_bound(std::begin(kUpperRuns), std::end(kUpperRuns), c,
+                                           [](uint32_t code, const UpperRun& r) { return code < r.first; });
+    if (run == std::begin(kUpperRuns)) return c;
+    --run;
+    if (c > run->last || (c - run->first) % static_cast<uint32_t>(run->step) != 0) return c;
+    return static_cast<uint32_t>(static_cast<int64_t>(c) + run->delta);
+}
+
+void AppendUtf8(std::string& text, uint32_t code) {
+    if (code < 0x80) {
+        text.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        text.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        text.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+// Upper-cases the two-byte UTF-8 characters the table covers; everything else, malformed
+// bytes included, stays as it is.
+std::string SimpleUpperUtf8(const std::string& text) {
+    std::string upper;
+    upper.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            upper.push_back(static_cast<char>(SimpleUpper(lead)));
+        } else if ((lead >> 5) == 6 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80 &&
+                   lead >= 0xC2) {
+            AppendUtf8(upper, SimpleUpper(((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(text[++i]) & 0x3Fu)));
+        } else {
+            upper.push_back(static_cast<char>(lead));
+        }
+    }
+    return upper;
+}
+
+}  // namespace
+
+std::string SameFileKey(const std::string& path) {
+    // Windows drops the trailing dots and blanks of a name, so "a.txt." opens "a.txt".
+    std::string trimmed;
+    trimmed.reserve(path.size());
+    std::size_t componentStart = 0;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/' && path[i] != '\\') continue;
+        std::size_t end = i;
+        while (end > componentStart && (path[end - 1] == '.' || path[end - 1] == ' ')) --end;
+        trimmed.append(path, componentStart, end - componentStart);
+        if (i < path.size()) trimmed.push_back('/');
+        componentStart = i + 1;
+    }
+    const std::string upper = SimpleUpperUtf8(trimmed);
+#ifdef _WIN32
+    // Then as the system upper-cases, for the scripts the table leaves out. Folding more than
+    // the file system does only writes two files one after the other that could have gone
+    // side by side; folding less could let the earlier entry win.
+    const std::wstring wide = Wide(upper);
+    if (wide.empty()) return upper;
+    std::wstring system(wide.size(), L'\0');
+    const int length = LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()),
+                                    &system[0], static_cast<int>(system.size()));
+    if (length <= 0) return upper;
+    return Utf8From(system.data(), static_cast<std::size_t>(length));
+#else
+    return upper;
+#endif
+}
+
 
 #ifdef _WIN32
 namespace {

@@ -104,7 +104,7 @@ struct FileInfo {
     bool exists = false;
     bool isDirectory = false;
     bool isRegular = false;
-    bool isSymlink = false;  // the name itself is a link (never reported on Windows)
+    bool isSymlink = false;  // the name itself is a link (on Windows, a symbolic link or a junction)
     uint64_t size = 0;
     int64_t modified = 0;    // seconds since 1970, UTC
     uint32_t mode = 0;       // st_mode bits as the runtime reports them
@@ -127,6 +127,11 @@ bool IsSeparator(char c);
 std::string Join(const std::string& dir, const std::string& name);
 // A name beside `path` that does not exist yet, for writing a temporary file.
 std::string TemporaryNameBeside(const std::string& path);
+// Equal for two paths that may name one file on Windows: letter case folded by the Unicode
+// simple upper-case mapping of the Latin, Greek, Cyrillic and Armenian letters (and on Windows
+// then as the system upper-cases), trailing dots and blanks of every component dropped, either
+// slash. Where the file system tells more names apart, equal keys still mean "perhaps the same".
+std::string SameFileKey(const std::string& path);
 // Whether two paths name the same file on disk (so an archive never adds itself).
 bool SameFile(const std::string& a, const std::string& b);
 

@@ -1,5 +1,7 @@
 #include "Names.h"
+#include "zipcore/ZipArchive.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace zipcore::names {
@@ -159,5 +161,33 @@ bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != s
 namespace zipcore {
 
 std::string EntryNameKey(const std::string& name) { return names::ComparisonKey(name); }
+
+namespace {
+
+std::string ExactKey(const std::string& name) {
+    std::string key = name;
+    std::replace(key.begin(), key.end(), '\\', '/');
+    return key;
+}
+
+}  // namespace
+
+EntryNameIndex::EntryNameIndex(const std::vector<std::string>& names) {
+    exact_.reserve(names.size());
+    folded_.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        exact_.emplace(ExactKey(names[i]), i);
+        folded_.emplace(names::ComparisonKey(names[i]), i);
+    }
+}
+
+std::vector<std::size_t> EntryNameIndex::find(const std::string& wanted) const {
+    auto range = exact_.equal_range(ExactKey(wanted));
+    if (range.first == range.second) range = folded_.equal_range(names::ComparisonKey(wanted));
+    std::vector<std::size_t> found;
+    for (auto it = range.first; it != range.second; ++it) found.push_back(it->second);
+    std::sort(found.begin(), found.end());
+    return found;
+}
 
 }  // namespace zipcore

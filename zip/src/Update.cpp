@@ -710,37 +710,37 @@ void Updater::run() {
     const std::size_t oldCount = old_ ? old_->entries().size() : 0;
     deleted_.assign(oldCount, false);
     replacedBy_.assign(oldCount, -1);
-    std::unordered_multimap<std::string, std::size_t> oldByKey;
-    oldByKey.reserve(oldCount);
-    for (std::size_t i = 0; i < oldCount; ++i) oldByKey.emplace(names::ComparisonKey(old_->entries()[i].name), i);
+    std::vector<std::string> oldNames;
+    oldNames.reserve(oldCount);
+    for (std::size_t i = 0; i < oldCount; ++i) oldNames.push_back(old_->entries()[i].name);
+    const EntryNameIndex oldByName(oldNames);
 
     for (const std::string& name : options_.remove) {
-        auto range = oldByKey.equal_range(names::ComparisonKey(name));
-        if (range.first == range.second) say(Status::NothingToDo, Quoted(name) + ": not in the archive");
-        for (auto it = range.first; it != range.second; ++it) {
-            if (deleted_[it->second]) continue;
-            deleted_[it->second] = true;
+        const std::vector<std::size_t> found = oldByName.find(name);
+        if (found.empty()) say(Status::NothingToDo, Quoted(name) + ": not in the archive");
+        for (std::size_t i : found) {
+            if (deleted_[i]) continue;
+            deleted_[i] = true;
             ++result_.deleted;
-            say("deleting: " + old_->entries()[it->second].name);
+            say("deleting: " + old_->entries()[i].name);
         }
     }
     for (std::size_t k = 0; k < items_.size(); ++k) {
-        auto range = oldByKey.equal_range(names::ComparisonKey(items_[k].name));
         bool first = true;
-        for (auto it = range.first; it != range.second; ++it) {
+        for (std::size_t i : oldByName.find(items_[k].name)) {
             // An entry named twice in the old archive is replaced once; the other copy goes.
             if (first) {
-                replacedBy_[it->second] = static_cast<int>(k);
-                if (deleted_[it->second]) {
-                    deleted_[it->second] = false;
+                replacedBy_[i] = static_cast<int>(k);
+                if (deleted_[i]) {
+                    deleted_[i] = false;
                     --result_.deleted;
                 }
                 items_[k].replaces = true;
                 first = false;
-            } else if (!deleted_[it->second]) {
-                deleted_[it->second] = true;
+            } else if (!deleted_[i]) {
+                deleted_[i] = true;
                 ++result_.deleted;
-                say("deleting: " + old_->entries()[it->second].name);
+                say("deleting: " + old_->entries()[i].name);
             }
         }
         if (items_[k].replaces) ++result_.replaced; else ++result_.added;

@@ -5,6 +5,7 @@
 #include "WindllFixture.h"
 
 #include "zipcore/ZipArchive.h"
+#include "TestSupport/Programs.h"
 
 #include <windows.h>
 
@@ -146,4 +147,21 @@ TEST(OffsetsFromStart, OnlyAnArchiveWhoseOffsetsCountFromTheFileStartPasses) {
     } cases[] = {{scratch / "plain.zip", 1}, {scratch / "adjusted.exe", 1}, {scratch / "stubbed.exe", 0},
                  {scratch / "text.txt", 0},  {scratch / "missing.zip", 0}, {"", 0}};
     for (const auto& c : cases) EXPECT_EQ(offsetsFromStart(c.path.c_str()), c.expected) << c.path;
+}
+
+TEST(HostileArchive, AFolderLinkAlreadyInTheTargetIsNotPassedThrough) {
+    // Wine shows a Unix link to a folder as a reparse point, as Windows shows a link or junction.
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    for (const char* folder : {"lnk", "outside", "target"}) MakeFolder(scratch / folder);
+    WriteFileBytes(scratch / "lnk\\evil.txt", "planted");
+    WriteFileBytes(scratch / "good.txt", "good");
+    ASSERT_EQ(CallZip({scratch / "links.zip", {"lnk\\evil.txt", "good.txt"}}), ZIP_OK) << Recorded().printed;
+    const UnixRun made =
+        RunUnixProgram({"/bin/ln", "-s", UnixPath(scratch / "outside"), UnixPath(scratch / "target") + "/lnk"}, true);
+    ASSERT_TRUE(made.started && made.exitCode == 0) << made.output;
+    SetCurrentDirectoryA((scratch / "target").c_str());
+    EXPECT_EQ(CallUnzip(ExtractCommand(scratch / "links.zip", true, true)).result, UNZIP_ERROR) << Recorded().printed;
+    EXPECT_NE(Recorded().printed.find("is a symbolic link"), std::string::npos) << Recorded().printed;
+    EXPECT_FALSE(FileExists(scratch / "outside\\evil.txt"));
+    EXPECT_EQ(ReadFileBytes(scratch / "target\\good.txt"), "good");
 }

@@ -137,7 +137,7 @@ TEST(ForeignNames, NamesThatListAlikeAreDeletedOnlyWhenEveryOneWasChosen) {
     const std::string before = ReadFileBytes(archive);
     ZipCall once{archive, {"??.txt"}};
     once.deleteEntries = true;
-    EXPECT_EQ(CallZip(once), ZIP_NOTHING_TO_DO);
+    EXPECT_EQ(CallZip(once), ZIP_ERROR) << "the engine must hear that the row was not deleted";
     EXPECT_NE(Recorded().printed.find("names several entries"), std::string::npos) << Recorded().printed;
     EXPECT_EQ(ReadFileBytes(archive), before);
 
@@ -145,6 +145,30 @@ TEST(ForeignNames, NamesThatListAlikeAreDeletedOnlyWhenEveryOneWasChosen) {
     both.deleteEntries = true;
     ASSERT_EQ(CallZip(both), ZIP_OK) << Recorded().printed;
     EXPECT_EQ(ListedNamesOf(archive), (std::vector<std::string>{"other.txt"}));
+}
+
+TEST(ForeignNames, CaseTwinsAreEachListedTestedExtractedAndDeletedAlone) {
+    ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
+    // A file system that ignores case cannot hold twins to add: "b.txt" is renamed in place.
+    WriteFileBytes(scratch / "A.txt", "A.txt");
+    WriteFileBytes(scratch / "b.txt", "a.txt");
+    ASSERT_EQ(CallZip({scratch / "twins.zip", {"A.txt", "b.txt"}, '0'}), ZIP_OK) << Recorded().printed;
+    std::string bytes = ReadFileBytes(scratch / "twins.zip");
+    for (std::size_t at = bytes.find("b.txt"); at != std::string::npos; at = bytes.find("b.txt", at)) bytes[at] = 'a';
+    WriteFileBytes(scratch / "twins.zip", bytes);
+    for (const std::string twin : {"a.txt", "A.txt"}) {
+        EXPECT_EQ(CallUnzip(ListingCommand(scratch / "twins.zip"), {twin}).callbacks.entryCount, 1ul) << twin;
+        UnzipCommand test = ListingCommand(scratch / "twins.zip");
+        test.listOnly = 0, test.testOnly = 1;
+        EXPECT_EQ(CallUnzip(test, {twin}).result, UNZIP_OK);
+        EXPECT_EQ(Recorded().printed.find("testing: ", Recorded().printed.find("testing: ") + 1), std::string::npos);
+        EXPECT_EQ(CallUnzip(ExtractCommand(scratch / "twins.zip", true, true), {twin}).result, UNZIP_OK);
+        EXPECT_EQ(ReadFileBytes(scratch / "a.txt"), twin) << Recorded().printed;
+    }
+    ZipCall remove{scratch / "twins.zip", {"a.txt"}};
+    remove.deleteEntries = true;
+    ASSERT_EQ(CallZip(remove), ZIP_OK) << Recorded().printed;
+    EXPECT_EQ(ListedNamesOf(scratch / "twins.zip"), std::vector<std::string>{"A.txt"});
 }
 
 TEST(ForeignNames, SuperscriptPortNamesAreRefusedLikeDevices) {

@@ -12,4 +12,9 @@ namespace zipcore {
 // nothing of it is usable, and for folder entries, which have no file to open.
 bool ExtractedRelativePath(const std::string& storedName, char separator, std::string& relative);
 
+// Extract writes entries whose paths have equal keys one after the other, in archive order,
+// because the file system may take them for one file: equal up to letter case (as Windows
+// folds it) and trailing dots and blanks of each component.
+std::string ExtractedFileKey(const std::string& path);
+
 }  // namespace zipcore

@@ -15,6 +15,10 @@ extern std::function<void(const std::string& temporary)> beforeVerify;
 // Called on Windows when an archive is replaced, after the old file was moved aside and
 // before the new one is renamed into its place; returning false makes that rename fail.
 extern std::function<bool()> betweenRenames;
+// Called as extraction creates a file, before its path is converted for the system (which
+// allocates, possibly on a worker thread); throwing std::bad_alloc here stands for memory
+// running out there.
+extern std::function<void(const std::string& path)> beforeCreate;
 
 }  // namespace zipcore::testhooks
 

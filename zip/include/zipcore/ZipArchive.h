@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace zipcore {
@@ -111,7 +112,7 @@ struct ExtractOptions {
     std::string targetDir;                 // empty: the current directory
     bool junkPaths = false;                // true: every file straight into targetDir
     Overwrite overwrite = Overwrite::Ask;
-    std::vector<std::string> names;        // empty: every entry; else entry names ('/' or '\' alike)
+    std::vector<std::string> names;        // empty: every entry; else the entries EntryNameIndex finds
     std::function<bool(const std::string& path)> askOverwrite;  // Ask: true replaces the file; none keeps it
     // One readable line per event, with the status it reports: Skipped for a kept file,
     // NotFound for a missing name, the damage for a damaged entry.
@@ -142,7 +143,7 @@ struct UpdateOptions {
     std::string baseDir;                   // empty: the current directory
     bool storePaths = true;                // false: entries carry only the file name
     int level = 6;                         // 0 stored .. 9 best
-    std::vector<std::string> remove;       // entry names to delete
+    std::vector<std::string> remove;       // the entries EntryNameIndex finds for each are deleted
     unsigned threads = 0;                  // compression threads; 0: every core
     // One readable line per event, with the status it reports: Ok for progress ("adding: ..."),
     // Skipped or NothingToDo for what was passed over, the failure for a failure.
@@ -176,10 +177,24 @@ std::string AnsiFromUtf8(const std::string& utf8);
 std::wstring WideFromUtf8(const std::string& utf8);
 #endif
 
-// Whether a name asked for means an entry is one rule for every operation: '\' equals '/',
-// and on Windows letter case does not count. Two names mean the same entries exactly when
-// their keys are equal.
+// Names equal up to slash direction, and on Windows up to letter case, have equal keys.
 std::string EntryNameKey(const std::string& name);
+
+// Which entries a name asked for means, one rule for every operation that takes entry names:
+// the entries whose names equal it exactly ('\' as '/'); only when there is none, those whose
+// EntryNameKey equals its own. So a name as listed means its own entry (and any byte-identical
+// duplicate of it), never another entry whose name differs only in letter case.
+class EntryNameIndex {
+public:
+    // names[i] is entry i's name in the form that the names asked for come in.
+    explicit EntryNameIndex(const std::vector<std::string>& names);
+    // The indexes of the entries meant, ascending; empty when the name means none.
+    std::vector<std::size_t> find(const std::string& wanted) const;
+
+private:
+    std::unordered_multimap<std::string, std::size_t> exact_;
+    std::unordered_multimap<std::string, std::size_t> folded_;
+};
 
 // MS-DOS date/time helpers (local time).
 void DosDateTimeFromUnix(int64_t unixTime, uint16_t& dosDate, uint16_t& dosTime);
