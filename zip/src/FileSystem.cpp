@@ -280,7 +280,9 @@ bool NewFile::isOpen() const {
 
 NewFile::Outcome NewFile::create(const std::string& path) {
     discard();
+#ifdef ZIPCORE_TEST_HOOKS
     if (testhooks::beforeCreate) testhooks::beforeCreate(path);
+#endif
 #ifdef _WIN32
     // Not following a reparse point: a link of that name counts as taken, wherever it leads.
     handle_ = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
