@@ -134,6 +134,10 @@ public:
         note(status);
         say(status, line);
     }
+    void written(const std::string& path) {
+        ++result_.extracted;
+        if (options_.extracted) options_.extracted(path);
+    }
 
     void startWorkers(std::size_t fileCount) {
         // The workers spend most of their time waiting for the file system to create and
@@ -158,7 +162,7 @@ public:
                 job->error = WriteFromMemory(*job, scratch);
             }
             if (job->error) fail(job->error.status, job->error.message);
-            else ++result_.extracted;
+            else written(job->destination.path);
         }
     }
 
@@ -268,7 +272,7 @@ public:
             return reader.ReadEntry(index, sink);
         });
         if (error) fail(error.status, error.message);
-        else ++result_.extracted;
+        else written(path);
     }
 
 private:

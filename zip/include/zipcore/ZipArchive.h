@@ -92,6 +92,8 @@ struct ExtractOptions {
     // The same lines, each with the status it reports (Skipped for a kept file, NotFound for a
     // missing name, the damage for a damaged entry), for callers that weigh them.
     std::function<void(Status status, const std::string& line)> report;
+    // Each file once it is written whole, with the path it was written to.
+    std::function<void(const std::string& path)> extracted;
 };
 
 struct ExtractResult {
