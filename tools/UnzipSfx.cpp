@@ -80,10 +80,10 @@ private:
     bool isConsole = false;
 };
 
-Output* output = nullptr;
+Output output;
 
-void Print(const std::string& text) { output->write(text); }
-void PrintLine(const std::string& text) { output->write(text + "\n"); }
+void Print(const std::string& text) { output.write(text); }
+void PrintLine(const std::string& text) { output.write(text + "\n"); }
 
 std::string Padded(unsigned long long value, std::size_t width, char fill) {
     std::string text = std::to_string(value);
@@ -133,7 +133,7 @@ public:
         if (answerForAll == 'N') return false;
         for (;;) {
             Print("replace " + path + "? [y]es, [n]o, [A]ll, [N]one: ");
-            output->flush();
+            output.flush();
             char reply[64];
             if (!std::fgets(reply, sizeof reply, stdin)) {
                 PrintLine("\n(no answer: the remaining files are kept)");
@@ -227,8 +227,6 @@ int RunList(const CommandLine& line) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    Output out;
-    output = &out;
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) args.push_back(Utf8FromWide(argv[i]));
     CommandLine line;
