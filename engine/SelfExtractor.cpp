@@ -10,8 +10,8 @@
 #include "PathHelpers.h"
 #include "UserMessages.h"
 #include "ZipHandler.h"
-#include "ZipLayout.h"
 #include "zipcore/ZipArchive.h"
+#include "zipcore/ZipLayout.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ std::string CheckBuiltFile(const std::string& buildPath, unsigned long long expe
     zipcore::Error error;
     std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(buildPath, error);
     std::string problem;
-    if (!reader || !StoredOffsetsCountFromStart(buildPath, problem))
+    if (!reader || !zipcore::StoredOffsetsCountFromStart(buildPath, problem))
         return std::string(kOffsetTool) + " did not adjust " + targetPath + " into a readable zip archive. " +
                NotMade(targetPath);
     return std::string();

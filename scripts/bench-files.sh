@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times 20,000 small files (about 120 MB) going out of and into a zip archive, in one run:
 #   extracting: UnZip32.dll under wine64, a bare CreateFileA/WriteFile/SetFileTime/CloseHandle
-#     loop making the same files under wine64 (the floor Windows file creation sets), and
-#     Info-ZIP's unzip natively;
+#     loop making the same files under wine64 (the floor Windows file creation sets), the
+#     console self-extractor UNZIPSFX.EXE made of the same archive and started under wine64 as
+#     a user starts it (its listing into a file), and Info-ZIP's unzip natively;
 #   adding all of them at once: Brindle's Add (the handler's AddFiles) and one Zip32.dll call
 #     under wine64, and Info-ZIP's zip natively, each at level 6 without folder names.
 #   scripts/bench-files.sh [rounds]
@@ -16,7 +17,7 @@ rounds=${1:-4}
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target extract_bench add_bench unzip32 zip32 -j2 >/dev/null
+cmake --build "$build" --target extract_bench add_bench unzip32 zip32 UnzipSfx -j2 >/dev/null
 
 # The archive is kept for later runs; its files are text of varied words, 1 to 11 KB each.
 data=$build/extract-bench-data
@@ -56,8 +57,31 @@ mkdir -p "$work"
 echo "== UnZip32.dll and the bare loop (wine64)"
 sync
 (cd "$build" && "$root/scripts/wine-run.sh" "$build/bin/extract_bench.exe" \
-    "Z:${archive//\//\\}" "Z:${work//\//\\}" "$rounds") 2> >(grep -v "FS volume label" >&2)
+    "Z:${archive//\//\\}" "Z:${work//\//\\}" "$rounds") 2> >(grep -v "FS volume label" >&2) | tee "$data/unzip32.log"
 rm -rf "$work"
+best_dll=$(sed -n 's/^best: UnZip32.dll \([0-9.]*\) s.*/\1/p' "$data/unzip32.log")
+
+echo
+echo "== UNZIPSFX.EXE (wine64), the same archive as a self-extractor, started as a user starts it"
+sfx=$data/files20000.exe
+cat "$build/bin/UNZIPSFX.EXE" "$archive" > "$sfx"
+zip -qA "$sfx"
+mkdir -p "$work"
+best=
+for round in $(seq "$rounds"); do
+    target=$work/sfx$round
+    sync
+    begin=$(date +%s%N)
+    (cd "$build" && "$root/scripts/wine-run.sh" "$sfx" -d "Z:${target//\//\\}" > "$work/sfx$round.txt") \
+        2> >(grep -v "FS volume label" >&2) || echo "round $round: UNZIPSFX.EXE returned $?"
+    end=$(date +%s%N)
+    seconds=$(awk -v ns=$((end - begin)) 'BEGIN { printf "%.2f", ns / 1e9 }')
+    echo "round $round: UNZIPSFX.EXE $seconds s, $(find "$target" -type f | wc -l) files"
+    best=$(awk -v a="${best:-$seconds}" -v b="$seconds" 'BEGIN { print (b < a ? b : a) }')
+    rm -rf "$target"
+done
+echo "best: UNZIPSFX.EXE $best s, UnZip32.dll $best_dll s, ratio $(awk -v a="$best" -v b="$best_dll" 'BEGIN { printf "%.2f", a / b }')"
+rm -rf "$work" "$sfx"
 
 echo
 echo "== Info-ZIP unzip (native, same archive)"

@@ -1,10 +1,9 @@
 // The console self-extractor. Placed in front of a zip archive it unpacks the archive behind
 // its own code; Kestrel also carries it and runs it on Kestrel's own file as
-// "UnZip.EXE -d FOLDER FILE". All zip work is the portable library's, which never writes
-// outside the target folder.
-// The stub extracts one entry after the other with the library's reader, name checks and file
-// layer; the library's own extraction writes on a pool of threads, whose runtime alone would
-// make every self-extractor a fifth larger.
+// "UnZip.EXE -d FOLDER FILE". All zip work is the portable library's: its extraction, the one
+// UnZip32.dll uses, writes every file under the same name the DLL gives it, never outside the
+// target folder, leaves nothing of a damaged entry and asks this program before it replaces a
+// file; its pool of threads makes many small files as fast as the DLL does.
 //
 //   UNZIPSFX [-o] [-d FOLDER] [FILE]   extract (FILE: this program's own file by default)
 //   UNZIPSFX -t [FILE]                 test every entry
@@ -22,8 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
-#include "Names.h"
 #include "zipcore/ZipArchive.h"
 
 namespace {
@@ -39,10 +36,54 @@ struct CommandLine {
     std::string archive;
 };
 
-// Output goes through fputs alone: the formatted-print family would link in the runtime's
-// whole printf engine, floating point included.
-void Print(const std::string& text) { std::fputs(text.c_str(), stdout); }
-void PrintLine(const std::string& text) { std::fputs((text + "\n").c_str(), stdout); }
+std::string Utf8FromWide(const wchar_t* text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(length > 1 ? static_cast<std::size_t>(length) : 1u, '\0');
+    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], length, nullptr, nullptr);
+    utf8.pop_back();
+    return utf8;
+}
+
+// Texts are UTF-8 inside, as the library works. A console shows them whole through the
+// wide-character call; output into a file or a pipe gets the console's code page, as other
+// console programs write it, through one large buffer. Never the formatted-print family,
+// which would link in the runtime's whole printf engine, floating point included.
+class Output {
+public:
+    Output() : handle(GetStdHandle(STD_OUTPUT_HANDLE)) {
+        DWORD mode;
+        isConsole = GetConsoleMode(handle, &mode) != 0;
+        if (!isConsole) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    }
+    ~Output() { std::fflush(stdout); }
+
+    void write(const std::string& text) {
+        std::vector<wchar_t> wide(text.size() + 1);
+        const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                               static_cast<int>(wide.size()));
+        if (isConsole) {
+            DWORD written;
+            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(length), &written, nullptr);
+            return;
+        }
+        const UINT codePage = GetConsoleOutputCP() ? GetConsoleOutputCP() : CP_OEMCP;
+        std::string narrow(wide.size() * 4 + 1, '\0');
+        const int size = WideCharToMultiByte(codePage, 0, wide.data(), length, &narrow[0],
+                                             static_cast<int>(narrow.size()), nullptr, nullptr);
+        std::fwrite(narrow.data(), 1, static_cast<std::size_t>(size), stdout);
+    }
+    // Before a question, so that it shows before the answer is read.
+    void flush() { std::fflush(stdout); }
+
+private:
+    HANDLE handle;
+    bool isConsole = false;
+};
+
+Output output;
+
+void Print(const std::string& text) { output.write(text); }
+void PrintLine(const std::string& text) { output.write(text + "\n"); }
 
 std::string Padded(unsigned long long value, std::size_t width, char fill) {
     std::string text = std::to_string(value);
@@ -56,12 +97,12 @@ void PrintUsage() {
               "FILE defaults to this program's own file; -o replaces existing files without asking.");
 }
 
-bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const char* arg = args[i].c_str();
         if (std::strcmp(arg, "-d") == 0) {
-            if (++i >= argc || !line.folder.empty()) return false;
-            line.folder = argv[i];
+            if (++i >= args.size() || !line.folder.empty()) return false;
+            line.folder = args[i];
         } else if (std::strcmp(arg, "-o") == 0) {
             line.overwriteAll = true;
         } else if (std::strcmp(arg, "-t") == 0) {
@@ -78,10 +119,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line) {
 }
 
 std::string OwnPath() {
-    char path[MAX_PATH * 4];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path) return std::string();
-    return std::string(path, length);
+    std::vector<wchar_t> path(32768);
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) return std::string();
+    return Utf8FromWide(path.data());
 }
 
 // y(es), n(o), A(ll), N(one); end of input counts as none, so an unattended run keeps files.
@@ -92,7 +133,7 @@ public:
         if (answerForAll == 'N') return false;
         for (;;) {
             Print("replace " + path + "? [y]es, [n]o, [A]ll, [N]one: ");
-            std::fflush(stdout);
+            output.flush();
             char reply[64];
             if (!std::fgets(reply, sizeof reply, stdin)) {
                 PrintLine("\n(no answer: the remaining files are kept)");
@@ -119,125 +160,21 @@ int ExitCodeFor(zipcore::Status status) {
     return kErrors;
 }
 
-struct ExtractCounts {
-    int extracted = 0, kept = 0, failed = 0;
-    zipcore::Status worst = zipcore::Status::Ok;
-};
-
-void Note(ExtractCounts& counts, zipcore::Status status) {
-    if (counts.worst == zipcore::Status::Ok || counts.worst == zipcore::Status::Skipped) counts.worst = status;
-}
-
-void Refuse(ExtractCounts& counts, const std::string& entry, const std::string& why) {
-    PrintLine(entry + ": " + why);
-    ++counts.failed;
-    Note(counts, zipcore::Status::IoError);
-}
-
-// Makes the folders of a checked relative path below root, one level at a time; a file in
-// the way is refused rather than replaced.
-bool MakeFolders(const std::string& root, const std::vector<std::string>& parts, std::size_t count,
-                 std::string& path, std::string& problem) {
-    path = root;
-    for (std::size_t i = 0; i < count; ++i) {
-        path = zipcore::fs::Join(path, parts[i]);
-        zipcore::fs::FileInfo info = zipcore::fs::StatNoFollow(path);
-        if (info.exists && !info.isDirectory) {
-            problem = path + " exists and is not a folder";
-            return false;
-        }
-        if (!info.exists && !zipcore::fs::MakeDirectory(path)) {
-            problem = "cannot create the folder " + path;
-            return false;
-        }
-    }
-    return true;
-}
-
-// The entry goes to a new file beside its place and takes that place only once it is whole
-// and its CRC has matched, so a damaged entry never leaves a partial file or spoils an old one.
-void ExtractEntry(zipcore::Reader& reader, std::size_t index, const std::string& root, bool overwriteAll,
-                  OverwriteQuestion& question, ExtractCounts& counts) {
-    const zipcore::Entry& entry = reader.entries()[index];
-    zipcore::names::SafePath safe;
-    if (!zipcore::names::MakeSafe(entry.name, safe)) return Refuse(counts, entry.name, "refused, " + safe.problem);
-    if (safe.components.empty()) {
-        if (!entry.isDirectory()) Refuse(counts, entry.name, "refused, nothing of the name is usable");
-        return;
-    }
-    std::string path, problem;
-    const std::size_t folders = entry.isDirectory() ? safe.components.size() : safe.components.size() - 1;
-    if (!MakeFolders(root, safe.components, folders, path, problem)) return Refuse(counts, entry.name, problem);
-    if (entry.isDirectory()) return;
-    path = zipcore::fs::Join(path, safe.components.back());
-    zipcore::fs::FileInfo existing = zipcore::fs::StatNoFollow(path);
-    if (existing.isDirectory) return Refuse(counts, entry.name, "a folder " + path + " is in the way");
-    if (existing.exists && !overwriteAll && !question.Ask(path)) {
-        PrintLine(path + " exists, kept");
-        ++counts.kept;
-        Note(counts, zipcore::Status::Skipped);
-        return;
-    }
-    PrintLine("  inflating: " + path);
-    // The system names the temporary file (the file layer's own namer formats with the
-    // printf engine this program leaves out).
-    char temporaryName[MAX_PATH];
-    zipcore::fs::File out;
-    std::string folder = path.substr(0, path.size() - safe.components.back().size());
-    if (!GetTempFileNameA(folder.c_str(), "sfx", 0, temporaryName) || !out.open(temporaryName, "wb"))
-        return Refuse(counts, entry.name, "cannot create " + path);
-    const std::string temporary = temporaryName;
-    bool writeFailed = false;
-    zipcore::Error error = reader.ReadEntry(index, [&](const uint8_t* data, std::size_t size) {
-        writeFailed = !out.write(data, size);
-        return !writeFailed;
-    });
-    const bool closed = out.close();
-    if (error || writeFailed || !closed) {
-        zipcore::fs::RemoveFile(temporary);
-        if (error && !writeFailed) {
-            PrintLine(error.message);
-            ++counts.failed;
-            Note(counts, error.status);
-            return;
-        }
-        return Refuse(counts, entry.name, "cannot write " + path + " (disk full?)");
-    }
-    zipcore::fs::SetModified(temporary, zipcore::UnixFromDosDateTime(entry.dosDate, entry.dosTime));
-    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        zipcore::fs::RemoveFile(temporary);
-        return Refuse(counts, entry.name, "cannot replace " + path + " (in use?)");
-    }
-    ++counts.extracted;
-}
-
 int RunExtract(const CommandLine& line) {
-    zipcore::Error error;
-    std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(line.archive, error);
-    if (!reader) {
-        PrintLine(error.message);
-        return kErrors;
-    }
-    const std::string root = line.folder.empty() ? std::string(".") : line.folder;
-    if (!zipcore::fs::Stat(root).isDirectory) {
-        // A folder named on the command line is made, with any missing parents.
-        for (std::size_t i = 1; i <= root.size(); ++i)
-            if (i == root.size() || zipcore::fs::IsSeparator(root[i])) zipcore::fs::MakeDirectory(root.substr(0, i));
-        if (!zipcore::fs::Stat(root).isDirectory) {
-            PrintLine("cannot create the folder " + root);
-            return kErrors;
-        }
-    }
     OverwriteQuestion question;
-    ExtractCounts counts;
-    for (std::size_t i = 0; i < reader->entries().size(); ++i)
-        ExtractEntry(*reader, i, root, line.overwriteAll, question, counts);
+    zipcore::ExtractOptions options;
+    options.targetDir = line.folder;
+    options.overwrite = line.overwriteAll ? zipcore::Overwrite::Always : zipcore::Overwrite::Ask;
+    options.askOverwrite = [&question](const std::string& path) { return question.Ask(path); };
+    options.report = [](zipcore::Status, const std::string& text) { PrintLine(text); };
+    options.extracted = [](const std::string& path) { PrintLine("  inflating: " + path); };
+    const zipcore::ExtractResult result = zipcore::Extract(line.archive, options);
     const std::string where = line.folder.empty() ? std::string("the current folder") : line.folder;
-    std::string summary = std::to_string(counts.extracted) + " file(s) extracted to " + where;
-    if (counts.kept) summary += ", " + std::to_string(counts.kept) + " kept";
-    if (counts.failed) summary += ", " + std::to_string(counts.failed) + " failed";
+    std::string summary = std::to_string(result.extracted) + " file(s) extracted to " + where;
+    if (result.skipped) summary += ", " + std::to_string(result.skipped) + " kept";
+    if (result.failed) summary += ", " + std::to_string(result.failed) + " failed";
     PrintLine(summary + ".");
-    return ExitCodeFor(counts.worst);
+    return ExitCodeFor(result.status);
 }
 
 int RunTest(const CommandLine& line) {
@@ -289,9 +226,11 @@ int RunList(const CommandLine& line) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.push_back(Utf8FromWide(argv[i]));
     CommandLine line;
-    if (!ParseCommandLine(argc, argv, line) || (line.mode != Mode::Extract && (!line.folder.empty() || line.overwriteAll))) {
+    if (!ParseCommandLine(args, line) || (line.mode != Mode::Extract && (!line.folder.empty() || line.overwriteAll))) {
         PrintUsage();
         return kUsage;
     }
@@ -337,5 +276,8 @@ void __throw_invalid_argument(const char*) { std::abort(); }
 void __throw_bad_function_call() { std::abort(); }
 void __throw_bad_array_new_length() { std::abort(); }
 void __throw_bad_alloc() { throw std::bad_alloc(); }
+// A thread or a lock the system cannot give is a lack of resources like memory: the
+// extraction reports it and ends, and the system error's text machinery stays out.
+void __throw_system_error(int) { throw std::bad_alloc(); }
 }  // namespace std
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "ZipLayout.h"
 #include "zipcore/ZipArchive.h"
+#include "zipcore/ZipLayout.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ bool ReadsBackWhole(const std::string& path, std::size_t expectedEntries, std::s
             return false;
         }
     }
-    return StoredOffsetsCountFromStart(path, problem);
+    return zipcore::StoredOffsetsCountFromStart(path, problem);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -63,7 +63,7 @@ int Adjust(const std::string& path) {
     reader.reset();
 
     std::string problem;
-    if (StoredOffsetsCountFromStart(path, problem)) {
+    if (zipcore::StoredOffsetsCountFromStart(path, problem)) {
         std::printf("%s: the offsets already count from the start of the file\n", path.c_str());
         return kSuccess;
     }

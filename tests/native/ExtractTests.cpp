@@ -133,9 +133,11 @@ TEST_F(ExtractFixture, NotAnArchiveExtractsNothing) {
 TEST(ExtractMany, HundredsOfSmallFilesAllArriveIntact) {
     ScratchDir dir;
     RawZip zip;
+    std::vector<std::string> written, expectedWritten;
     for (int i = 0; i < 600; ++i) {
         RawEntry e;
         e.name = "d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
+        expectedWritten.push_back(dir / "out/" + e.name);
         e.data = Words(100 + i * 37, i);
         e.method = i % 3 ? 8 : 0;
         zip.entries.push_back(e);
@@ -158,8 +160,10 @@ TEST(ExtractMany, HundredsOfSmallFilesAllArriveIntact) {
     options.overwrite = Overwrite::Always;
     std::vector<std::string> lines;
     options.report = [&](zipcore::Status, const std::string& line) { lines.push_back(line); };
+    options.extracted = [&](const std::string& path) { written.push_back(path); };
     zipcore::ExtractResult result = zipcore::Extract(dir / "many.zip", options);
     EXPECT_EQ(result.extracted, 600);
+    EXPECT_EQ(written, expectedWritten);  // in archive order, the replaced one too, no damaged one
     EXPECT_EQ(result.failed, 2);
     EXPECT_EQ(result.status, Status::CrcMismatch);
     ASSERT_EQ(lines.size(), 2u);

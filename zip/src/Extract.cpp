@@ -150,6 +150,10 @@ public:
         say(status, line);
     }
     void fail(const Error& error) { fail(error.status, error.message); }
+    void written(const std::string& path) {
+        ++result_.extracted;
+        if (options_.extracted) options_.extracted(path);
+    }
 
     void startWorkers(std::size_t fileCount) {
         // The workers spend most of their time waiting for the file system to create and
@@ -174,7 +178,7 @@ public:
                 job->error = WriteFromMemory(*job, scratch);
             }
             if (job->error) fail(job->error.status, job->error.message);
-            else ++result_.extracted;
+            else written(job->destination.path);
         }
     }
 
@@ -283,7 +287,7 @@ public:
             return reader.ReadEntry(index, sink);
         });
         if (error) fail(error.status, error.message);
-        else ++result_.extracted;
+        else written(path);
     }
 
 private:

@@ -1,5 +1,7 @@
-// Makes a self-extractor the way the Actions menu does, for the outside checks of the result:
+// Makes a self-extractor the way the Actions menu does, for the outside checks of the result,
+// or extracts an archive the way Extract does, through UnZip32.dll, for a comparison with it:
 //   sfx_build_driver ARCHIVE [win95]
+//   sfx_build_driver ARCHIVE extract FOLDER
 // The zip handler is given ARCHIVE and runs Make EXE (or Make Win95 EXE); it finds the stubs
 // and ZIP386.EXE beside this program. Messages are printed, questions answered Yes. The exit
 // code is 0 when the command succeeded.
@@ -37,8 +39,16 @@ int main(int argc, char** argv) {
     std::string archive = full;
     ToShortPath(archive);
     handler.Open(archive);
-    bool win95 = argc > 2 && std::strcmp(argv[2], "win95") == 0;
-    int result = win95 ? handler.MakeWin95ExeCommand() : handler.MakeExeCommand();
+    const bool win95 = argc > 2 && std::strcmp(argv[2], "win95") == 0;
+    const bool extract = argc > 3 && std::strcmp(argv[2], "extract") == 0;
+    int result = 0;
+    if (extract) {
+        // Every entry with its folders, into a folder of the caller's own.
+        result = handler.Init() && GetFullPathNameA(argv[3], sizeof full, full, nullptr) &&
+                 handler.Extract(full, 0, 0, 1);
+    } else {
+        result = win95 ? handler.MakeWin95ExeCommand() : handler.MakeExeCommand();
+    }
     SetMessagePresenter(nullptr);
     return result ? 0 : 1;
 }

@@ -117,6 +117,8 @@ struct ExtractOptions {
     // One readable line per event, with the status it reports: Skipped for a kept file,
     // NotFound for a missing name, the damage for a damaged entry.
     std::function<void(Status status, const std::string& line)> report;
+    // Each file once it is written whole, with the path it was written to.
+    std::function<void(const std::string& path)> extracted;
 };
 
 struct ExtractResult {

@@ -5,7 +5,11 @@
 
 #include <string>
 
+namespace zipcore {
+
 // True when the central directory offset stored in the end records is the directory's real
 // position in the file, i.e. the offsets count from the start of the file (as they must in a
 // self-extractor). False, with a reason, when they do not or the end records cannot be read.
 bool StoredOffsetsCountFromStart(const std::string& path, std::string& problem);
+
+}  // namespace zipcore
