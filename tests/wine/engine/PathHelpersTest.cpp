@@ -94,6 +94,31 @@ TEST(PathComponents, NameWithoutDotLeavesExtensionAsItWas) {
     EXPECT_EQ(extension, "ZIP");
 }
 
+TEST(PathComponents, UpperFileNameIsWhatFollowsTheLastSeparatorOrDriveColon) {
+    const std::pair<const char*, const char*> cases[] = {{"C:\\Dir\\a.txt", "A.TXT"}, {"dir/b.txt", "B.TXT"},
+                                                         {"C:c.txt", "C.TXT"},         {"plain", "PLAIN"},
+                                                         {"dir\\", ""}};
+    for (const auto& c : cases) EXPECT_EQ(UpperFileName(c.first), c.second) << c.first;
+}
+
+// A path the system cannot make full (too long for the ANSI calls, or empty) keeps its text:
+// callers compare or open it as given rather than an empty name.
+TEST(Folders, FullPathCurrentAndTemporaryFolderAreAsTheSystemGivesThemTheTemporaryWithABackslash) {
+    ScratchFolder scratch{"engtest"};
+    CurrentDirectoryKeeper keeper;
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.Path().c_str()));
+    EXPECT_EQ(lstrcmpiA(CurrentFolder().c_str(), scratch.Path().c_str()), 0) << CurrentFolder();
+    EXPECT_EQ(FullPath("sub\\..\\x.txt"), CurrentFolder() + "\\x.txt");
+    const std::string longName = std::string(600, 'n') + "\\x.txt";
+    EXPECT_EQ(FullPath(longName), longName);
+    EXPECT_EQ(FullPath(""), "");
+
+    const std::string temporary = TemporaryFolder();
+    ASSERT_FALSE(temporary.empty());
+    EXPECT_EQ(temporary.back(), '\\');
+    EXPECT_TRUE(FolderExists(temporary)) << temporary;
+}
+
 TEST(EmptyOrMissing, ZeroLengthFileIsEmptyAndOneByteIsNot) {
     ScratchFolder scratch{"engtest"};
     WriteFileBytes(scratch / "empty.zip", "");
