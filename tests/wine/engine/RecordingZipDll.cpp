@@ -41,8 +41,6 @@ int ScriptedUnzipResult() {
     return result;
 }
 
-bool HugeEntryListed() { return GetFileAttributesA(Beside("huge-entry.txt").c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -61,7 +59,7 @@ extern "C" __declspec(dllexport) int WINAPI windll_unzip(int count, char** names
     if (command->listOnly) {
         callbacks->entry(2000, 1000, 50, 3, 4, 99, 10, 5, ' ', "first.txt", "Defl:N", 0, 0);
         callbacks->entry(100, 120, 20, 12, 31, 5, 23, 59, ' ', "dir/second.bin", "Defl:N", 0, 0);
-        const bool huge = HugeEntryListed();
+        const bool huge = GetFileAttributesA(Beside("huge-entry.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
         if (huge) callbacks->entry(0xFFFFFFFF, 0xFFFFFFFF, 50, 3, 4, 99, 10, 5, ' ', "huge.bin", "Defl:N", 0, 0);
         callbacks->print("listed\n", 7);
         callbacks->totalUncompressed = huge ? 0xFFFFFFFF : 2100;
