@@ -15,7 +15,6 @@
 #include "Settings.h"
 #include "UserMessages.h"
 #include "ZipHandler.h"
-#include "zipdll/FileContent.h"
 #include "framework/Application.h"
 #include "framework/FrameWindow.h"
 #include "resource.h"
@@ -88,7 +87,8 @@ BOOL CBrindleDoc::OnOpenDocument(const std::string& path) {
 
     // A zero-length archive (a fresh arj template, for one) is removed; the handler then
     // lists nothing and the first Add writes the archive anew.
-    if (ExamineFileContent(path.c_str()) == FileContent::Empty) DeleteFileA(path.c_str());
+    // (DeleteFileA leaves a missing file and a folder as they are.)
+    if (IsFileEmptyOrMissing(path)) DeleteFileA(path.c_str());
 
     SHAddToRecentDocs(SHARD_PATHA, path.c_str());
 
@@ -125,9 +125,7 @@ int CBrindleDoc::SelectHandler(const std::string& shortPath) {
         if (!zipHandler) {
             zipHandler.reset(new (std::nothrow) CZipHandler(view));
             if (!zipHandler) {
-                ShowMessage("Not enough memory!", MB_ICONERROR);
-                RequestQuit();
-                return 0;
+                return ReportOutOfMemory(OutOfMemory::Selection);
             }
             if (!zipHandler->Init()) {
                 // Init has said why; a handler that cannot bind its libraries is no use later.
@@ -143,9 +141,7 @@ int CBrindleDoc::SelectHandler(const std::string& shortPath) {
         if (!arjHandler) {
             arjHandler.reset(new (std::nothrow) CArjHandler(view));
             if (!arjHandler) {
-                ShowMessage("Not enough memory!", MB_ICONERROR);
-                RequestQuit();
-                return 0;
+                return ReportOutOfMemory(OutOfMemory::Selection);
             }
             arjHandler->Init();
         }
@@ -203,10 +199,8 @@ const CommandTable<CBrindleDoc>& CBrindleDoc::Commands() {
 bool CBrindleDoc::OpenNamedFile(const std::string& path) {
     // The framework only brings the window forward for the archive already shown; after New
     // or a copy has rewritten that very file it has to be listed again.
-    char fullPath[MAX_PATH * 4];
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof fullPath, fullPath, nullptr);
-    if (length > 0 && length < sizeof fullPath && isOpen && lstrcmpiA(fullPath, GetPathName().c_str()) == 0)
-        return OnOpenDocument(fullPath) != FALSE;
+    const std::string fullPath = FullPath(path);
+    if (isOpen && lstrcmpiA(fullPath.c_str(), GetPathName().c_str()) == 0) return OnOpenDocument(fullPath) != FALSE;
     CApplication* application = GetApplication();
     return application != nullptr && application->OpenDocumentFile(path) != FALSE;
 }

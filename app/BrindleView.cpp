@@ -324,7 +324,7 @@ void CBrindleView::OnDropFiles(HDROP drop) {
         }
     } catch (const std::bad_alloc&) {
         paths.clear();
-        ShowMessage("Not enough memory", MB_ICONERROR);
+        ReportOutOfMemory(OutOfMemory::DroppedFiles);
     }
     // The names are copied out, so the drop can be released before the Add dialog runs.
     CListViewBase::OnDropFiles(drop);

@@ -26,6 +26,25 @@ void RequestQuit() {
     PostQuitMessage(0);
 }
 
+int ReportOutOfMemory(OutOfMemory what) {
+    struct Report {
+        const char* text;
+        unsigned int style;
+        bool quit;
+    };
+    static const Report reports[] = {
+        {"Out of memory", MB_ICONERROR, false},           // Buffer
+        {"Out of memory!", MB_ICONERROR, true},           // Operation
+        {"Not enough memory!", MB_ICONERROR, true},       // Selection
+        {"Not enough memory!", MB_ICONEXCLAMATION, false},  // ChosenFiles
+        {"Not enough memory", MB_ICONERROR, false},       // DroppedFiles
+    };
+    const Report& report = reports[static_cast<int>(what)];
+    ShowMessage(report.text, report.style);
+    if (report.quit) RequestQuit();
+    return 0;
+}
+
 void SetMessagePresenter(IMessagePresenter* presenter) { installedPresenter = presenter; }
 
 void SetMessageCaption(const std::string& caption) { Caption() = caption; }

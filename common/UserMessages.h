@@ -22,6 +22,19 @@ int ShowMessage(const std::string& text, unsigned int style);
 // Posts a quit request to the application (or tells the installed presenter).
 void RequestQuit();
 
+// What ran out of memory. Each kind has always had its own words, icon and consequence:
+enum class OutOfMemory {
+    Buffer,         // a path buffer, binding the libraries: "Out of memory"; the caller goes on
+    Operation,      // names for adding or deleting, a captured listing, a build: "Out of memory!", quit
+    Selection,      // the selected names, a handler: "Not enough memory!", quit
+    ChosenFiles,    // the files chosen to add: "Not enough memory!" as a warning; the command stops
+    DroppedFiles,   // the names of dropped files: "Not enough memory"; the drop adds nothing
+};
+
+// Shows the message for what, with the error icon (the warning icon for ChosenFiles), and
+// posts a quit request for the kinds that end the program. Returns 0, the failed result.
+int ReportOutOfMemory(OutOfMemory what);
+
 // nullptr restores the real message box. The presenter is not owned.
 void SetMessagePresenter(IMessagePresenter* presenter);
 void SetMessageCaption(const std::string& caption);

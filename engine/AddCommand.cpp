@@ -16,19 +16,6 @@
 
 namespace {
 
-std::string CurrentFolder() {
-    char folder[1000] = "";
-    DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-    return length > 0 && length < sizeof folder ? std::string(folder, length) : std::string();
-}
-
-std::string UpperFileName(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-    if (!name.empty()) CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
-    return name;
-}
-
 // A moved source goes only once the re-read listing shows an entry of its file name: an
 // archiver that said it succeeded without storing the file (an outside ARJ.EXE can) must not
 // cost the user the file. A listing that cannot be read removes nothing.
@@ -53,8 +40,7 @@ int CArchiveHandler::AddCommand() {
     try {
         if (!CommandDialogs().ChooseFilesToAdd(names) || names.empty()) return 1;
     } catch (const std::bad_alloc&) {
-        ShowMessage("Not enough memory!", MB_ICONEXCLAMATION);
-        return 0;
+        return ReportOutOfMemory(OutOfMemory::ChosenFiles);
     }
     const int result = AddFiles(std::move(names));
     // The file dialog moves the current directory along as the user browses: remember the

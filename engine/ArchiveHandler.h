@@ -43,6 +43,12 @@ public:
     // saves rewriting the archive thousands of times. Returns 1 when every name was stored;
     // 0 when it does not apply or nothing was changed, and the caller goes name by name.
     virtual int AddAllAtOnce(const NameList& names, int storePath, int recurse, int level);
+    // Where Extract, keeping folder names, writes the file of an entry: its path below the
+    // target folder, '\' separated. False when it writes no file of that name or the place
+    // cannot be told; View opens only files named here. This base version, for an outside
+    // archiver, takes a plain relative name as it is and answers false for any other (a drive,
+    // a leading separator, "." or ".."), whose place only the archiver knows.
+    virtual bool ExtractedRelativePath(const std::string& entryName, std::string& relative);
 
     const std::string& GetArchivePath() const { return archivePath; }
     int IsOpened() const { return opened; }
@@ -60,6 +66,10 @@ protected:
 
     friend void AppendToCurrentLog(const char* text, std::size_t length);
 };
+
+// The add level of AddFile held to 0 .. 9, the range every archiver here takes: a level from
+// outside that range becomes its nearest end rather than a digit the archiver does not know.
+inline int HeldToLevelRange(int level) { return level < 0 ? 0 : level > 9 ? 9 : level; }
 
 // Appends library output to the message log of the handler whose operation is running.
 void AppendToCurrentLog(const char* text, std::size_t length);

@@ -26,17 +26,9 @@ bool ReadArjPath(std::string& arjPath) {
     return false;
 }
 
-// Every text bound for the interpreter passes here first; the refusal names it.
-bool IsPassable(const std::string& text, ArgumentUse use = ArgumentUse::ExactName) {
-    std::string reason = UnsafeArgumentReason(text, use);
-    if (reason.empty()) return true;
-    ShowMessage(UnsafeArgumentMessage(text, reason), MB_ICONERROR);
-    return false;
-}
-
 bool AreAllPassable(const NameList& names, ArgumentUse use) {
     for (const std::string& name : names) {
-        if (!IsPassable(name, use)) return false;
+        if (!MayGoOnCommandLine(name, use)) return false;
     }
     return true;
 }
@@ -52,12 +44,6 @@ bool RunArj(const std::string& command) {
                                                         std::to_string(exitCode) + "):\n";
     ShowMessage(text + command, MB_ICONERROR);
     return false;
-}
-
-int ReportOutOfMemory() {
-    ShowMessage("Out of memory!", MB_ICONERROR);
-    RequestQuit();
-    return 0;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -162,7 +148,7 @@ int CArjHandler::Refresh() {
         if (!CArchiveHandler::Refresh()) return 1;   // nothing to list is not an error
         std::string arjPath;
         if (!ReadArjPath(arjPath)) return 0;
-        if (!IsPassable(arjPath) || !IsPassable(archivePath)) return 0;
+        if (!MayGoOnCommandLine(arjPath) || !MayGoOnCommandLine(archivePath)) return 0;
         std::string listing;
         if (!RunCaptured(QuoteArgument(arjPath) + " v " + QuoteArgument(archivePath), listing)) return 0;
         std::vector<EntryRow> rows;
@@ -172,7 +158,7 @@ int CArjHandler::Refresh() {
         }
         return 1;
     } catch (const std::bad_alloc&) {
-        return ReportOutOfMemory();
+        return ReportOutOfMemory(OutOfMemory::Operation);
     }
 }
 
@@ -181,7 +167,7 @@ int CArjHandler::Extract(const std::string& targetFolder, int /*overwrite: ARJ a
     try {
         NameList names;
         if (view && !(extractAll ? view->GetAllNames(names) : view->GetSelectedNames(names)))
-            return ReportOutOfMemory();
+            return ReportOutOfMemory(OutOfMemory::Operation);
         if (names.empty()) return 1;
 
         CreateDirectoryA(targetFolder.c_str(), nullptr);   // it may exist already
@@ -194,7 +180,7 @@ int CArjHandler::Extract(const std::string& targetFolder, int /*overwrite: ARJ a
         // Checked all before the first run, so that a refusal leaves nothing half done. An entry
         // name with a wildcard (possible in an archive made on Unix) may extract more than the
         // one entry, which loses nothing; ARJ asks before it overwrites.
-        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(names, ArgumentUse::Pattern))
+        if (!MayGoOnCommandLine(arjPath) || !MayGoOnCommandLine(archivePath) || !AreAllPassable(names, ArgumentUse::Pattern))
             return 0;
 
         const std::string prefix =
@@ -203,7 +189,7 @@ int CArjHandler::Extract(const std::string& targetFolder, int /*overwrite: ARJ a
             if (!RunArj(prefix + QuoteArgument(name))) return 0;
         return 1;
     } catch (const std::bad_alloc&) {
-        return ReportOutOfMemory();
+        return ReportOutOfMemory(OutOfMemory::Operation);
     }
 }
 
@@ -216,20 +202,20 @@ int CArjHandler::AddFile(const std::string& name, int storePath, int recurse, in
         if (recurse == 1) command += " -r ";
         // Levels 0..9 map onto ARJ's methods 0..4; anything outside is held to that range
         // rather than becoming a method digit ARJ does not know.
-        int method = (level < 0 ? 0 : level > 9 ? 9 : level) / 2;
+        int method = HeldToLevelRange(level) / 2;
         command += "-m";
         command += static_cast<char>('0' + method);
         command += " ";
 
         std::string shortName = name;
         ToShortPath(shortName);
-        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !IsPassable(shortName, ArgumentUse::Pattern))
+        if (!MayGoOnCommandLine(arjPath) || !MayGoOnCommandLine(archivePath) || !MayGoOnCommandLine(shortName, ArgumentUse::Pattern))
             return 0;
         command += "-va " + QuoteArgument(archivePath) + " " + QuoteArgument(shortName);
         // 0 when ARJ failed, so that Move Files never deletes a file ARJ did not store.
         return RunArj(command) ? 1 : 0;
     } catch (const std::bad_alloc&) {
-        return ReportOutOfMemory();
+        return ReportOutOfMemory(OutOfMemory::Operation);
     }
 }
 
@@ -245,7 +231,7 @@ int CArjHandler::DeleteEntries(const NameList& names) {
             if (!name.empty()) CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
         }
         // A wildcard here would delete every entry it matches, not the one the user chose.
-        if (!IsPassable(arjPath) || !IsPassable(archivePath) || !AreAllPassable(shortNames, ArgumentUse::ExactName))
+        if (!MayGoOnCommandLine(arjPath) || !MayGoOnCommandLine(archivePath) || !AreAllPassable(shortNames, ArgumentUse::ExactName))
             return 0;
 
         const std::string prefix = QuoteArgument(arjPath) + " d " + QuoteArgument(archivePath) + " ";
@@ -253,7 +239,7 @@ int CArjHandler::DeleteEntries(const NameList& names) {
             if (!RunArj(prefix + QuoteArgument(name))) return 0;
         return 1;
     } catch (const std::bad_alloc&) {
-        return ReportOutOfMemory();
+        return ReportOutOfMemory(OutOfMemory::Operation);
     }
 }
 

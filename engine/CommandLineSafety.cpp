@@ -1,5 +1,9 @@
 #include "CommandLineSafety.h"
 
+#include <windows.h>
+
+#include "UserMessages.h"
+
 std::string UnsafeArgumentReason(const std::string& text, ArgumentUse use) {
     if (text.empty()) return "it is empty";
     if (text[0] == '-' || text[0] == '/') return "it begins with a switch character";
@@ -20,4 +24,11 @@ std::string QuoteArgument(const std::string& text) { return "\"" + text + "\""; 
 
 std::string UnsafeArgumentMessage(const std::string& text, const std::string& reason) {
     return "Cannot pass \"" + text + "\" to the command interpreter safely: " + reason + ". Nothing was run.";
+}
+
+bool MayGoOnCommandLine(const std::string& text, ArgumentUse use) {
+    const std::string reason = UnsafeArgumentReason(text, use);
+    if (reason.empty()) return true;
+    ShowMessage(UnsafeArgumentMessage(text, reason), MB_ICONERROR);
+    return false;
 }

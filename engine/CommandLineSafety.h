@@ -23,3 +23,8 @@ std::string QuoteArgument(const std::string& text);
 
 // The message that refuses text: names it and says why.
 std::string UnsafeArgumentMessage(const std::string& text, const std::string& reason);
+
+// True when text may go on an interpreter command line as use allows; otherwise shows the
+// message that refuses it (error icon) and returns false. Every text bound for the
+// interpreter passes here before anything runs.
+bool MayGoOnCommandLine(const std::string& text, ArgumentUse use = ArgumentUse::ExactName);

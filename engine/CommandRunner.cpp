@@ -8,10 +8,9 @@
 #include "Handles.h"
 #include "Settings.h"
 #include "UserMessages.h"
+#include "WaitCursor.h"
 
 namespace {
-
-void ShowArrowCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
 
 // Cmd.exe keeps the quotes of a /C command only in one narrow case; otherwise it strips the
 // first and the last quote character of the line, which would unbalance a line that quotes
@@ -25,13 +24,11 @@ std::string InterpreterCommandLine(bool windowsNt, const std::string& commandLin
 }  // namespace
 
 int RunCommand(const std::string& commandLine, int showWindow) {
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    ShowCursor(TRUE);
+    WaitCursor wait;
 
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version)) {
-        ShowArrowCursor();
         ShowMessage("Cannot get OS version!\n", MB_OK);
         return kCommandNotRun;
     }
@@ -48,7 +45,6 @@ int RunCommand(const std::string& commandLine, int showWindow) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, writableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ".", &startup,
                         &process)) {
-        ShowArrowCursor();
         return kCommandNotRun;
     }
     KernelHandle processHandle(process.hProcess);
@@ -56,7 +52,6 @@ int RunCommand(const std::string& commandLine, int showWindow) {
     WaitForSingleObject(processHandle.get(), INFINITE);
     DWORD exitCode = 0;
     const bool known = GetExitCodeProcess(processHandle.get(), &exitCode) != 0;
-    ShowArrowCursor();
     return known ? static_cast<int>(exitCode) : kCommandNotRun;
 }
 

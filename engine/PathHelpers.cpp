@@ -15,18 +15,10 @@ void UpperCaseInPlace(std::string& text) {
 }
 
 // The short form of path, or path itself when it has none (missing file, entry name).
-// The buffer is sized from the call's own answer, which may grow between two calls.
 std::string ShortFormOf(const std::string& path) {
-    std::string buffer(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetShortPathNameA(path.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
-        if (length == 0) return path;
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.assign(length + 1, '\0');
-    }
+    std::string shortForm =
+        ReadSystemText([&](DWORD size, char* buffer) { return GetShortPathNameA(path.c_str(), buffer, size); });
+    return shortForm.empty() ? path : shortForm;
 }
 
 std::string ModuleFileName() {
@@ -51,7 +43,7 @@ void ToShortPath(std::string& path) {
         UpperCaseInPlace(shortForm);
         path.swap(shortForm);
     } catch (const std::bad_alloc&) {
-        ShowMessage("Out of memory", MB_ICONERROR);
+        ReportOutOfMemory(OutOfMemory::Buffer);
     }
 }
 
@@ -63,7 +55,7 @@ void GetProgramDir(std::string& dir) {
         if (slash != std::string::npos) folder.erase(slash);
         dir.swap(folder);
     } catch (const std::bad_alloc&) {
-        ShowMessage("Out of memory", MB_ICONERROR);
+        ReportOutOfMemory(OutOfMemory::Buffer);
     }
 }
 
@@ -88,4 +80,21 @@ void LastComponent(std::string& path) {
 
 int IsFileEmptyOrMissing(const std::string& path) {
     return ExamineFileContent(path.c_str()) == FileContent::NotEmpty ? 0 : 1;
+}
+
+std::string TemporaryFolder() {
+    std::string folder = ReadSystemText([](DWORD size, char* buffer) { return GetTempPathA(size, buffer); });
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+std::string CurrentFolder() {
+    return ReadSystemText([](DWORD size, char* buffer) { return GetCurrentDirectoryA(size, buffer); });
+}
+
+std::string UpperFileName(const std::string& path) {
+    const std::string::size_type cut = path.find_last_of("\\/:");
+    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    UpperCaseInPlace(name);
+    return name;
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "FilePaths.h"   // FullPath, which the window framework shares
+
 // Replaces path with its upper-cased short (8.3) form; a path without a short form
 // (missing, or a name inside an archive) keeps its text, upper-cased.
 void ToShortPath(std::string& path);
@@ -22,3 +24,13 @@ void LastComponent(std::string& path);
 
 // 1 when the file is missing, cannot be examined, or is zero bytes long; else 0.
 int IsFileEmptyOrMissing(const std::string& path);
+
+// The system's temporary folder, ending in a backslash; empty when the system gives none.
+std::string TemporaryFolder();
+
+// The current directory, of any length; empty when it cannot be read.
+std::string CurrentFolder();
+
+// The file name of a path or an entry name, after its last '\', '/' or drive colon,
+// upper-cased as the DOS tools compare names.
+std::string UpperFileName(const std::string& path);

@@ -6,30 +6,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
-#include <vector>
 
 #include "ArchiveHandler.h"
 #include "CommandLineSafety.h"
 #include "CommandRunner.h"
 #include "Handles.h"
+#include "PathHelpers.h"
 #include "UserMessages.h"
 
 namespace {
 
-// The temporary folder, with its trailing backslash; empty when the system has none to give.
-// The program's own folder is no place for the list file: it is often not writable.
-std::string TemporaryFolder() {
-    DWORD needed = GetTempPathA(0, nullptr);
-    if (needed == 0) return std::string();
-    std::vector<char> buffer(needed + 1, '\0');
-    DWORD length = GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0 || length >= buffer.size()) return std::string();
-    std::string folder(buffer.data(), length);
-    if (folder.back() != '\\') folder += '\\';
-    return folder;
-}
-
-// Named by thread so that two running copies of the program never share one list file.
+// Named by thread so that two running copies of the program never share one list file; in
+// the temporary folder, as the program's own folder is often not writable (in the current
+// folder when the system has no temporary folder).
 std::string ListFilePath() {
     char name[32];
     std::snprintf(name, sizeof name, "%lX.lst", static_cast<unsigned long>(GetCurrentThreadId()));
@@ -40,11 +29,7 @@ std::string ListFilePath() {
 
 int CArchiveHandler::RunCaptured(const std::string& commandLine, std::string& output) {
     const std::string listFile = ListFilePath();
-    std::string reason = UnsafeArgumentReason(listFile, ArgumentUse::ExactName);
-    if (!reason.empty()) {
-        ShowMessage(UnsafeArgumentMessage(listFile, reason), MB_ICONERROR);
-        return 0;
-    }
+    if (!MayGoOnCommandLine(listFile)) return 0;
     // A list file left behind by an earlier failed read must not pass for this run's output
     // when this command does not start at all.
     DeleteFileA(listFile.c_str());
@@ -67,9 +52,7 @@ int CArchiveHandler::RunCaptured(const std::string& commandLine, std::string& ou
         if (static_cast<unsigned long long>(fileSize.QuadPart) >= text.max_size()) throw std::bad_alloc();
         text.resize(static_cast<std::size_t>(fileSize.QuadPart));
     } catch (const std::exception&) {
-        ShowMessage("Out of memory!", MB_ICONERROR);
-        RequestQuit();
-        return 0;
+        return ReportOutOfMemory(OutOfMemory::Operation);
     }
     std::size_t filled = 0;
     while (filled < text.size()) {

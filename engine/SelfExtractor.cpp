@@ -2,16 +2,15 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <new>
 
 #include "CommandLineSafety.h"
 #include "CommandRunner.h"
+#include "DllExports.h"
+#include "Handles.h"
 #include "PathHelpers.h"
 #include "UserMessages.h"
 #include "ZipHandler.h"
-#include "zipcore/ZipArchive.h"
-#include "zipcore/ZipLayout.h"
 
 namespace {
 
@@ -24,12 +23,6 @@ bool FileSize(const std::string& path, unsigned long long& size) {
         return false;
     size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
-}
-
-std::string FullPath(const std::string& path) {
-    char full[MAX_PATH * 4];
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-    return length == 0 || length >= sizeof full ? path : std::string(full, length);
 }
 
 // By name, then, when both exist, by the file itself: the short and the long name of one file
@@ -56,17 +49,6 @@ int Fail(const std::string& text) {
 
 std::string NotMade(const std::string& target) { return "The self-extractor " + target + " was not made."; }
 
-// Every path bound for the interpreter is checked and quoted; a refusal names it.
-bool Quoted(const std::string& path, std::string& quoted) {
-    std::string reason = UnsafeArgumentReason(path, ArgumentUse::ExactName);
-    if (!reason.empty()) {
-        ShowMessage(UnsafeArgumentMessage(path, reason), MB_ICONERROR);
-        return false;
-    }
-    quoted = QuoteArgument(path);
-    return true;
-}
-
 // A name for the new file in the target's folder that nothing else uses yet. The system makes
 // the file to reserve the name; it is removed again so that COPY writes a new file and asks
 // nothing.
@@ -82,14 +64,12 @@ bool ReserveBuildName(const std::string& targetPath, std::string& buildPath) {
 }
 
 std::string CheckBuiltFile(const std::string& buildPath, unsigned long long expectedSize,
-                           const std::string& stubName, const std::string& targetPath) {
+                           const std::string& stubName, const std::string& targetPath,
+                           WindllUnzipOffsetsFromStartFunction offsetsFromStart) {
     unsigned long long size = 0;
     if (!FileSize(buildPath, size) || size != expectedSize)
         return "Copying " + stubName + " and the archive into " + targetPath + " failed. " + NotMade(targetPath);
-    zipcore::Error error;
-    std::unique_ptr<zipcore::Reader> reader = zipcore::Reader::Open(buildPath, error);
-    std::string problem;
-    if (!reader || !zipcore::StoredOffsetsCountFromStart(buildPath, problem))
+    if (!offsetsFromStart(buildPath.c_str()))
         return std::string(kOffsetTool) + " did not adjust " + targetPath + " into a readable zip archive. " +
                NotMade(targetPath);
     return std::string();
@@ -107,23 +87,31 @@ int Build(const std::string& stubName, const std::string& archivePath, const std
         return Fail("Cannot find " + stubName + " in " + programDir + ". " + NotMade(targetPath));
     if (!FileSize(programDir + "\\" + kOffsetTool, toolSize))
         return Fail("Cannot find " + std::string(kOffsetTool) + " in " + programDir + ". " + NotMade(targetPath));
+    // The result is judged by the reader that will read it, UnZip32.dll, which lies beside the stubs.
+    const ModuleHandle unzipLibrary(LoadLibraryA((programDir + "\\UnZip32.dll").c_str()));
+    const auto offsetsFromStart = unzipLibrary ? ExportOf<WindllUnzipOffsetsFromStartFunction>(
+                                                     unzipLibrary.get(), "windll_unzip_offsets_from_start")
+                                               : nullptr;
+    if (!offsetsFromStart)
+        return Fail("Cannot find UnZip32.dll in " + programDir + ". " + NotMade(targetPath));
     if (!FileSize(archivePath, archiveSize)) return Fail("Cannot read the archive " + archivePath + ".");
     if (GetFileAttributesA(targetPath.c_str()) != INVALID_FILE_ATTRIBUTES &&
         ShowMessage(targetPath + " already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 1;
 
-    std::string buildPath, quotedArchive, quotedBuild;
-    if (!Quoted(archivePath, quotedArchive)) return 0;
+    std::string buildPath;
+    if (!MayGoOnCommandLine(archivePath)) return 0;
     if (!ReserveBuildName(targetPath, buildPath))
         return Fail("Cannot create a file beside " + targetPath + ". " + NotMade(targetPath));
-    if (!Quoted(buildPath, quotedBuild)) return 0;
+    if (!MayGoOnCommandLine(buildPath)) return 0;
+    const std::string quotedArchive = QuoteArgument(archivePath), quotedBuild = QuoteArgument(buildPath);
 
     // The stub names are bare: both commands run with the program's folder current.
     SetCurrentDirectoryA(programDir.c_str());
     RunCommand("COPY /B " + stubName + "+" + quotedArchive + " " + quotedBuild, 0);
     RunCommand(std::string(kOffsetTool) + " /A " + quotedBuild, 0);
 
-    std::string failure = CheckBuiltFile(buildPath, stubSize + archiveSize, stubName, targetPath);
+    std::string failure = CheckBuiltFile(buildPath, stubSize + archiveSize, stubName, targetPath, offsetsFromStart);
     if (failure.empty() && !MoveFileExA(buildPath.c_str(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING))
         failure = "Cannot replace " + targetPath + "; it may be in use. " + NotMade(targetPath);
     if (!failure.empty()) {
@@ -149,9 +137,7 @@ int BuildSelfExtractor(const std::string& stubName, const std::string& archivePa
     try {
         return Build(stubName, archivePath, targetPath, programDir);
     } catch (const std::bad_alloc&) {
-        ShowMessage("Out of memory", MB_ICONERROR);
-        RequestQuit();
-        return 0;
+        return ReportOutOfMemory(OutOfMemory::Operation);
     }
 }
 

@@ -3,36 +3,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
 #include "ArchiveHandler.h"
+#include "PathHelpers.h"
 #include "Settings.h"
 #include "UserMessages.h"
 #include "WaitCursor.h"
-#include "zipcore/ExtractedNames.h"
 
 namespace {
-
-int ReportNoMemory() {
-    ShowMessage("Not enough memory!", MB_ICONERROR);
-    RequestQuit();
-    return 0;
-}
-
-std::string TemporaryFolder() {
-    char buffer[2000] = {};
-    DWORD length = GetTempPathA(sizeof buffer - 1, buffer);
-    std::string folder = length > 0 && length < sizeof buffer - 1 ? std::string(buffer, length) : std::string(".\\");
-    if (folder.back() != '\\') folder += '\\';
-    return folder;
-}
-
-std::string FullPath(const std::string& path) {
-    char buffer[MAX_PATH * 2] = {};
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
-}
 
 bool StartsWithNoCase(const std::string& text, const std::string& head) {
     return text.size() > head.size() && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, text.c_str(),
@@ -40,12 +21,12 @@ bool StartsWithNoCase(const std::string& text, const std::string& head) {
                                                        static_cast<int>(head.size())) == CSTR_EQUAL;
 }
 
-// Where extracting entryName into folder puts its file: the name as the library cleans it
-// (no drive, no leading separator, no ".."), with backslashes. False for a name the library
-// refuses and for a folder entry; whatever answers to such a raw name is not ours to open.
-bool ExtractedFile(const std::string& folder, const std::string& entryName, std::string& file) {
+// Where extracting entryName into folder puts its file, by the handler's own answer, and only
+// when that lies inside folder: whatever answers to a raw hostile name is not ours to open.
+bool ExtractedFile(CArchiveHandler& handler, const std::string& folder, const std::string& entryName,
+                   std::string& file) {
     std::string relative;
-    if (!zipcore::ExtractedRelativePath(entryName, '\\', relative)) return false;
+    if (!handler.ExtractedRelativePath(entryName, relative)) return false;
     const std::string root = FullPath(folder);
     file = FullPath(folder + relative);
     return !root.empty() && StartsWithNoCase(file, root);
@@ -67,21 +48,35 @@ void OpenExtractedFile(const std::string& file, const std::string& viewer) {
 
 }  // namespace
 
+bool CArchiveHandler::ExtractedRelativePath(const std::string& entryName, std::string& relative) {
+    relative = entryName;
+    std::replace(relative.begin(), relative.end(), '/', '\\');
+    if (relative.find(':') != std::string::npos) return false;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(relative.find('\\', start), relative.size());
+        const std::string part = relative.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        if (end == relative.size()) return true;
+        start = end + 1;
+    }
+}
+
 int CArchiveHandler::ViewCommand() {
     try {
         const std::string viewer = ReadSettingText("Locations", "Viewer", "Notepad.exe");
         messageLog.clear();
+        // Without a temporary folder the extraction below fails and says so; nothing is removed.
         const std::string folder = TemporaryFolder();
         WaitCursor wait;
         NameList names;
-        if (view && !view->GetSelectedNames(names)) return ReportNoMemory();
+        if (view && !view->GetSelectedNames(names)) return ReportOutOfMemory(OutOfMemory::Selection);
         // The copies an earlier View left go first (extraction would replace them anyway):
         // a file found afterwards is then one this extraction wrote, never a stale copy of
         // an entry that failed or is no longer in the archive.
         std::vector<std::string> files;
         for (const std::string& name : names) {
             std::string file;
-            if (!ExtractedFile(folder, name, file)) continue;
+            if (!ExtractedFile(*this, folder, name, file)) continue;
             if (IsFile(file)) DeleteFileA(file.c_str());
             files.push_back(file);
         }
@@ -90,7 +85,7 @@ int CArchiveHandler::ViewCommand() {
             if (IsFile(file)) OpenExtractedFile(file, viewer);
         return 1;
     } catch (const std::bad_alloc&) {
-        return ReportNoMemory();
+        return ReportOutOfMemory(OutOfMemory::Selection);
     }
 }
 
@@ -99,9 +94,9 @@ int CArchiveHandler::DeleteCommand() {
     {
         NameList names;
         try {
-            if (view && !view->GetSelectedNames(names)) return ReportNoMemory();
+            if (view && !view->GetSelectedNames(names)) return ReportOutOfMemory(OutOfMemory::Selection);
         } catch (const std::bad_alloc&) {
-            return ReportNoMemory();
+            return ReportOutOfMemory(OutOfMemory::Selection);
         }
         if (names.empty()) {
             ShowMessage("No files are selected", MB_ICONEXCLAMATION);

@@ -1,9 +1,11 @@
 #include "ZipHandler.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <unordered_set>
 
+#include "DllExports.h"
 #include "EntryRows.h"
 #include "PathHelpers.h"
 #include "UserMessages.h"
@@ -25,13 +27,8 @@ private:
     CZipHandler* previous;
 };
 
-// GetProcAddress hands back a generic function pointer; going through void(*)() tells the
-// compiler the conversion to the real signature is intended.
-template <typename Function>
-Function LookUp(HMODULE module, const char* name) {
-    using Generic = void (*)();
-    return reinterpret_cast<Function>(reinterpret_cast<Generic>(GetProcAddress(module, name)));
-}
+// The 32-bit size fields of the records hold larger sizes as this.
+constexpr unsigned long kLargest32 = 0xFFFFFFFFul;
 
 bool IsPattern(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
@@ -40,21 +37,6 @@ bool HasSeparator(const std::string& name) { return name.find_first_of("\\/") !=
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
     return folder + "\\" + name;
-}
-
-// The current directory, sized from the call's own answer.
-bool ReadCurrentDirectory(std::string& folder) {
-    std::string buffer(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
-        if (length == 0) return false;
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            folder.swap(buffer);
-            return true;
-        }
-        buffer.assign(length + 1, '\0');
-    }
 }
 
 // SetCurrentDirectoryA refuses a path that leaves no room for a trailing backslash and the
@@ -116,8 +98,11 @@ struct ZipLibraryCallbacks {
             values.name = name ? name : "";
             values.uncompressedSize = uncompressedSize;
             values.compressedSize = compressedSize;
+            // Only a size that reads as the 32-bit field's largest value can be larger: asking
+            // for every entry would cost a library call per row of a long listing.
             UnzipSizes64 sizes{};
-            if (activeHandler->unzipSizes64 && activeHandler->unzipSizes64(&sizes, nullptr)) {
+            const bool mayBeLarger = uncompressedSize == kLargest32 || compressedSize == kLargest32;
+            if (mayBeLarger && activeHandler->unzipSizes64 && activeHandler->unzipSizes64(&sizes, nullptr)) {
                 values.uncompressedSize = sizes.uncompressed;
                 values.compressedSize = sizes.compressed;
             }
@@ -153,25 +138,25 @@ int CZipHandler::Init() {
             ShowMessage("Cannot load DLL: UnZip32.DLL", MB_ICONERROR);
             return 0;
         }
-        windllUnzip = LookUp<WindllUnzipFunction>(unzipLibrary.get(), "windll_unzip");
+        windllUnzip = ExportOf<WindllUnzipFunction>(unzipLibrary.get(), "windll_unzip");
         if (!windllUnzip) {
             ShowMessage("Cannot get proc address: windll_unzip", MB_ICONERROR);
             return 0;
         }
-        unzipSizes64 = LookUp<WindllUnzipSizes64Function>(unzipLibrary.get(), "windll_unzip_sizes64");
+        unzipSizes64 = ExportOf<WindllUnzipSizes64Function>(unzipLibrary.get(), "windll_unzip_sizes64");
+        extractedPath = ExportOf<WindllUnzipExtractedPathFunction>(unzipLibrary.get(), "windll_unzip_extracted_path");
         zipLibrary.reset(LoadLibraryA((folder + "\\Zip32.dll").c_str()));
         if (!zipLibrary) {
             ShowMessage("Cannot load DLL: Zip32.DLL", MB_ICONERROR);
             return 0;
         }
-        dllZipUpFiles = LookUp<DllZipUpFilesFunction>(zipLibrary.get(), "DllZipUpFiles");
+        dllZipUpFiles = ExportOf<DllZipUpFilesFunction>(zipLibrary.get(), "DllZipUpFiles");
         if (!dllZipUpFiles) {
             ShowMessage("Cannot get proc address: DllZipUpFiles", MB_ICONERROR);
             return 0;
         }
     } catch (const std::bad_alloc&) {
-        ShowMessage("Out of memory", MB_ICONERROR);
-        return 0;
+        return ReportOutOfMemory(OutOfMemory::Buffer);
     }
     callbacks.print = &ZipLibraryCallbacks::UnzipPrint;
     callbacks.sound = &ZipLibraryCallbacks::UnzipSound;
@@ -213,7 +198,8 @@ int CZipHandler::Refresh() {
     }
     try {
         UnzipSizes64 totals{callbacks.totalUncompressed, callbacks.totalCompressed};
-        if (unzipSizes64) unzipSizes64(nullptr, &totals);
+        const bool mayBeLarger = totals.uncompressed == kLargest32 || totals.compressed == kLargest32;
+        if (mayBeLarger && unzipSizes64) unzipSizes64(nullptr, &totals);
         if (view) view->SetStatusText(MakeZipTotalsLine(callbacks.entryCount, totals.uncompressed, totals.compressed));
     } catch (const std::bad_alloc&) {
         // The rows are shown; only the totals line is missing.
@@ -245,11 +231,7 @@ int CZipHandler::Extract(const std::string& targetFolder, int overwrite, int jun
     } else {
         try {
             NameList selected;
-            if (view && !view->GetSelectedNames(selected)) {
-                ShowMessage("Not enough memory!", MB_ICONERROR);
-                RequestQuit();
-                return 0;
-            }
+            if (view && !view->GetSelectedNames(selected)) return ReportOutOfMemory(OutOfMemory::Selection);
             if (selected.empty()) return 1;
             std::vector<char*> array;
             array.reserve(selected.size() + 1);
@@ -260,9 +242,7 @@ int CZipHandler::Extract(const std::string& targetFolder, int overwrite, int jun
             result = windllUnzip ? windllUnzip(static_cast<int>(selected.size()), array.data(), &command, &callbacks)
                                  : UNZIP_ERROR;
         } catch (const std::bad_alloc&) {
-            ShowMessage("Not enough memory!", MB_ICONERROR);
-            RequestQuit();
-            return 0;
+            return ReportOutOfMemory(OutOfMemory::Selection);
         }
     }
     // A warning is what the library returns for a file the user chose to keep, or for a
@@ -316,7 +296,7 @@ int CZipHandler::CallZipUpFiles(const NameList& names, char levelDigit, bool dro
 // that cannot be entered (no access) or is a link to another folder is skipped with a line
 // in the log; links are never followed, so the walk cannot come back to where it is.
 int CZipHandler::AddFile(const std::string& name, int storePath, int recurse, int level) {
-    const char levelDigit = static_cast<char>('0' + (level < 0 ? 0 : level > 9 ? 9 : level));
+    const char levelDigit = static_cast<char>('0' + HeldToLevelRange(level));
     try {
         MakeLogCurrent();
         const std::size_t logStart = messageLog.size();
@@ -333,9 +313,7 @@ int CZipHandler::AddFile(const std::string& name, int storePath, int recurse, in
         ShowMessage("Cannot add " + name + " to the archive." + FailureDetails(messageLog, logStart), MB_ICONERROR);
         return 0;
     } catch (const std::bad_alloc&) {
-        ShowMessage("Out of memory!", MB_ICONERROR);
-        RequestQuit();
-        return 0;
+        return ReportOutOfMemory(OutOfMemory::Operation);
     }
 }
 
@@ -350,26 +328,20 @@ int CZipHandler::AddFile(const std::string& name, int storePath, int recurse, in
 int CZipHandler::AddAllAtOnce(const NameList& names, int storePath, int recurse, int level) {
     if (names.size() < 2 || recurse || !dllZipUpFiles) return 0;
     try {
-        auto upperFileName = [](const std::string& path) {
-            const std::size_t cut = path.find_last_of("\\/:");
-            std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-            if (!name.empty()) CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
-            return name;
-        };
         std::unordered_set<std::string> fileNames;
         fileNames.reserve(names.size());
         std::string archiveLongPath(MAX_PATH * 4, '\0');
         const DWORD length = GetLongPathNameA(archivePath.c_str(), &archiveLongPath[0],
                                               static_cast<DWORD>(archiveLongPath.size()));
         archiveLongPath.resize(length < archiveLongPath.size() ? length : 0);
-        const std::string archiveNames[] = {upperFileName(archivePath), upperFileName(archiveLongPath)};
+        const std::string archiveNames[] = {UpperFileName(archivePath), UpperFileName(archiveLongPath)};
         for (const std::string& name : names) {
-            const std::string fileName = upperFileName(name);
+            const std::string fileName = UpperFileName(name);
             if (IsPattern(name) || fileName.empty() || fileName == "." || fileName == ".." ||
                 fileName == archiveNames[0] || fileName == archiveNames[1] || !fileNames.insert(fileName).second)
                 return 0;
         }
-        const char levelDigit = static_cast<char>('0' + (level < 0 ? 0 : level > 9 ? 9 : level));
+        const char levelDigit = static_cast<char>('0' + HeldToLevelRange(level));
         MakeLogCurrent();
         const std::size_t logStart = messageLog.size();
         if (CallZipUpFiles(names, levelDigit, !storePath, false) == ZIP_OK) return 1;
@@ -381,8 +353,8 @@ int CZipHandler::AddAllAtOnce(const NameList& names, int storePath, int recurse,
 }
 
 bool CZipHandler::AddInFolderTree(const AddRequest& request, AddOutcome& outcome) {
-    std::string here;
-    if (!ReadCurrentDirectory(here)) {
+    const std::string here = CurrentFolder();
+    if (here.empty()) {
         AppendLogLine("Cannot read the current folder.");
         outcome.failed = true;
         return true;
@@ -429,9 +401,7 @@ bool CZipHandler::AddInFolderTree(const AddRequest& request, AddOutcome& outcome
     try {
         result = CallZipUpFiles(NameList{nameToSend}, request.levelDigit, !request.storePath, false);
     } catch (const std::bad_alloc&) {
-        ShowMessage("Out of memory!", MB_ICONERROR);
-        RequestQuit();
-        return false;
+        return ReportOutOfMemory(OutOfMemory::Operation) != 0;
     }
     if (result == ZIP_OK) {
         outcome.stored = true;
@@ -455,8 +425,14 @@ int CZipHandler::DeleteEntries(const NameList& names) {
                     MB_ICONERROR);
         return 0;
     } catch (const std::bad_alloc&) {
-        ShowMessage("Out of memory!", MB_ICONERROR);
-        RequestQuit();
-        return 0;
+        return ReportOutOfMemory(OutOfMemory::Operation);
     }
+}
+
+bool CZipHandler::ExtractedRelativePath(const std::string& entryName, std::string& relative) {
+    if (!extractedPath) return false;
+    relative = ReadSystemText([&](unsigned long size, char* path) {
+        return static_cast<unsigned long>(std::max(0, extractedPath(entryName.c_str(), path, static_cast<int>(size))));
+    });
+    return !relative.empty();
 }

@@ -31,6 +31,9 @@ public:
     int MakeExe(const std::string& targetPath) override;
     int MakeWin95Exe(const std::string& targetPath) override;
 
+    // As UnZip32.dll, which does the extracting, names the place.
+    bool ExtractedRelativePath(const std::string& entryName, std::string& relative) override;
+
     // Asks "Overwrite <name> ?"; UNZIP_REPLACE for Yes, UNZIP_KEEP for No.
     int ConfirmOverwrite(const std::string& fileName);
 
@@ -46,6 +49,8 @@ private:
     WindllUnzipFunction windllUnzip = nullptr;
     // Optional: a library without it gives the 32-bit sizes of the records.
     WindllUnzipSizes64Function unzipSizes64 = nullptr;
+    // Optional: without it, View opens nothing it extracted.
+    WindllUnzipExtractedPathFunction extractedPath = nullptr;
     DllZipUpFilesFunction dllZipUpFiles = nullptr;
     UnzipCallbacks callbacks{};
     ModuleHandle unzipLibrary;

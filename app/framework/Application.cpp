@@ -9,7 +9,9 @@
 
 #include <cctype>
 
+#include "FilePaths.h"
 #include "UserMessages.h"
+#include "WaitCursor.h"
 #include "framework/Document.h"
 #include "framework/View.h"
 
@@ -47,14 +49,6 @@ std::vector<std::string> SplitArguments(const std::string& arguments) {
     }
     if (haveArgument) result.push_back(current);
     return result;
-}
-
-std::string FullPathOf(const std::string& path) {
-    char buffer[MAX_PATH * 2];
-    char* filePart = nullptr;
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &filePart);
-    if (length == 0 || length >= sizeof buffer) return path;
-    return std::string(buffer, length);
 }
 
 bool EndsWithShortcutExtension(const std::string& path) {
@@ -260,10 +254,10 @@ BOOL CApplication::CreateNewDocument() {
 
 BOOL CApplication::OpenDocumentFile(const std::string& path) {
     if (!document) return FALSE;
-    std::string fullPath = FullPathOf(path);
+    std::string fullPath = FullPath(path);
     if (EndsWithShortcutExtension(fullPath)) {
         std::string target = ResolveShortcut(fullPath);
-        if (!target.empty()) fullPath = FullPathOf(target);
+        if (!target.empty()) fullPath = FullPath(target);
     }
     if (!document->GetPathName().empty() && lstrcmpiA(document->GetPathName().c_str(), fullPath.c_str()) == 0) {
         // Already open: nothing is read again.
@@ -275,9 +269,11 @@ BOOL CApplication::OpenDocumentFile(const std::string& path) {
     }
     if (!CheckReadable(fullPath)) return FALSE;
 
-    HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    BOOL opened = document->OnOpenDocument(fullPath);
-    SetCursor(previousCursor != nullptr ? previousCursor : LoadCursorA(nullptr, IDC_ARROW));
+    BOOL opened;
+    {
+        WaitCursor wait;
+        opened = document->OnOpenDocument(fullPath);
+    }
     if (!opened) return FALSE;
     document->SetPathName(fullPath);
     document->SetTitle(DisplayNameOf(fullPath));

@@ -65,6 +65,18 @@ TEST(HandlerBase, SelfExtractorOperationsOfTheBaseDoNothing) {
     EXPECT_TRUE(presenter.messages.empty());
 }
 
+// For an outside archiver View opens only what a plain relative name says (null: nothing).
+TEST(HandlerBase, ExtractedPlacesAreTakenOnlyFromPlainRelativeNames) {
+    EchoHandler handler(nullptr);
+    const std::pair<const char*, const char*> cases[] = {
+        {"note.txt", "note.txt"}, {"docs/sub\\a.txt", "docs\\sub\\a.txt"}, {"../up.txt", nullptr}, {"a/./b.txt", nullptr},
+        {"C:drive.txt", nullptr}, {"\\lead.txt", nullptr}, {"folder/", nullptr}, {"a//b.txt", nullptr}, {"", nullptr}};
+    for (const auto& c : cases) {
+        std::string relative;
+        EXPECT_STREQ(handler.ExtractedRelativePath(c.first, relative) ? relative.c_str() : nullptr, c.second) << c.first;
+    }
+}
+
 TEST(MessageLog, LibraryOutputGoesToTheHandlerWhoseOperationRuns) {
     ScratchFolder scratch{"engtest"};
     CZipHandler zip(nullptr);

@@ -94,6 +94,24 @@ TEST(PathComponents, NameWithoutDotLeavesExtensionAsItWas) {
     EXPECT_EQ(extension, "ZIP");
 }
 
+TEST(PathComponents, UpperFileNameIsWhatFollowsTheLastSeparatorOrDriveColon) {
+    const std::pair<const char*, const char*> cases[] = {{"C:\\Dir\\a.txt", "A.TXT"}, {"dir/b.txt", "B.TXT"},
+                                                         {"C:c.txt", "C.TXT"},         {"plain", "PLAIN"},
+                                                         {"dir\\", ""}};
+    for (const auto& c : cases) EXPECT_EQ(UpperFileName(c.first), c.second) << c.first;
+}
+
+// A path the system cannot make full (too long for the ANSI calls, or empty) keeps its text.
+TEST(Folders, FullPathKeepsWhatCannotBeMadeFullAndTheTemporaryFolderEndsInABackslash) {
+    ScratchFolder scratch{"engtest"};
+    CurrentDirectoryKeeper keeper;
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.Path().c_str()));
+    EXPECT_EQ(FullPath("sub\\..\\x.txt"), CurrentFolder() + "\\x.txt");
+    for (const std::string& text : {std::string(600, 'n') + "\\x.txt", std::string()}) EXPECT_EQ(FullPath(text), text);
+    const std::string temporary = TemporaryFolder();
+    EXPECT_TRUE(FolderExists(temporary) && temporary.back() == '\\') << temporary;
+}
+
 TEST(EmptyOrMissing, ZeroLengthFileIsEmptyAndOneByteIsNot) {
     ScratchFolder scratch{"engtest"};
     WriteFileBytes(scratch / "empty.zip", "");

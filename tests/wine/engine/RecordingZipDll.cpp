@@ -1,6 +1,7 @@
 // A stand-in for both zip DLLs that writes every record it receives into "calls.txt" beside
 // itself, so the tests can see exactly what the handler sends. Its listing reports two
-// fixed entries and ends with the result named in "unzip-result.txt" (0 when absent).
+// fixed entries (three when "huge-entry.txt" is there, the third past 4 GiB) and ends with the
+// result named in "unzip-result.txt" (0 when absent).
 
 #include <windows.h>
 
@@ -58,12 +59,22 @@ extern "C" __declspec(dllexport) int WINAPI windll_unzip(int count, char** names
     if (command->listOnly) {
         callbacks->entry(2000, 1000, 50, 3, 4, 99, 10, 5, ' ', "first.txt", "Defl:N", 0, 0);
         callbacks->entry(100, 120, 20, 12, 31, 5, 23, 59, ' ', "dir/second.bin", "Defl:N", 0, 0);
+        const bool huge = GetFileAttributesA(Beside("huge-entry.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (huge) callbacks->entry(0xFFFFFFFF, 0xFFFFFFFF, 50, 3, 4, 99, 10, 5, ' ', "huge.bin", "Defl:N", 0, 0);
         callbacks->print("listed\n", 7);
-        callbacks->totalUncompressed = 2100;
-        callbacks->totalCompressed = 1120;
-        callbacks->entryCount = 2;
+        callbacks->totalUncompressed = huge ? 0xFFFFFFFF : 2100;
+        callbacks->totalCompressed = huge ? 0xFFFFFFFF : 1120;
+        callbacks->entryCount = huge ? 3 : 2;
     }
     return ScriptedUnzipResult();
+}
+
+// Each call is written down; the sizes given are those of the huge entry and of all three.
+extern "C" __declspec(dllexport) int WINAPI windll_unzip_sizes64(UnzipSizes64* entry, UnzipSizes64* totals) {
+    Record(std::string("sizes64") + (entry ? " entry" : "") + (totals ? " totals" : ""));
+    if (entry) *entry = UnzipSizes64{5000000000ull, 2500000000ull};
+    if (totals) *totals = UnzipSizes64{5000002100ull, 2500001120ull};
+    return 1;
 }
 
 extern "C" __declspec(dllexport) int WINAPI DllZipUpFiles(ZipRequest* request) {

@@ -58,6 +58,17 @@ TEST_F(ZipRecords, ListingSetsWordsFourFiveAndEightAndFormatsRowsAndTotals) {
                                                     "status Total 2 file(s): 2K, 1K comp.", "cwd " + run.folder}));
 }
 
+// Only a size at the record's largest value can be larger, so only that asks (above: none).
+TEST_F(ZipRecords, OnlySizesAtTheLargest32BitValueAskForTheirTrueSizes) {
+    WriteFileBytes(scratch / "huge-entry.txt", "");
+    ProbeRun run = Run("list");
+    ASSERT_EQ(run.calls.size(), 3u);
+    EXPECT_EQ(run.calls[1] + ", " + run.calls[2], "sizes64 entry, sizes64 totals");
+    ASSERT_EQ(run.report.size(), 6u);
+    EXPECT_EQ(run.report[3], "row huge.bin|04/03/99|10:05|4882812K|50%|2441406K");
+    EXPECT_EQ(run.report[4], "status Total 3 file(s): 4882814K, 2441407K comp.");
+}
+
 TEST_F(ZipRecords, ListingEndingInWarningStillShowsRowsAndTotals) {
     ProbeRun run = Run("list", UNZIP_WARNING);
     ASSERT_EQ(run.report.size(), 5u);

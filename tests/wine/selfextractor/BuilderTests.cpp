@@ -79,7 +79,7 @@ TEST_F(SelfExtractorBuilder, TheWindowsStubIsKestrel) {
 }
 
 TEST_F(SelfExtractorBuilder, AMissingStubOrOffsetToolIsNamedAndNothingRuns) {
-    for (const char* missing : {"UNZIPSFX.EXE", "ZIP386.EXE"}) {
+    for (const char* missing : {"UNZIPSFX.EXE", "ZIP386.EXE", "UnZip32.dll"}) {
         SCOPED_TRACE(missing);
         WriteFileBytes(program / "keep", ReadFileBytes(program / missing));
         ASSERT_TRUE(DeleteFileA((program / missing).c_str()));

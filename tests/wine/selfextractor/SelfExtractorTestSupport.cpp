@@ -57,6 +57,7 @@ ProgramFolder::ProgramFolder() {
     CopyFromBuild("UNZIPSFX.EXE", folder / "UNZIPSFX.EXE");
     CopyFromBuild("Kestrel.exe", folder / "KESTREL.EXE");
     CopyFromBuild("ZIP386.EXE", folder / "ZIP386.EXE");
+    CopyFromBuild("UnZip32.dll", folder / "UnZip32.dll");
     SetEnvironmentVariableA("BRINDLE_SFX_SHELL_LOG", ShellLog(*this).c_str());
     SetEnvironmentVariableA("BRINDLE_SFX_SHELL_IDLE", nullptr);
 }

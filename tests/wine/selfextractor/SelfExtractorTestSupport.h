@@ -16,7 +16,7 @@ void MakeArchive(const std::string& archive, const std::string& tree, const std:
 std::string FirstDifference(const std::string& expected, const std::string& actual,
                             const std::vector<std::string>& files);
 
-// A program folder holding the stubs and ZIP386.EXE copied from the build, and a Cmd.exe
+// A program folder holding the stubs, ZIP386.EXE and UnZip32.dll copied from the build, and a Cmd.exe
 // that records each run (see RecordingShell.cpp) and by default passes it to the real one.
 class ProgramFolder {
 public:

@@ -101,52 +101,35 @@ TEST(HostileArchive, ListingShowsTheNamesAsStored) {
 }
 
 // The engine asks where extraction put an entry before it opens the file (View); the answer
-// must be the place extraction uses, and none for a name extraction refuses.
+// must be the place extraction uses, and none ("") for a name extraction refuses.
 TEST(ExtractedPath, NamesThePlaceExtractionWritesAndNothingForRefusedNames) {
     const auto extractedPath = UnzipExport<WindllUnzipExtractedPathFunction>("windll_unzip_extracted_path");
     ASSERT_NE(extractedPath, nullptr);
-    const struct {
-        const char* entry;
-        const char* path;   // null: refused
-    } cases[] = {
-        {"docs/readme.txt", "docs\\readme.txt"}, {"../../up.txt", "up.txt"},
-        {"C:\\drive.txt", "drive.txt"},          {"/lead/a.txt", "lead\\a.txt"},
-        {"a/../../b.txt", "a\\b.txt"},           {"caf\xE9.txt", "caf\xE9.txt"},   // the ANSI code page both ways
-        {"folder/", nullptr},                    {"bad|name.txt", nullptr},
-        {"", nullptr},
-    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"docs/readme.txt", "docs\\readme.txt"}, {"../../up.txt", "up.txt"}, {"C:\\drive.txt", "drive.txt"},
+        {"/lead/a.txt", "lead\\a.txt"}, {"a/../../b.txt", "a\\b.txt"}, {"caf\xE9.txt", "caf\xE9.txt"},   // ANSI both ways
+        {"folder/", ""}, {"bad|name.txt", ""}, {"", ""}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.entry);
-        char path[64] = "untouched";
-        const int length = extractedPath(c.entry, path, sizeof path);
-        EXPECT_EQ(length, c.path ? static_cast<int>(std::strlen(c.path)) : 0);
-        EXPECT_STREQ(path, c.path ? c.path : "untouched");
+        char path[64] = "";
+        EXPECT_EQ(extractedPath(c.first, path, sizeof path), static_cast<int>(std::strlen(c.second))) << c.first;
+        EXPECT_STREQ(path, c.second);
     }
-    // Too small a buffer gets the length needed and nothing written.
-    char small[4] = "abc";
+    char small[4] = "abc";   // too small: the length needed, nothing written
     EXPECT_EQ(extractedPath("docs/readme.txt", small, sizeof small), 15);
     EXPECT_STREQ(small, "abc");
-    EXPECT_EQ(extractedPath(nullptr, small, sizeof small), 0);
 }
 
-// The self-extractor builder's check of its result: a stub in front is fine only once the
-// archive's offsets count from the start of the file.
+// The self-extractor check: a stub in front passes only once the offsets count from the file's start.
 TEST(OffsetsFromStart, OnlyAnArchiveWhoseOffsetsCountFromTheFileStartPasses) {
     const auto offsetsFromStart = UnzipExport<WindllUnzipOffsetsFromStartFunction>("windll_unzip_offsets_from_start");
     ASSERT_NE(offsetsFromStart, nullptr);
     ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
-    const std::string plain = ReadFileBytes(DataFile("infozip-deflated.zip"));
-    WriteFileBytes(scratch / "plain.zip", plain);
-    WriteFileBytes(scratch / "stubbed.exe", "MZ stub bytes" + plain);
-    WriteFileBytes(scratch / "adjusted.exe", "MZ stub bytes" + plain);
+    const std::string plain = DataFile("infozip-deflated.zip");
+    for (const char* name : {"stubbed.exe", "adjusted.exe"}) WriteFileBytes(scratch / name, "MZ stub" + ReadFileBytes(plain));
     ASSERT_FALSE(zipcore::AdjustOffsets(scratch / "adjusted.exe"));
-    WriteFileBytes(scratch / "text.txt", "no archive at all");
-    const struct {
-        std::string path;
-        int expected;
-    } cases[] = {{scratch / "plain.zip", 1}, {scratch / "adjusted.exe", 1}, {scratch / "stubbed.exe", 0},
-                 {scratch / "text.txt", 0},  {scratch / "missing.zip", 0}, {"", 0}};
-    for (const auto& c : cases) EXPECT_EQ(offsetsFromStart(c.path.c_str()), c.expected) << c.path;
+    const std::pair<std::string, int> cases[] = {{plain, 1}, {scratch / "adjusted.exe", 1}, {scratch / "stubbed.exe", 0},
+                                                 {DataFile("notzip.zip"), 0}, {scratch / "missing.zip", 0}, {"", 0}};
+    for (const auto& c : cases) EXPECT_EQ(offsetsFromStart(c.first.c_str()), c.second) << c.first;
 }
 
 TEST(HostileArchive, AFolderLinkAlreadyInTheTargetIsNotPassedThrough) {

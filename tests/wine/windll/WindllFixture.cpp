@@ -133,11 +133,6 @@ WindllUnzipFunction Unzip() {
     return module ? reinterpret_cast<WindllUnzipFunction>(reinterpret_cast<void*>(GetProcAddress(module, "windll_unzip"))) : nullptr;
 }
 
-FARPROC UnzipExportAddress(const char* name) {
-    static HMODULE module = LoadBesideProgram("UnZip32.dll");
-    return module ? GetProcAddress(module, name) : nullptr;
-}
-
 DllZipUpFilesFunction ZipUp() {
     static HMODULE module = LoadBesideProgram("Zip32.dll");
     return module ? reinterpret_cast<DllZipUpFilesFunction>(reinterpret_cast<void*>(GetProcAddress(module, "DllZipUpFiles"))) : nullptr;

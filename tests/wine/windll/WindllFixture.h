@@ -51,11 +51,10 @@ UnzipCommand ExtractCommand(const std::string& archive, bool overwrite, bool kee
 
 WindllUnzipFunction Unzip();
 // Another export of UnZip32.dll by its bare name, as the declared function type; null when missing.
-FARPROC UnzipExportAddress(const char* name);
 template <typename Function>
 Function UnzipExport(const char* name) {
-    using Generic = void (*)();
-    return reinterpret_cast<Function>(reinterpret_cast<Generic>(UnzipExportAddress(name)));
+    if (!Unzip()) return nullptr;   // loads the DLL
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("UnZip32.dll"), name)));
 }
 DllZipUpFilesFunction ZipUp();
 
