@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "TestSupport/Files.h"
+#include "TestSupport/Programs.h"
 
 // A tree with nested folders, an empty file, a name with a blank and some data; the files'
 // relative paths ('\' separated).
@@ -16,8 +17,9 @@ void MakeArchive(const std::string& archive, const std::string& tree, const std:
 std::string FirstDifference(const std::string& expected, const std::string& actual,
                             const std::vector<std::string>& files);
 
-// A program folder holding the stubs and ZIP386.EXE copied from the build, and a Cmd.exe
-// that records each run (see RecordingShell.cpp) and by default passes it to the real one.
+// A program folder holding the stubs and ZIP386.EXE copied from the build, and an interpreter
+// in the system folder that records each run (see RecordingShell.cpp) and by default passes
+// it to the real one.
 class ProgramFolder {
 public:
     ProgramFolder();
@@ -38,4 +40,5 @@ public:
 
 private:
     ScratchFolder folder{"sfxprog"};
+    SystemFolderInterpreter shell{TestProgramFolder() + "\\sfx_recording_shell.exe"};
 };

@@ -32,3 +32,44 @@ struct InfoZipVerdict {
     std::string output;           // both runs' output, for the failure message
 };
 InfoZipVerdict JudgeWithInfoZip(const std::string& windowsArchivePath);
+
+// Sets ComSpec, the variable that names the command interpreter, for the length of its
+// life, then puts it back as it was (an empty value removes it).
+class ComSpecSetting {
+public:
+    explicit ComSpecSetting(const std::string& value);
+    ~ComSpecSetting();
+    ComSpecSetting(const ComSpecSetting&) = delete;
+    ComSpecSetting& operator=(const ComSpecSetting&) = delete;
+
+private:
+    std::string previous;
+    bool hadPrevious;
+};
+
+// A copy of program (any file) in the system folder under a name of this process's own,
+// removed at the end: a stand-in for a program the system starts by a bare name, which it
+// now looks for in the system's folders only. Throws when the copy cannot be made.
+class SystemFolderCopy {
+public:
+    explicit SystemFolderCopy(const std::string& program);
+    ~SystemFolderCopy();
+    SystemFolderCopy(const SystemFolderCopy&) = delete;
+    SystemFolderCopy& operator=(const SystemFolderCopy&) = delete;
+
+    const std::string& Path() const { return path; }
+    std::string FileName() const { return path.substr(path.find_last_of('\\') + 1); }
+
+private:
+    std::string path;
+};
+
+// Such a copy made the command interpreter through ComSpec, for the length of its life.
+class SystemFolderInterpreter {
+public:
+    explicit SystemFolderInterpreter(const std::string& program) : copy(program), comSpec(copy.Path()) {}
+
+private:
+    SystemFolderCopy copy;
+    ComSpecSetting comSpec;
+};
