@@ -4,8 +4,17 @@
 // user-level commands once for every kind; the zip and arj handlers fill in the rest.
 
 #include <string>
+#include <vector>
 
 #include "ArchiveView.h"
+
+// One entry as the archive on disk holds it: what a moved file is checked against before it
+// is removed.
+struct StoredEntry {
+    std::string name;
+    unsigned long long size = 0;
+    unsigned long crc = 0;
+};
 
 class CArchiveHandler {
 public:
@@ -43,6 +52,10 @@ public:
     // saves rewriting the archive thousands of times. Returns 1 when every name was stored;
     // 0 when it does not apply or nothing was changed, and the caller goes name by name.
     virtual int AddAllAtOnce(const NameList& names, int storePath, int recurse, int level);
+    // Not one of the operations above either: every entry's name, size and CRC, read from the
+    // archive as it is on disk now. 0 when it cannot be read (or the kind cannot tell), and
+    // Move Files then removes no source.
+    virtual int ReadStoredEntries(std::vector<StoredEntry>& entries);
 
     const std::string& GetArchivePath() const { return archivePath; }
     int IsOpened() const { return opened; }

@@ -2,12 +2,16 @@
 // which names reach AddFile, which files a move removes, what is remembered, and what the
 // Extract dialog is told and what Extract receives.
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <map>
 
 #include "ArchiveHandler.h"
 #include "CommandDialogs.h"
 #include "EngineTestSupport.h"
 #include "Settings.h"
 #include "TestSupport/ScratchSettings.h"
+#include "ZipHandler.h"
 
 namespace {
 
@@ -28,6 +32,7 @@ public:
         adds.push_back({name, storePath, recurse, level});
         for (const std::string& bad : failing)
             if (bad == name) return 0;
+        contents[name] = ReadFileBytes(name);
         return 1;
     }
     // Offered every list first; stores it whole only when storeAllAtOnce is set.
@@ -35,6 +40,18 @@ public:
         offeredAtOnce.push_back(names);
         if (!storeAllAtOnce) return 0;
         storedAtOnce.insert(storedAtOnce.end(), names.begin(), names.end());
+        for (const std::string& name : names) contents[name] = ReadFileBytes(name);
+        return 1;
+    }
+    // What the listing holds, with the bytes each file had when it was stored.
+    int ReadStoredEntries(std::vector<StoredEntry>& entries) override {
+        if (!listing) return 0;
+        entries.clear();
+        for (const std::string& name : listing->all) {
+            const std::string& bytes = contents[name];
+            entries.push_back({name, bytes.size(),
+                               crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()))});
+        }
         return 1;
     }
     int DeleteEntries(const NameList&) override { return 1; }
@@ -62,6 +79,7 @@ public:
     std::vector<std::string> extracts;
     std::vector<std::string> failing;
     std::string unlisted;   // reported stored, yet missing from the listing
+    std::map<std::string, std::string> contents;   // the bytes of each file when stored
     int refreshes = 0;
     RecordingView* listing = nullptr;   // filled by Refresh when set
 };
@@ -151,6 +169,41 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
     EXPECT_TRUE(handler.adds.empty());
     EXPECT_EQ(handler.refreshes, 3);
     EXPECT_TRUE(presenter.messages.empty());
+}
+
+// Two files of one name from two folders, stored without folder names, go name by name: the
+// second replaces the first entry. Only a file whose very bytes the archive then holds is
+// removed; the other stays, and the log says why.
+TEST(AddCommandLoop, AMovedFileGoesOnlyWhenTheArchiveHoldsItsBytes) {
+    struct Case {
+        const char* first;
+        const char* second;
+        bool firstRemoved;
+    };
+    const Case cases[] = {{"first folder's text", "second folder's text", false},
+                          {"the same text", "the same text", true},
+                          {"same size 1", "same size 2", false}};
+    for (const Case& c : cases) {
+        ScratchFolder scratch{"moveboth"};
+        CurrentDirectoryKeeper keeper;
+        RecordingPresenter presenter;
+        ScriptedCommandDialogs dialogs;
+        RecordingView view;
+        CZipHandler handler(&view);
+        ASSERT_EQ(handler.Init(), 1);
+        handler.Open(scratch / "moved.zip");
+        MakeFolder(scratch / "A");
+        MakeFolder(scratch / "B");
+        WriteFileBytes(scratch / "A\\readme.txt", c.first);
+        WriteFileBytes(scratch / "B\\readme.txt", c.second);
+        dialogs.add.action = AddOptions::kMove;
+        EXPECT_EQ(handler.AddFiles({scratch / "A\\readme.txt", scratch / "B\\readme.txt"}), 1);
+        EXPECT_EQ(FileExists(scratch / "A\\readme.txt"), !c.firstRemoved) << c.first;
+        EXPECT_FALSE(FileExists(scratch / "B\\readme.txt")) << c.second;
+        const bool logged = handler.GetErrorLog().find("Kept " + scratch / "A\\readme.txt") != std::string::npos;
+        EXPECT_EQ(logged, !c.firstRemoved) << handler.GetErrorLog();
+        EXPECT_TRUE(presenter.messages.empty());
+    }
 }
 
 TEST(AddCommandLoop, AListStoredInOneStepIsMovedWholeWithoutAddFile) {
