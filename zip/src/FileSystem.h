@@ -113,8 +113,18 @@ bool IsAbsolute(const std::string& path);
 bool IsSeparator(char c);
 // dir + separator + name, without doubling a separator.
 std::string Join(const std::string& dir, const std::string& name);
-// A name beside `path` that does not exist yet, for writing a temporary file.
-std::string TemporaryNameBeside(const std::string& path);
+// A name beside `path` that does not exist yet, for writing a temporary file: path, then
+// marker, then hexadecimal digits.
+std::string TemporaryNameBeside(const std::string& path, const char* marker = ".zt");
+// Removes the files named as TemporaryNameBeside(path, marker) names them that no program
+// has open any more (left by a run that was killed). Only on Windows, where a file that is
+// open cannot be opened exclusively; elsewhere removing an open file would succeed, so
+// nothing is removed there.
+void RemoveUnusedTemporariesBeside(const std::string& path, const char* marker);
+// path with its last component spelled as it stands on disk (the long name, in its own
+// letter case), so that replacing the file keeps its name; path itself when there is no
+// such file, and always outside Windows.
+std::string NameAsOnDisk(const std::string& path);
 // Case-insensitive on Windows, exact elsewhere: how the file system compares names.
 bool SameFileName(const std::string& a, const std::string& b);
 // Whether two paths name the same file on disk (so an archive never adds itself).
