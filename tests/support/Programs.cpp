@@ -133,16 +133,6 @@ InfoZipVerdict JudgeWithInfoZip(const std::string& windowsArchivePath) {
     return verdict;
 }
 
-ComSpecSetting::ComSpecSetting(const std::string& value) {
-    char buffer[32768];
-    const DWORD length = GetEnvironmentVariableA("ComSpec", buffer, sizeof buffer);
-    hadPrevious = length > 0 && length < sizeof buffer;
-    if (hadPrevious) previous.assign(buffer, length);
-    SetEnvironmentVariableA("ComSpec", value.empty() ? nullptr : value.c_str());
-}
-
-ComSpecSetting::~ComSpecSetting() { SetEnvironmentVariableA("ComSpec", hadPrevious ? previous.c_str() : nullptr); }
-
 namespace {
 
 std::string SystemFolderCopyName() {

@@ -21,7 +21,8 @@ std::string FakeArjPath() { return TestProgramFolder() + "\\fake_arj.exe"; }
 TEST(CommandRunner, StartsCmdWithSlashCAndTheLineInOuterQuotes) {
     ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
-    SystemFolderInterpreter standIn(FakeArjPath());
+    SystemFolderCopy standIn(FakeArjPath());
+    EnvironmentSetting comSpec("ComSpec", standIn.Path());
     EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RunCommand("\"C:\\TOOLS\\ARJ.EXE\" x \"A.ARJ\" \"a&b\"", 0);
@@ -42,9 +43,8 @@ TEST(CommandRunner, APlantedCmdExeIsNeverStartedWhateverComSpecNames) {
     ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), besideProgram.c_str(), FALSE));
     EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
-    const std::string comSpecs[] = {"", "Cmd.exe", folder / "Cmd.exe", besideProgram, ".\\Cmd.exe"};
-    for (const std::string& comSpec : comSpecs) {
-        ComSpecSetting setting(comSpec);
+    for (const std::string& comSpec : {std::string(), std::string("Cmd.exe"), folder / "Cmd.exe", besideProgram}) {
+        EnvironmentSetting setting("ComSpec", comSpec);
         DeleteFileA((folder / "RAN.TXT").c_str());
         RunCommand("echo ran> RAN.TXT", 0);
         EXPECT_EQ(ReadFileBytes(folder / "RAN.TXT"), "ran\r\n") << "ComSpec=" << comSpec;
@@ -89,7 +89,8 @@ TEST(CommandRunner, AnInterpreterThatCannotStartShowsNothingAndRunsNothing) {
     ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
     WriteFileBytes(folder / "Cmd.exe", "not a program");
-    SystemFolderInterpreter broken(folder / "Cmd.exe");
+    SystemFolderCopy broken(folder / "Cmd.exe");
+    EnvironmentSetting comSpec("ComSpec", broken.Path());
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RecordingPresenter presenter;
     RunCommand("echo ran> RAN.TXT", 0);
@@ -107,7 +108,8 @@ TEST(CommandRunner, ACaptureThatDidNotRunNeverReturnsAnEarlierListFile) {
     const std::string listFile = std::string(temp) + name;
     WriteFileBytes(listFile, "001) STALE.TXT\r\n 11 MS-DOS 10 5 0.5 98-01-01 00:00:00\r\n");
     WriteFileBytes(folder / "Cmd.exe", "not a program");
-    SystemFolderInterpreter broken(folder / "Cmd.exe");
+    SystemFolderCopy broken(folder / "Cmd.exe");
+    EnvironmentSetting comSpec("ComSpec", broken.Path());
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RecordingPresenter presenter;
     RecordingView view;

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <map>
-
 #include "ArchiveHandler.h"
 #include "CommandDialogs.h"
 #include "EngineTestSupport.h"
@@ -32,7 +30,6 @@ public:
         adds.push_back({name, storePath, recurse, level});
         for (const std::string& bad : failing)
             if (bad == name) return 0;
-        contents[name] = ReadFileBytes(name);
         return 1;
     }
     // Offered every list first; stores it whole only when storeAllAtOnce is set.
@@ -40,19 +37,15 @@ public:
         offeredAtOnce.push_back(names);
         if (!storeAllAtOnce) return 0;
         storedAtOnce.insert(storedAtOnce.end(), names.begin(), names.end());
-        for (const std::string& name : names) contents[name] = ReadFileBytes(name);
         return 1;
     }
-    // What the listing holds, with the bytes each file had when it was stored.
+    // What the listing holds, each entry with the bytes its file has.
     int ReadStoredEntries(std::vector<StoredEntry>& entries) override {
-        if (!listing) return 0;
-        entries.clear();
-        for (const std::string& name : listing->all) {
-            const std::string& bytes = contents[name];
-            entries.push_back({name, bytes.size(),
-                               crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()))});
+        for (const std::string& name : listing ? listing->all : NameList()) {
+            const std::string bytes = ReadFileBytes(name);
+            entries.push_back({name, bytes.size(), crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size())});
         }
-        return 1;
+        return listing != nullptr;
     }
     int DeleteEntries(const NameList&) override { return 1; }
     // The listing holds what AddFile stored, unless the archiver only claimed to store it.
@@ -79,7 +72,6 @@ public:
     std::vector<std::string> extracts;
     std::vector<std::string> failing;
     std::string unlisted;   // reported stored, yet missing from the listing
-    std::map<std::string, std::string> contents;   // the bytes of each file when stored
     int refreshes = 0;
     RecordingView* listing = nullptr;   // filled by Refresh when set
 };
@@ -175,15 +167,11 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
 // second replaces the first entry. Only a file whose very bytes the archive then holds is
 // removed; the other stays, and the log says why.
 TEST(AddCommandLoop, AMovedFileGoesOnlyWhenTheArchiveHoldsItsBytes) {
-    struct Case {
-        const char* first;
-        const char* second;
+    const struct {
+        const char *first, *second;
         bool firstRemoved;
-    };
-    const Case cases[] = {{"first folder's text", "second folder's text", false},
-                          {"the same text", "the same text", true},
-                          {"same size 1", "same size 2", false}};
-    for (const Case& c : cases) {
+    } cases[] = {{"first folder's text", "second folder's", false}, {"same", "same", true}, {"size 1", "size 2", false}};
+    for (const auto& c : cases) {
         ScratchFolder scratch{"moveboth"};
         CurrentDirectoryKeeper keeper;
         RecordingPresenter presenter;
@@ -192,8 +180,8 @@ TEST(AddCommandLoop, AMovedFileGoesOnlyWhenTheArchiveHoldsItsBytes) {
         CZipHandler handler(&view);
         ASSERT_EQ(handler.Init(), 1);
         handler.Open(scratch / "moved.zip");
-        MakeFolder(scratch / "A");
-        MakeFolder(scratch / "B");
+        MakeFolders(scratch / "A");
+        MakeFolders(scratch / "B");
         WriteFileBytes(scratch / "A\\readme.txt", c.first);
         WriteFileBytes(scratch / "B\\readme.txt", c.second);
         dialogs.add.action = AddOptions::kMove;

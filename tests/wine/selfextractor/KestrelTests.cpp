@@ -86,7 +86,7 @@ protected:
 // interpreter, not even when ComSpec names it without a folder.
 TEST_F(KestrelDialog, UnzipsIntoTheTypedFolderWithABlankAndEndsWithOne) {
     WriteFileBytes(data / "Cmd.exe", "not a program");
-    ComSpecSetting comSpec("Cmd.exe");
+    EnvironmentSetting comSpec("ComSpec", "Cmd.exe");
     KestrelProcess kestrel(selfExtractor, data.Path());
     HWND dialog = kestrel.Window(kMainCaption);
     ASSERT_NE(dialog, nullptr);

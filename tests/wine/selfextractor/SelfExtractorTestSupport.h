@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "TestSupport/Files.h"
+#include "ArjTestSupport.h"
 #include "TestSupport/Programs.h"
 
 // A tree with nested folders, an empty file, a name with a blank and some data; the files'
@@ -40,5 +41,6 @@ public:
 
 private:
     ScratchFolder folder{"sfxprog"};
-    SystemFolderInterpreter shell{TestProgramFolder() + "\\sfx_recording_shell.exe"};
+    SystemFolderCopy shell{TestProgramFolder() + "\\sfx_recording_shell.exe"};
+    EnvironmentSetting comSpec{"ComSpec", shell.Path()};
 };

@@ -33,23 +33,9 @@ struct InfoZipVerdict {
 };
 InfoZipVerdict JudgeWithInfoZip(const std::string& windowsArchivePath);
 
-// Sets ComSpec, the variable that names the command interpreter, for the length of its
-// life, then puts it back as it was (an empty value removes it).
-class ComSpecSetting {
-public:
-    explicit ComSpecSetting(const std::string& value);
-    ~ComSpecSetting();
-    ComSpecSetting(const ComSpecSetting&) = delete;
-    ComSpecSetting& operator=(const ComSpecSetting&) = delete;
-
-private:
-    std::string previous;
-    bool hadPrevious;
-};
-
 // A copy of program (any file) in the system folder under a name of this process's own,
-// removed at the end: a stand-in for a program the system starts by a bare name, which it
-// now looks for in the system's folders only. Throws when the copy cannot be made.
+// removed at the end: the only place a stand-in for the interpreter (named by ComSpec) or
+// for a viewer named without a folder is looked for. Throws when it cannot be made.
 class SystemFolderCopy {
 public:
     explicit SystemFolderCopy(const std::string& program);
@@ -62,14 +48,4 @@ public:
 
 private:
     std::string path;
-};
-
-// Such a copy made the command interpreter through ComSpec, for the length of its life.
-class SystemFolderInterpreter {
-public:
-    explicit SystemFolderInterpreter(const std::string& program) : copy(program), comSpec(copy.Path()) {}
-
-private:
-    SystemFolderCopy copy;
-    ComSpecSetting comSpec;
 };
