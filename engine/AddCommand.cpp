@@ -3,12 +3,16 @@
 
 #include <windows.h>
 
+#include <zlib.h>
+
 #include <new>
-#include <unordered_set>
+#include <unordered_map>
+#include <vector>
 
 #include "ArchiveHandler.h"
 #include "CommandDialogs.h"
 #include "CommandRunner.h"
+#include "Handles.h"
 #include "PathHelpers.h"
 #include "Settings.h"
 #include "UserMessages.h"
@@ -16,17 +20,52 @@
 
 namespace {
 
-// A moved source goes only once the re-read listing shows an entry of its file name: an
-// archiver that said it succeeded without storing the file (an outside ARJ.EXE can) must not
-// cost the user the file. A listing that cannot be read removes nothing.
-void RemoveListedSources(IArchiveView* view, const NameList& stored) {
-    NameList entries;
-    if (!view || !view->GetAllNames(entries)) return;
-    std::unordered_set<std::string> listed;
-    listed.reserve(entries.size());
-    for (const std::string& entry : entries) listed.insert(UpperFileName(entry));
-    for (const std::string& source : stored)
-        if (listed.count(UpperFileName(source))) DeleteFileA(source.c_str());
+// The size and the CRC-32 of a file's bytes as they are now; false when it cannot be read.
+bool ReadSizeAndCrc(const std::string& path, unsigned long long& size, unsigned long& crc) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return false;
+    std::vector<unsigned char> buffer(1 << 16);
+    uLong running = crc32(0L, Z_NULL, 0);
+    size = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
+        if (got == 0) break;
+        running = crc32(running, buffer.data(), got);
+        size += got;
+    }
+    crc = static_cast<unsigned long>(running);
+    return true;
+}
+
+// A moved source goes only once the archive, read back after the add, holds an entry of its
+// file name with exactly its size and CRC: an archiver that said it succeeded without storing
+// the file (an outside ARJ.EXE can), or a later name that replaced the entry (two files of
+// one name from different folders, stored without folder names), must not cost the user the
+// only copy. Every file kept is named in the log.
+void RemoveStoredSources(CArchiveHandler& handler, const NameList& moved, std::string& log) {
+    std::vector<StoredEntry> entries;
+    if (!handler.ReadStoredEntries(entries)) {
+        log += "The archive could not be read back, so no moved file was removed.\r\n";
+        return;
+    }
+    std::unordered_multimap<std::string, const StoredEntry*> byFileName;
+    byFileName.reserve(entries.size());
+    for (const StoredEntry& entry : entries) byFileName.emplace(UpperFileName(entry.name), &entry);
+    for (const std::string& source : moved) {
+        unsigned long long size = 0;
+        unsigned long crc = 0;
+        bool held = false;
+        if (ReadSizeAndCrc(source, size, crc)) {
+            const auto range = byFileName.equal_range(UpperFileName(source));
+            for (auto it = range.first; it != range.second && !held; ++it)
+                held = it->second->size == size && it->second->crc == crc;
+        }
+        if (held && DeleteFileA(source.c_str())) continue;
+        log += held ? "Kept " + source + ": it could not be removed.\r\n"
+                    : "Kept " + source + ": the archive holds no entry of its name with its contents.\r\n";
+    }
 }
 
 }  // namespace
@@ -86,6 +125,13 @@ int CArchiveHandler::AddFiles(NameList names) {
         }
     }
     Refresh();
-    if (!stored.empty()) RemoveListedSources(view, stored);
+    if (!stored.empty()) {
+        try {
+            RemoveStoredSources(*this, stored, messageLog);
+        } catch (const std::bad_alloc&) {
+            // What was not checked stays where it is.
+            ShowMessage("Not enough memory to check the moved files; they were kept.", MB_ICONEXCLAMATION);
+        }
+    }
     return result;
 }

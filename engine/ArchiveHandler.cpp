@@ -31,6 +31,8 @@ int CArchiveHandler::MakeExe(const std::string&) { return 0; }
 
 int CArchiveHandler::MakeWin95Exe(const std::string&) { return 0; }
 
+int CArchiveHandler::ReadStoredEntries(std::vector<StoredEntry>&) { return 0; }
+
 int CArchiveHandler::IsArchiveEmpty() { return IsFileEmptyOrMissing(archivePath); }
 
 int CArchiveHandler::Init() { return 1; }

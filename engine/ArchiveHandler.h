@@ -4,8 +4,17 @@
 // user-level commands once for every kind; the zip and arj handlers fill in the rest.
 
 #include <string>
+#include <vector>
 
 #include "ArchiveView.h"
+
+// One entry as the archive on disk holds it: what a moved file is checked against before it
+// is removed.
+struct StoredEntry {
+    std::string name;
+    unsigned long long size = 0;
+    unsigned long crc = 0;
+};
 
 class CArchiveHandler {
 public:
@@ -49,6 +58,10 @@ public:
     // archiver, takes a plain relative name as it is and answers false for any other (a drive,
     // a leading separator, "." or ".."), whose place only the archiver knows.
     virtual bool ExtractedRelativePath(const std::string& entryName, std::string& relative);
+    // Not one of the operations above either: every entry's name, size and CRC, read from the
+    // archive as it is on disk now. 0 when it cannot be read (or the kind cannot tell), and
+    // Move Files then removes no source.
+    virtual int ReadStoredEntries(std::vector<StoredEntry>& entries);
 
     const std::string& GetArchivePath() const { return archivePath; }
     int IsOpened() const { return opened; }

@@ -9,6 +9,7 @@
 
 #include "CommandLineSafety.h"
 #include "CommandRunner.h"
+#include "Handles.h"
 #include "PathHelpers.h"
 #include "Settings.h"
 #include "UserMessages.h"
@@ -87,7 +88,63 @@ std::string RatioText(const std::string& sizeWord, const std::string& packedWord
     return text;
 }
 
+unsigned long LittleEndian32(const unsigned char* bytes) {
+    return static_cast<unsigned long>(bytes[0]) | static_cast<unsigned long>(bytes[1]) << 8 |
+           static_cast<unsigned long>(bytes[2]) << 16 | static_cast<unsigned long>(bytes[3]) << 24;
+}
+
+// Reads exactly size bytes at offset; false at the end of the file or on an error.
+bool ReadAt(HANDLE file, unsigned long long offset, void* bytes, DWORD size) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && ReadFile(file, bytes, size, &got, nullptr) &&
+           got == size;
+}
+
 }  // namespace
+
+// The headers ARJ.EXE wrote, walked as they lie: 0x60 0xEA, the basic header's size (0 ends
+// the archive), the basic header, its CRC, then extended headers (each a size, 0 ending them,
+// its bytes and a CRC). The first header is the archive's own; each after it is an entry's,
+// followed by its compressed data. The basic header holds the compressed size at 12, the
+// original size at 16 and the original file's CRC-32 at 20, the name at its first-part size.
+// Only what Move Files needs is read; a header that does not parse makes the whole read fail.
+int CArjHandler::ReadStoredEntries(std::vector<StoredEntry>& entries) {
+    entries.clear();
+    FileHandle file(CreateFileA(archivePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
+    const DWORD kLargestBasicHeader = 2600;
+    unsigned char header[kLargestBasicHeader + 1];
+    unsigned long long offset = 0;
+    for (bool archiveHeader = true;; archiveHeader = false) {
+        unsigned char lead[4];
+        if (!ReadAt(file.get(), offset, lead, 4) || lead[0] != 0x60 || lead[1] != 0xEA) return 0;
+        const DWORD size = lead[2] | static_cast<DWORD>(lead[3]) << 8;
+        if (size == 0) return 1;
+        if (size < 30 || size > kLargestBasicHeader || !ReadAt(file.get(), offset + 4, header, size)) return 0;
+        header[size] = '\0';
+        offset += 4 + size + 4;
+        for (;;) {
+            unsigned char extended[2];
+            if (!ReadAt(file.get(), offset, extended, 2)) return 0;
+            offset += 2;
+            const DWORD extendedSize = extended[0] | static_cast<DWORD>(extended[1]) << 8;
+            if (extendedSize == 0) break;
+            offset += extendedSize + 4;
+        }
+        if (archiveHeader) continue;
+        const DWORD nameAt = header[0];
+        if (nameAt >= size) return 0;
+        StoredEntry entry;
+        entry.name = reinterpret_cast<const char*>(header + nameAt);
+        entry.size = LittleEndian32(header + 16);
+        entry.crc = LittleEndian32(header + 20);
+        entries.push_back(std::move(entry));
+        offset += LittleEndian32(header + 12);
+    }
+}
 
 CArjHandler::CArjHandler(IArchiveView* view) : CArchiveHandler(view) {}
 

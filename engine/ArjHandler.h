@@ -14,6 +14,8 @@ public:
     int Extract(const std::string& targetFolder, int overwrite, int junkPaths, int extractAll) override;
     int AddFile(const std::string& name, int storePath, int recurse, int level) override;
     int DeleteEntries(const NameList& names) override;
+    // Every entry's name, size and CRC, from the archive's own headers: ARJ.EXE prints no CRC.
+    int ReadStoredEntries(std::vector<StoredEntry>& entries) override;
     int MakeExe(const std::string& targetPath) override;
     int MakeWin95Exe(const std::string& targetPath) override;
 

@@ -7,6 +7,7 @@
 
 #include "Handles.h"
 #include "Settings.h"
+#include "SystemPrograms.h"
 #include "UserMessages.h"
 #include "WaitCursor.h"
 
@@ -33,7 +34,16 @@ int RunCommand(const std::string& commandLine, int showWindow) {
         return kCommandNotRun;
     }
 
-    std::string line = InterpreterCommandLine(version.dwPlatformId == VER_PLATFORM_WIN32_NT, commandLine);
+    const bool windowsNt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    // The line still names the interpreter as usual; the program started is the one found
+    // in the system's folders, whatever lies in the current folder (an extraction's target)
+    // or beside this program.
+    char interpreter[MAX_PATH];
+    if (!InterpreterPath(windowsNt, interpreter, sizeof interpreter)) {
+        ShowArrowCursor();
+        return kCommandNotRun;
+    }
+    std::string line = InterpreterCommandLine(windowsNt, commandLine);
     // CreateProcessA may write into the command line it is given.
     std::vector<char> writableLine(line.begin(), line.end());
     writableLine.push_back('\0');
@@ -43,7 +53,7 @@ int RunCommand(const std::string& commandLine, int showWindow) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showWindow ? SW_SHOWNORMAL : SW_HIDE);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, writableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ".", &startup,
+    if (!CreateProcessA(interpreter, writableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ".", &startup,
                         &process)) {
         return kCommandNotRun;
     }

@@ -4,12 +4,14 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 #include <vector>
 
 #include "ArchiveHandler.h"
 #include "PathHelpers.h"
 #include "Settings.h"
+#include "SystemPrograms.h"
 #include "UserMessages.h"
 #include "WaitCursor.h"
 
@@ -37,13 +39,46 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A folder of this View's own under the temporary folder, made here and so holding nothing
+// but what this extraction writes: no file of anyone else's is ever replaced or opened.
+// Empty when none can be made.
+std::string FreshViewFolder() {
+    const std::string parent = TemporaryFolder();
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        char name[64];
+        std::snprintf(name, sizeof name, "BrView%lX-%lX-%X", static_cast<unsigned long>(GetCurrentProcessId()),
+                      static_cast<unsigned long>(GetTickCount()), attempt);
+        const std::string folder = parent + name;
+        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    return std::string();
+}
+
+bool IsAbsolutePath(const std::string& path) {
+    return (path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) || path.compare(0, 2, "\\\\") == 0;
+}
+
+// The viewer as a full path. A bare name (the default "Notepad.exe") is looked for in the
+// system's folders only: found in the current folder it could be a file the archive put
+// there. Any other relative path would be taken from the current folder, and is refused.
+std::string ViewerProgram(const std::string& viewer) {
+    if (IsAbsolutePath(viewer)) return viewer;
+    if (viewer.empty() || viewer.find_first_of("\\/:") != std::string::npos) return std::string();
+    const std::string fileName = viewer.find('.') == std::string::npos ? viewer + ".exe" : viewer;
+    char path[MAX_PATH];
+    return SystemProgramPath(fileName.c_str(), path, sizeof path) ? std::string(path) : std::string();
+}
+
 // The program Windows associates with the file, else the viewer; neither result is reported.
 void OpenExtractedFile(const std::string& file, const std::string& viewer) {
     const HINSTANCE opened = ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, SW_RESTORE);
-    if (reinterpret_cast<INT_PTR>(opened) > 32 || viewer.empty()) return;
+    if (reinterpret_cast<INT_PTR>(opened) > 32) return;
+    const std::string program = ViewerProgram(viewer);
+    if (program.empty()) return;
     // Quoted, so that a viewer that splits its command line gets a name with blanks whole.
     const std::string parameters = "\"" + file + "\"";
-    ShellExecuteA(nullptr, "open", viewer.c_str(), parameters.c_str(), nullptr, SW_RESTORE);
+    ShellExecuteA(nullptr, "open", program.c_str(), parameters.c_str(), nullptr, SW_RESTORE);
 }
 
 }  // namespace
@@ -65,22 +100,26 @@ int CArchiveHandler::ViewCommand() {
     try {
         const std::string viewer = ReadSettingText("Locations", "Viewer", "Notepad.exe");
         messageLog.clear();
-        // Without a temporary folder the extraction below fails and says so; nothing is removed.
-        const std::string folder = TemporaryFolder();
         WaitCursor wait;
         NameList names;
         if (view && !view->GetSelectedNames(names)) return ReportOutOfMemory(OutOfMemory::Selection);
-        // The copies an earlier View left go first (extraction would replace them anyway):
-        // a file found afterwards is then one this extraction wrote, never a stale copy of
-        // an entry that failed or is no longer in the archive.
+        if (names.empty()) return 1;
+        // In a folder of its own, a file found after the extraction is one it wrote, never a
+        // stale copy of an entry that failed, nor another program's file of the same name.
+        const std::string folder = FreshViewFolder();
+        if (folder.empty()) {
+            ShowMessage("Cannot create a folder for viewing in the temporary folder!", MB_ICONERROR);
+            return 0;
+        }
         std::vector<std::string> files;
         for (const std::string& name : names) {
             std::string file;
-            if (!ExtractedFile(*this, folder, name, file)) continue;
-            if (IsFile(file)) DeleteFileA(file.c_str());
-            files.push_back(file);
+            if (ExtractedFile(*this, folder, name, file)) files.push_back(file);
         }
-        if (!Extract(folder, 1, 0, 0)) return 0;
+        if (!Extract(folder, 1, 0, 0)) {
+            RemoveDirectoryA(folder.c_str());   // only when the failed extraction left it empty
+            return 0;
+        }
         for (const std::string& file : files)
             if (IsFile(file)) OpenExtractedFile(file, viewer);
         return 1;

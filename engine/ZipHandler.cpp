@@ -91,9 +91,20 @@ struct ZipLibraryCallbacks {
     static void WINAPI UnzipEntry(unsigned long uncompressedSize, unsigned long compressedSize,
                                   unsigned short factor, unsigned short month, unsigned short day,
                                   unsigned short year, unsigned short hour, unsigned short minute, char,
-                                  const char* name, const char*, unsigned long, char) {
+                                  const char* name, const char*, unsigned long crc, char) {
         try {
             if (!activeHandler) return;
+            if (activeHandler->collecting) {
+                StoredEntry entry;
+                entry.name = name ? name : "";
+                entry.size = uncompressedSize;
+                UnzipSizes64 sizes{};
+                if (activeHandler->unzipSizes64 && activeHandler->unzipSizes64(&sizes, nullptr))
+                    entry.size = sizes.uncompressed;
+                entry.crc = crc;
+                activeHandler->collecting->push_back(std::move(entry));
+                return;
+            }
             ZipEntryValues values;
             values.name = name ? name : "";
             values.uncompressedSize = uncompressedSize;
@@ -114,6 +125,7 @@ struct ZipLibraryCallbacks {
             values.minute = minute;
             activeHandler->AddEntryToView(MakeZipEntryRow(values));
         } catch (...) {
+            // An entry missing from a collection makes its source stay: the safe side.
         }
     }
     static int WINAPI ZipPrint(void*, unsigned long length, const char* text) {
@@ -205,6 +217,28 @@ int CZipHandler::Refresh() {
         // The rows are shown; only the totals line is missing.
     }
     return 1;
+}
+
+int CZipHandler::ReadStoredEntries(std::vector<StoredEntry>& entries) {
+    entries.clear();
+    if (!windllUnzip || IsArchiveEmpty()) return 0;
+    UnzipCommand command{};
+    command.listOnly = 1;
+    command.binaryMode = 1;
+    command.reportEntries = 1;
+    command.archivePath = archivePath.c_str();
+    std::string log;   // the listing's printing is nobody's business here
+    std::string* const previousLog = &messageLog;
+    SetCurrentLog(&log);
+    int result;
+    {
+        ActiveHandlerScope scope(this);
+        collecting = &entries;
+        result = windllUnzip(0, nullptr, &command, &callbacks);
+        collecting = nullptr;
+    }
+    SetCurrentLog(previousLog);
+    return result >= 0 && result <= UNZIP_WARNING ? 1 : 0;
 }
 
 int CZipHandler::Extract(const std::string& targetFolder, int overwrite, int junkPaths, int extractAll) {

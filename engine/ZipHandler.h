@@ -24,6 +24,8 @@ public:
     // One library call for a run of plain names, taken only where it stores what one AddFile
     // per name would (see there); otherwise 0, with the archive and the log as they were.
     int AddAllAtOnce(const NameList& names, int storePath, int recurse, int level) override;
+    // Every entry through the library's listing, with the CRC its records carry.
+    int ReadStoredEntries(std::vector<StoredEntry>& entries) override;
     // Returns 0 (after a message) when the library could not rewrite the archive.
     int DeleteEntries(const NameList& names) override;
     // Build the self-extractor beside the archive from UNZIPSFX.EXE (a console program) or
@@ -53,6 +55,7 @@ private:
     WindllUnzipExtractedPathFunction extractedPath = nullptr;
     DllZipUpFilesFunction dllZipUpFiles = nullptr;
     UnzipCallbacks callbacks{};
+    std::vector<StoredEntry>* collecting = nullptr;   // set while ReadStoredEntries lists
     ModuleHandle unzipLibrary;
     ModuleHandle zipLibrary;
 

@@ -1,13 +1,12 @@
 // Kestrel, the Windows self-extractor stub. Brindle puts it in front of a zip archive; run, it
 // asks for a folder, writes the unzip program it carries to the temporary folder as UnZip.EXE
-// and runs that through the command interpreter on Kestrel's own file, which holds the archive.
+// and runs that through the command interpreter (by its full path) on Kestrel's own file, which holds the archive.
 // It reads no zip data itself and ends with exit code 1 whatever happened.
 
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstdlib>
-
+#include "SystemPrograms.h"
 #include "resource.h"
 
 namespace {
@@ -135,6 +134,27 @@ bool BuildCommand(const char* unzipPath, const char* folder, char (&command)[kCo
             (ShowError("The command for UnZip.EXE is too long; choose a folder with a shorter name."), false));
 }
 
+// "Cmd.exe /C <command>", started by the interpreter's full path and waited for: the folder
+// Kestrel was run from (a download folder, often) can hold a Cmd.exe of anyone's making.
+void RunInterpreter(const char* command) {
+    char interpreter[MAX_PATH];
+    char line[kCommandSize + 16] = "Cmd.exe /C ";
+    if (!InterpreterPath(true, interpreter, sizeof interpreter) || !Append(line, sizeof line, command)) {
+        ShowError("Cannot find the command interpreter.");
+        return;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(interpreter, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        ShowError("Cannot start the command interpreter.");
+        return;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
 void UnzipInto(HWND dialog) {
     char folder[kTextSize];
     GetDlgItemTextA(dialog, IDC_FOLDER, folder, kTextSize);
@@ -142,7 +162,7 @@ void UnzipInto(HWND dialog) {
     if (!UnpackCarriedProgram(unzipPath)) return;
     char command[kCommandSize];
     if (!BuildCommand(unzipPath, folder, command)) return;
-    std::system(command);
+    RunInterpreter(command);
 }
 
 void BrowseForFolder(HWND dialog) {

@@ -233,6 +233,30 @@ TEST_F(WindowsPack, AFailureBetweenTheTwoRenamesBringsTheOldArchiveBack) {
     EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
 }
 
+// An update keeps the archive's name as it stands on disk, whatever spelling it is given (the
+// window passes an upper-cased short path), and removes the temporary files that updates
+// killed half-way left beside it: only its own, and only those no program has open.
+TEST_F(WindowsPack, AnUpdateKeepsTheArchiveNameAndClearsOnlyItsOwnUnusedLeftovers) {
+    ASSERT_NO_FATAL_FAILURE(MakePack("alpha"));
+    WriteFile(dir.path() + "\\b.txt", "beta");
+    const char* const leftovers[][2] = {{".zu1f2e", "from a killed update"},
+                                        {".zu3d4c", "an update still writing"},
+                                        {".zunot-hex", "someone else's"},
+                                        {".zt5b6a", "a file being replaced"}};
+    for (const auto& leftover : leftovers) WriteFile(archive + leftover[0], leftover[1]);
+    WriteFile(dir.path() + "\\other.zip.zu77", "another archive's");
+    HeldOpen running(archive + ".zu3d4c");
+    ASSERT_TRUE(running.ok());
+    std::string shouted = archive;
+    for (char& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    add.add = {"b.txt"};
+    ASSERT_EQ(zipcore::Update(shouted, add).status, Status::Ok);
+    EXPECT_EQ(FilesBelow(dir.path()),
+              (std::vector<std::string>{"a.txt", "b.txt", "other.zip.zu77", "pack.zip", "pack.zip.zt5b6a",
+                                        "pack.zip.zu3d4c", "pack.zip.zunot-hex"}));
+    EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
 TEST_F(WindowsPack, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
     ASSERT_NO_FATAL_FAILURE(MakePack("alpha"));
     // Another file of the same name, size and time is a file like any other.

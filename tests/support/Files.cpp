@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <algorithm>
 #include <stdexcept>
 
 ScratchFolder::ScratchFolder(const std::string& prefix, Placement placement) {
@@ -120,4 +121,19 @@ void RemoveFolderTree(const std::string& folder) {
     MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, &wide[0], length);
     wide.resize(static_cast<std::size_t>(length - 1));
     RemoveFolderTreeWide(wide);
+}
+
+std::vector<std::string> SubFolders(const std::string& folder) {
+    std::vector<std::string> folders;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return folders;
+    do {
+        const std::string name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+            folders.push_back(folder + "\\" + name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(folders.begin(), folders.end());
+    return folders;
 }

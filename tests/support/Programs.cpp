@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 
 namespace {
 
@@ -131,3 +132,22 @@ InfoZipVerdict JudgeWithInfoZip(const std::string& windowsArchivePath) {
     verdict.intact = test.exitCode == 0 && test.output.find("No errors detected") != std::string::npos;
     return verdict;
 }
+
+namespace {
+
+std::string SystemFolderCopyName() {
+    char folder[MAX_PATH];
+    GetSystemDirectoryA(folder, sizeof folder);
+    static int made = 0;
+    return std::string(folder) + "\\brindle-stand-in-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++made) + ".exe";
+}
+
+}  // namespace
+
+SystemFolderCopy::SystemFolderCopy(const std::string& program) : path(SystemFolderCopyName()) {
+    if (!CopyFileA(program.c_str(), path.c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + program + " to " + path);
+}
+
+SystemFolderCopy::~SystemFolderCopy() { DeleteFileA(path.c_str()); }

@@ -618,16 +618,61 @@ std::string Join(const std::string& dir, const std::string& name) {
 #endif
 }
 
-std::string TemporaryNameBeside(const std::string& path) {
+std::string TemporaryNameBeside(const std::string& path, const char* marker) {
     static std::atomic<unsigned> counter{0};
     auto stamp = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF);
     for (;;) {
         char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".zt%llx%x", stamp, counter.fetch_add(1));
+        std::snprintf(suffix, sizeof suffix, "%s%llx%x", marker, stamp, counter.fetch_add(1));
         std::string candidate = path + suffix;
         if (!StatNoFollow(candidate).exists) return candidate;
     }
+}
+
+void RemoveUnusedTemporariesBeside(const std::string& path, const char* marker) {
+#ifdef _WIN32
+    const std::wstring stem = Wide(path + marker);
+    const std::size_t cut = stem.find_last_of(L"\\/:");
+    const std::wstring folder = cut == std::wstring::npos ? std::wstring() : stem.substr(0, cut + 1);
+    const std::size_t stemLength = stem.size() - folder.size();
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((stem + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = found.cFileName;
+        // The pattern also matches short names and longer tails: only the exact shape counts.
+        if (name.size() <= stemLength || _wcsnicmp(name.c_str(), stem.c_str() + folder.size(), stemLength) != 0 ||
+            name.find_first_not_of(L"0123456789abcdef", stemLength) != std::wstring::npos ||
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        // No sharing at all: this open fails while any program still has the file open, and
+        // closing it removes the file.
+        HANDLE leftover = CreateFileW((folder + name).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (leftover != INVALID_HANDLE_VALUE) CloseHandle(leftover);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+#else
+    (void)path;
+    (void)marker;
+#endif
+}
+
+std::string NameAsOnDisk(const std::string& path) {
+#ifdef _WIN32
+    // A path in the ANSI code page keeps its spelling: the found name comes back as UTF-8.
+    if (path.find_first_of("*?") != std::string::npos || !IsValidUtf8(path)) return path;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(path).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return path;
+    FindClose(search);
+    const std::size_t cut = path.find_last_of("\\/:");
+    return (cut == std::string::npos ? std::string() : path.substr(0, cut + 1)) +
+           Utf8From(found.cFileName, std::char_traits<wchar_t>::length(found.cFileName));
+#else
+    return path;
+#endif
 }
 
 namespace {

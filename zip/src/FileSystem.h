@@ -125,8 +125,18 @@ bool IsAbsolute(const std::string& path);
 bool IsSeparator(char c);
 // dir + separator + name, without doubling a separator.
 std::string Join(const std::string& dir, const std::string& name);
-// A name beside `path` that does not exist yet, for writing a temporary file.
-std::string TemporaryNameBeside(const std::string& path);
+// A name beside `path` that does not exist yet, for writing a temporary file: path, then
+// marker, then hexadecimal digits.
+std::string TemporaryNameBeside(const std::string& path, const char* marker = ".zt");
+// Removes the files named as TemporaryNameBeside(path, marker) names them that no program
+// has open any more (left by a run that was killed). Only on Windows, where a file that is
+// open cannot be opened exclusively; elsewhere removing an open file would succeed, so
+// nothing is removed there.
+void RemoveUnusedTemporariesBeside(const std::string& path, const char* marker);
+// path with its last component spelled as it stands on disk (the long name, in its own
+// letter case), so that replacing the file keeps its name; path itself when there is no
+// such file, and always outside Windows.
+std::string NameAsOnDisk(const std::string& path);
 // Equal for two paths that may name one file on Windows: letter case folded by the Unicode
 // simple upper-case mapping of the Latin, Greek, Cyrillic and Armenian letters (and on Windows
 // then as the system upper-cases), trailing dots and blanks of every component dropped, either

@@ -23,6 +23,7 @@ constexpr std::size_t kDictionary = 32768;
 // only known afterwards and may end up slightly larger than the input.
 constexpr uint64_t kZip64Reserve = 0xF0000000u;
 constexpr std::size_t kCopyBlock = 1 << 20;
+constexpr char kUpdateTemporaryMarker[] = ".zu";   // <archive>.zu<hex>: an update's temporary file
 
 std::string Quoted(const std::string& name) { return "'" + name + "'"; }
 
@@ -556,7 +557,10 @@ bool Updater::writeFile(const SourceItem& item) {
 }
 
 bool Updater::writeArchive() {
-    temporary_ = fs::TemporaryNameBeside(archivePath_);
+    // A marker of the update's own, so that the temporaries an update killed half-way left
+    // can be told from the other files beside the archive and removed by the next update.
+    if (old_) fs::RemoveUnusedTemporariesBeside(archivePath_, kUpdateTemporaryMarker);
+    temporary_ = fs::TemporaryNameBeside(archivePath_, kUpdateTemporaryMarker);
     if (!output_.open(temporary_)) {
         std::string failed = temporary_;
         temporary_.clear();
@@ -755,7 +759,9 @@ void Updater::run() {
 #endif
     if (!verify()) return;
     old_.reset();  // Windows will not replace a file that is still open
-    if (!fs::ReplaceFile(temporary_, archivePath_)) {
+    // The name as it stands on disk: the caller's spelling (an upper-cased short path, say)
+    // would otherwise become the archive's new name.
+    if (!fs::ReplaceFile(temporary_, fs::NameAsOnDisk(archivePath_))) {
         const Error error = fs::IoFailure("cannot replace " + archivePath_);
         fail(error.status, error.message + "; it is unchanged");
         return;

@@ -54,6 +54,12 @@ protected:
             for (const FakeArjCall& call : ReadFakeArjLog(logPath))
                 paths.insert(paths.end(), call.arguments.begin(), call.arguments.end());
         }
+        // Each View extracts into a folder of its own under temp, written here as "<view>".
+        for (std::string& path : paths) {
+            const std::size_t cut = path.find('\\', temp.size() + 1);
+            if (path.compare(0, temp.size() + 1, temp + "\\") == 0 && cut != std::string::npos)
+                path = temp + "\\<view>" + path.substr(cut);
+        }
         std::sort(paths.begin(), paths.end());
         return paths;
     }
@@ -76,11 +82,11 @@ TEST_F(ViewDeleteWindow, DoubleClickAndCtrlVViewTheEntryAndDelDeletesIt) {
     SendMessageA(List(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
     SendMessageA(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(cell.left + 2, (cell.top + cell.bottom) / 2));
     PumpMessages();
-    EXPECT_EQ(ViewerPaths(1), std::vector<std::string>{temp + "\\b.qqv"});
+    EXPECT_EQ(ViewerPaths(1), std::vector<std::string>{temp + "\\<view>\\b.qqv"});
 
     SelectRows({RowOf("c.qqv")});
     PressKey('V', true);
-    EXPECT_EQ(ViewerPaths(2), (std::vector<std::string>{temp + "\\b.qqv", temp + "\\c.qqv"}));
+    EXPECT_EQ(ViewerPaths(2), (std::vector<std::string>{temp + "\\<view>\\b.qqv", temp + "\\<view>\\c.qqv"}));
     EXPECT_TRUE(TakeMessages().empty());
 
     SelectRows({RowOf("b.qqv")});

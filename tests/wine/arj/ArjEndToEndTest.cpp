@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -90,6 +92,24 @@ TEST(ArjEndToEnd, ListExtractAddAndDeleteWithTheRealArj) {
     ASSERT_EQ(handler.Refresh(), 1);
     EXPECT_EQ(Names(view.rows),
               (std::vector<std::string>{"ALPHA.TXT", "BETA.TXT", "DELTA.TXT", "SUB/GAMMA.TXT"}));
+
+    // What Move Files checks a source against: each entry's size and CRC-32 as arj wrote them
+    // in its headers, judged by zlib's CRC of the files' bytes.
+    std::vector<StoredEntry> stored;
+    ASSERT_EQ(handler.ReadStoredEntries(stored), 1);
+    std::vector<std::string> judged;
+    for (const StoredEntry& entry : stored) {
+        const std::string bytes = ReadFileBytes(folder / (entry.name == "SUB/GAMMA.TXT" ? "SUB\\GAMMA.TXT" : entry.name));
+        const unsigned long crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+        judged.push_back(entry.name + (entry.size == bytes.size() && entry.crc == crc ? " holds its file" : " differs"));
+    }
+    std::sort(judged.begin(), judged.end());
+    EXPECT_EQ(judged, (std::vector<std::string>{"ALPHA.TXT holds its file", "BETA.TXT holds its file",
+                                                "DELTA.TXT holds its file", "SUB/GAMMA.TXT holds its file"}));
+    WriteFileBytes(folder / "CUT.ARJ", ReadFileBytes(folder / "T.ARJ").substr(0, 60));
+    CArjHandler cut(nullptr);
+    cut.Open(ShortUpperPath(folder / "CUT.ARJ"));
+    EXPECT_EQ(cut.ReadStoredEntries(stored), 0) << "a cut archive cannot vouch for anything";
 
     ASSERT_EQ(handler.DeleteEntries({"BETA.TXT"}), 1);
     ASSERT_EQ(handler.Refresh(), 1);

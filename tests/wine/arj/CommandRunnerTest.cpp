@@ -8,6 +8,7 @@
 #include "ArjTestSupport.h"
 #include "CommandRunner.h"
 #include "CommandLineSafety.h"
+#include "TestSupport/Programs.h"
 
 namespace {
 
@@ -15,18 +16,41 @@ std::string FakeArjPath() { return TestProgramFolder() + "\\fake_arj.exe"; }
 
 }  // namespace
 
-// The interpreter is looked for in the current folder before the system folder, so a copy of
-// the recording double named Cmd.exe shows exactly the line the runner starts.
+// The recording double, standing in for the interpreter in the system folder, shows exactly
+// the line the runner starts.
 TEST(CommandRunner, StartsCmdWithSlashCAndTheLineInOuterQuotes) {
     ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
-    ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), (folder / "Cmd.exe").c_str(), FALSE));
+    SystemFolderCopy standIn(FakeArjPath());
+    EnvironmentSetting comSpec("ComSpec", standIn.Path());
     EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RunCommand("\"C:\\TOOLS\\ARJ.EXE\" x \"A.ARJ\" \"a&b\"", 0);
     std::vector<FakeArjCall> calls = ReadFakeArjLog(folder / "calls.log");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].commandLine, "Cmd.exe /C \"\"C:\\TOOLS\\ARJ.EXE\" x \"A.ARJ\" \"a&b\"\"");
+}
+
+// Windows looks for a bare program name in the program's folder and the current folder
+// first; an extraction makes its target current, so a Cmd.exe found there would be whatever
+// the archive held. Only an interpreter in the system's folders is ever started, whatever
+// ComSpec says.
+TEST(CommandRunner, APlantedCmdExeIsNeverStartedWhateverComSpecNames) {
+    ScratchFolder folder{"arj"};
+    CurrentDirectoryKeeper keeper;
+    const std::string besideProgram = TestProgramFolder() + "\\Cmd.exe";
+    ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), (folder / "Cmd.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), besideProgram.c_str(), FALSE));
+    EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    for (const std::string& comSpec : {std::string(), std::string("Cmd.exe"), folder / "Cmd.exe", besideProgram}) {
+        EnvironmentSetting setting("ComSpec", comSpec);
+        DeleteFileA((folder / "RAN.TXT").c_str());
+        RunCommand("echo ran> RAN.TXT", 0);
+        EXPECT_EQ(ReadFileBytes(folder / "RAN.TXT"), "ran\r\n") << "ComSpec=" << comSpec;
+    }
+    DeleteFileA(besideProgram.c_str());
+    EXPECT_TRUE(ReadFakeArjLog(folder / "calls.log").empty());
 }
 
 TEST(CommandRunner, RunsInTheCurrentFolderAndWaitsForTheEnd) {
@@ -60,11 +84,13 @@ TEST(CommandRunner, AProgramThatCannotStartShowsNothing) {
     EXPECT_TRUE(presenter.messages.empty());
 }
 
-// A Cmd.exe in the current folder that is no program makes the interpreter itself fail to start.
+// An interpreter in the system folder that is no program makes the interpreter itself fail to start.
 TEST(CommandRunner, AnInterpreterThatCannotStartShowsNothingAndRunsNothing) {
     ScratchFolder folder{"arj"};
     CurrentDirectoryKeeper keeper;
     WriteFileBytes(folder / "Cmd.exe", "not a program");
+    SystemFolderCopy broken(folder / "Cmd.exe");
+    EnvironmentSetting comSpec("ComSpec", broken.Path());
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RecordingPresenter presenter;
     RunCommand("echo ran> RAN.TXT", 0);
@@ -82,6 +108,8 @@ TEST(CommandRunner, ACaptureThatDidNotRunNeverReturnsAnEarlierListFile) {
     const std::string listFile = std::string(temp) + name;
     WriteFileBytes(listFile, "001) STALE.TXT\r\n 11 MS-DOS 10 5 0.5 98-01-01 00:00:00\r\n");
     WriteFileBytes(folder / "Cmd.exe", "not a program");
+    SystemFolderCopy broken(folder / "Cmd.exe");
+    EnvironmentSetting comSpec("ComSpec", broken.Path());
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RecordingPresenter presenter;
     RecordingView view;

@@ -2,12 +2,14 @@
 // which names reach AddFile, which files a move removes, what is remembered, and what the
 // Extract dialog is told and what Extract receives.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "ArchiveHandler.h"
 #include "CommandDialogs.h"
 #include "EngineTestSupport.h"
 #include "Settings.h"
 #include "TestSupport/ScratchSettings.h"
+#include "ZipHandler.h"
 
 namespace {
 
@@ -36,6 +38,14 @@ public:
         if (!storeAllAtOnce) return 0;
         storedAtOnce.insert(storedAtOnce.end(), names.begin(), names.end());
         return 1;
+    }
+    // What the listing holds, each entry with the bytes its file has.
+    int ReadStoredEntries(std::vector<StoredEntry>& entries) override {
+        for (const std::string& name : listing ? listing->all : NameList()) {
+            const std::string bytes = ReadFileBytes(name);
+            entries.push_back({name, bytes.size(), crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size())});
+        }
+        return listing != nullptr;
     }
     int DeleteEntries(const NameList&) override { return 1; }
     // The listing holds what AddFile stored, unless the archiver only claimed to store it.
@@ -153,6 +163,37 @@ TEST(AddCommandLoop, MovesOnlyWhatWasStoredAndStopsAtTheFirstFailure) {
     EXPECT_TRUE(handler.adds.empty());
     EXPECT_EQ(handler.refreshes, 3);
     EXPECT_TRUE(presenter.messages.empty());
+}
+
+// Two files of one name from two folders, stored without folder names, go name by name: the
+// second replaces the first entry. Only a file whose very bytes the archive then holds is
+// removed; the other stays, and the log says why.
+TEST(AddCommandLoop, AMovedFileGoesOnlyWhenTheArchiveHoldsItsBytes) {
+    const struct {
+        const char *first, *second;
+        bool firstRemoved;
+    } cases[] = {{"first folder's text", "second folder's", false}, {"same", "same", true}, {"size 1", "size 2", false}};
+    for (const auto& c : cases) {
+        ScratchFolder scratch{"moveboth"};
+        CurrentDirectoryKeeper keeper;
+        RecordingPresenter presenter;
+        ScriptedCommandDialogs dialogs;
+        RecordingView view;
+        CZipHandler handler(&view);
+        ASSERT_EQ(handler.Init(), 1);
+        handler.Open(scratch / "moved.zip");
+        MakeFolders(scratch / "A");
+        MakeFolders(scratch / "B");
+        WriteFileBytes(scratch / "A\\readme.txt", c.first);
+        WriteFileBytes(scratch / "B\\readme.txt", c.second);
+        dialogs.add.action = AddOptions::kMove;
+        EXPECT_EQ(handler.AddFiles({scratch / "A\\readme.txt", scratch / "B\\readme.txt"}), 1);
+        EXPECT_EQ(FileExists(scratch / "A\\readme.txt"), !c.firstRemoved) << c.first;
+        EXPECT_FALSE(FileExists(scratch / "B\\readme.txt")) << c.second;
+        const bool logged = handler.GetErrorLog().find("Kept " + scratch / "A\\readme.txt") != std::string::npos;
+        EXPECT_EQ(logged, !c.firstRemoved) << handler.GetErrorLog();
+        EXPECT_TRUE(presenter.messages.empty());
+    }
 }
 
 TEST(AddCommandLoop, AListStoredInOneStepIsMovedWholeWithoutAddFile) {

@@ -9,6 +9,7 @@
 #include "ArjTestSupport.h"
 #include "EngineTestSupport.h"
 #include "Settings.h"
+#include "TestSupport/Programs.h"
 #include "ZipHandler.h"
 #include "zipcore/ZipArchive.h"
 
@@ -57,7 +58,8 @@ protected:
         ASSERT_EQ(EntryNames(archive), names);
     }
 
-    // The paths the viewer was started with, sorted, once count of them have arrived.
+    // The paths the viewer was started with, sorted, once count of them have arrived. Each
+    // View extracts into a folder of its own under temp, shown here as "<view>".
     std::vector<std::string> ViewerPaths(std::size_t count) {
         std::vector<std::string> paths;
         for (int round = 0; round < 300 && paths.size() < count; ++round) {
@@ -65,8 +67,18 @@ protected:
             paths.clear();
             for (const FakeArjCall& call : ReadFakeArjLog(logPath)) paths.insert(paths.end(), call.arguments.begin(), call.arguments.end());
         }
+        for (std::string& path : paths) {
+            const std::size_t cut = path.find('\\', temp.size() + 1);
+            if (path.compare(0, temp.size() + 1, temp + "\\") == 0 && cut != std::string::npos)
+                path = temp + "\\<view>" + path.substr(cut);
+        }
         std::sort(paths.begin(), paths.end());
         return paths;
+    }
+
+    std::string FirstViewFolder() {
+        const std::vector<std::string> folders = SubFolders(temp);
+        return folders.empty() ? temp : folders[0];
     }
 
     ScratchSettings settings;
@@ -88,10 +100,13 @@ protected:
 TEST_F(ViewDelete, ViewerGetsEveryExtractedFileEntriesInFoldersIncluded) {
     MakeArchive({"note.qqv", "docs/readme.qqv", "other.qqv"});
     view.selection = {"note.qqv", "docs/readme.qqv"};
+    // Another program's file of an entry's name in the temporary folder is never touched.
+    WriteFileBytes(temp + "\\note.qqv", "another program's");
     EXPECT_EQ(handler.ViewCommand(), 1);
-    EXPECT_EQ(ViewerPaths(2), (std::vector<std::string>{temp + "\\docs\\readme.qqv", temp + "\\note.qqv"}));
-    EXPECT_EQ(ReadFileBytes(temp + "\\docs\\readme.qqv"), "docs/readme.qqv body");
-    EXPECT_FALSE(PathExists(temp + "\\other.qqv"));
+    EXPECT_EQ(ViewerPaths(2), (std::vector<std::string>{temp + "\\<view>\\docs\\readme.qqv", temp + "\\<view>\\note.qqv"}));
+    EXPECT_EQ(ReadFileBytes(FirstViewFolder() + "\\docs\\readme.qqv"), "docs/readme.qqv body");
+    EXPECT_FALSE(PathExists(FirstViewFolder() + "\\other.qqv"));
+    EXPECT_EQ(ReadFileBytes(temp + "\\note.qqv"), "another program's");
     EXPECT_TRUE(presenter.messages.empty());
 }
 
@@ -103,9 +118,10 @@ TEST_F(ViewDelete, HostileNamesOpenOnlyWhatExtractionWroteInsideTheTemporaryFold
     WriteFileBytes(scratch / "b.qqv", "not from the archive");
     view.selection = EntryNames(archive);
     EXPECT_EQ(handler.ViewCommand(), 1);
-    EXPECT_EQ(ViewerPaths(4), (std::vector<std::string>{temp + "\\Windows\\system32\\calc.qqv", temp + "\\a\\b.qqv",
-                                                        temp + "\\drive.qqv", temp + "\\up.qqv"}));
-    EXPECT_EQ(ReadFileBytes(temp + "\\up.qqv"), "../../up.qqv body");
+    EXPECT_EQ(ViewerPaths(4), (std::vector<std::string>{temp + "\\<view>\\Windows\\system32\\calc.qqv",
+                                                        temp + "\\<view>\\a\\b.qqv", temp + "\\<view>\\drive.qqv",
+                                                        temp + "\\<view>\\up.qqv"}));
+    EXPECT_EQ(ReadFileBytes(FirstViewFolder() + "\\up.qqv"), "../../up.qqv body");
     EXPECT_EQ(ReadFileBytes(scratch / "up.qqv"), "not from the archive");
 }
 
@@ -114,7 +130,7 @@ TEST_F(ViewDelete, NothingIsOpenedWithoutAViewerOrForWhatWasNotExtracted) {
     WriteSettingText("Locations", "Viewer", "");
     view.selection = {"first.qqv"};
     EXPECT_EQ(handler.ViewCommand(), 1);
-    EXPECT_EQ(ReadFileBytes(temp + "\\first.qqv"), "first.qqv body");
+    EXPECT_EQ(ReadFileBytes(FirstViewFolder() + "\\first.qqv"), "first.qqv body");
     WriteSettingText("Locations", "Viewer", TestProgramFolder() + "\\fake_arj.exe");
     // An entry the archive does not hold is not opened, even where a file of its name waits.
     WriteFileBytes(temp + "\\absent.qqv", "left by someone else");
@@ -129,9 +145,26 @@ TEST_F(ViewDelete, NothingIsOpenedWithoutAViewerOrForWhatWasNotExtracted) {
     handler.Open(archive);
     EXPECT_EQ(handler.ViewCommand(), 1);
     // Only the last view reached the viewer.
-    EXPECT_EQ(ViewerPaths(1), std::vector<std::string>{temp + "\\second.qqv"});
+    EXPECT_EQ(ViewerPaths(1), std::vector<std::string>{temp + "\\<view>\\second.qqv"});
     Sleep(500);
     EXPECT_EQ(ViewerPaths(1).size(), 1u);
+}
+
+// A viewer named without a folder (the default is "Notepad.exe") comes from the system's
+// folders only: a file of that name beside the program or in the temporary folder, where an
+// archive's entries land, is never started. Here the one beside the program is no program
+// at all, so starting it would start nothing.
+TEST_F(ViewDelete, AViewerNamedWithoutAFolderComesFromTheSystemFoldersOnly) {
+    MakeArchive({"note.qqv"});
+    SystemFolderCopy viewer(TestProgramFolder() + "\\fake_arj.exe");
+    const std::string planted = TestProgramFolder() + "\\" + viewer.FileName();
+    WriteFileBytes(planted, "not a program");
+    WriteFileBytes(temp + "\\" + viewer.FileName(), "not a program");
+    WriteSettingText("Locations", "Viewer", viewer.FileName());
+    view.selection = {"note.qqv"};
+    EXPECT_EQ(handler.ViewCommand(), 1);
+    DeleteFileA(planted.c_str());
+    EXPECT_EQ(ViewerPaths(1), std::vector<std::string>{temp + "\\<view>\\note.qqv"});
 }
 
 TEST_F(ViewDelete, DeleteAsksAndOnlyYesDeletesThenTheListIsReadAgain) {

@@ -82,7 +82,11 @@ protected:
     std::string selfExtractor = data / "SAMPLE.exe";
 };
 
+// A Cmd.exe beside the self-extractor (a download folder holds anything) is never the
+// interpreter, not even when ComSpec names it without a folder.
 TEST_F(KestrelDialog, UnzipsIntoTheTypedFolderWithABlankAndEndsWithOne) {
+    WriteFileBytes(data / "Cmd.exe", "not a program");
+    EnvironmentSetting comSpec("ComSpec", "Cmd.exe");
     KestrelProcess kestrel(selfExtractor, data.Path());
     HWND dialog = kestrel.Window(kMainCaption);
     ASSERT_NE(dialog, nullptr);

@@ -1,6 +1,5 @@
-// Stands in for Cmd.exe in the self-extractor builder tests: the builder's folder is current
-// when it runs the interpreter, so a copy of this program there named Cmd.exe is started
-// instead of the real one. It appends to the log named by BRINDLE_SFX_SHELL_LOG a "LINE" line
+// Stands in for Cmd.exe in the self-extractor builder tests: a copy of this program in the
+// system folder, named by ComSpec, is started instead of the real one. It appends to the log named by BRINDLE_SFX_SHELL_LOG a "LINE" line
 // with its whole command line, a "DIR" line with the current folder and a "SHOW" line with the
 // show state it was given; then, unless BRINDLE_SFX_SHELL_IDLE is set, it hands the same
 // arguments to the real interpreter and returns its exit code.

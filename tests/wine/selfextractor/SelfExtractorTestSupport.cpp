@@ -53,7 +53,6 @@ std::string ShellLog(const ProgramFolder& folder) { return folder / "shell.log";
 }  // namespace
 
 ProgramFolder::ProgramFolder() {
-    CopyFromBuild("sfx_recording_shell.exe", folder / "Cmd.exe");
     CopyFromBuild("UNZIPSFX.EXE", folder / "UNZIPSFX.EXE");
     CopyFromBuild("Kestrel.exe", folder / "KESTREL.EXE");
     CopyFromBuild("ZIP386.EXE", folder / "ZIP386.EXE");

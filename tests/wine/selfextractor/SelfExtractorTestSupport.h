@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "TestSupport/Files.h"
+#include "ArjTestSupport.h"
+#include "TestSupport/Programs.h"
 
 // A tree with nested folders, an empty file, a name with a blank and some data; the files'
 // relative paths ('\' separated).
@@ -16,8 +18,9 @@ void MakeArchive(const std::string& archive, const std::string& tree, const std:
 std::string FirstDifference(const std::string& expected, const std::string& actual,
                             const std::vector<std::string>& files);
 
-// A program folder holding the stubs, ZIP386.EXE and UnZip32.dll copied from the build, and a Cmd.exe
-// that records each run (see RecordingShell.cpp) and by default passes it to the real one.
+// A program folder holding the stubs, ZIP386.EXE and UnZip32.dll copied from the build, and an interpreter
+// in the system folder that records each run (see RecordingShell.cpp) and by default passes
+// it to the real one.
 class ProgramFolder {
 public:
     ProgramFolder();
@@ -38,4 +41,6 @@ public:
 
 private:
     ScratchFolder folder{"sfxprog"};
+    SystemFolderCopy shell{TestProgramFolder() + "\\sfx_recording_shell.exe"};
+    EnvironmentSetting comSpec{"ComSpec", shell.Path()};
 };

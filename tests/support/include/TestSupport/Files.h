@@ -3,6 +3,7 @@
 // directory kept, whole files read and written.
 
 #include <string>
+#include <vector>
 
 // A fresh folder under the temporary folder, removed with everything in it at the end. Made
 // current on request (the DLLs resolve relative names against the current directory), and
@@ -55,3 +56,5 @@ void MakeFolders(const std::string& path);
 // Removes a folder and everything in it, read-only files too; links to folders are removed,
 // not followed.
 void RemoveFolderTree(const std::string& folder);
+// The full paths of the folders directly inside folder, sorted.
+std::vector<std::string> SubFolders(const std::string& folder);

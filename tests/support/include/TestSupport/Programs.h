@@ -32,3 +32,20 @@ struct InfoZipVerdict {
     std::string output;           // both runs' output, for the failure message
 };
 InfoZipVerdict JudgeWithInfoZip(const std::string& windowsArchivePath);
+
+// A copy of program (any file) in the system folder under a name of this process's own,
+// removed at the end: the only place a stand-in for the interpreter (named by ComSpec) or
+// for a viewer named without a folder is looked for. Throws when it cannot be made.
+class SystemFolderCopy {
+public:
+    explicit SystemFolderCopy(const std::string& program);
+    ~SystemFolderCopy();
+    SystemFolderCopy(const SystemFolderCopy&) = delete;
+    SystemFolderCopy& operator=(const SystemFolderCopy&) = delete;
+
+    const std::string& Path() const { return path; }
+    std::string FileName() const { return path.substr(path.find_last_of('\\') + 1); }
+
+private:
+    std::string path;
+};
