@@ -39,10 +39,7 @@ int RunCommand(const std::string& commandLine, int showWindow) {
     // in the system's folders, whatever lies in the current folder (an extraction's target)
     // or beside this program.
     char interpreter[MAX_PATH];
-    if (!InterpreterPath(windowsNt, interpreter, sizeof interpreter)) {
-        ShowArrowCursor();
-        return kCommandNotRun;
-    }
+    if (!InterpreterPath(windowsNt, interpreter, sizeof interpreter)) return kCommandNotRun;
     std::string line = InterpreterCommandLine(windowsNt, commandLine);
     // CreateProcessA may write into the command line it is given.
     std::vector<char> writableLine(line.begin(), line.end());
@@ -54,9 +51,8 @@ int RunCommand(const std::string& commandLine, int showWindow) {
     startup.wShowWindow = static_cast<WORD>(showWindow ? SW_SHOWNORMAL : SW_HIDE);
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(interpreter, writableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ".", &startup,
-                        &process)) {
+                        &process))
         return kCommandNotRun;
-    }
     KernelHandle processHandle(process.hProcess);
     KernelHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.get(), INFINITE);
