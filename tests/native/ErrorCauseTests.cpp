@@ -15,7 +15,7 @@
 #include <windows.h>
 #endif
 
-using ziptest::ScratchDir;
+using namespace ziptest;
 using zipcore::Status;
 
 namespace {
@@ -28,11 +28,11 @@ bool AnyLineHas(const std::vector<std::string>& lines, const std::string& text) 
 }  // namespace
 
 TEST(SystemCauses, AnArchiveThatCannotBeCreatedSaysWhy) {
-    ScratchDir dir;
-    ziptest::WriteFile(dir / "a.txt", "a");
+    ScratchFolder dir;
+    WriteFileBytes(dir / "a.txt", "a");
     zipcore::UpdateOptions options;
     options.add = {"a.txt"};
-    options.baseDir = dir.path();
+    options.baseDir = dir.Path();
     std::vector<std::string> lines;
     options.report = [&](Status, const std::string& line) { lines.push_back(line); };
     EXPECT_EQ(zipcore::Update(dir / "missing/out.zip", options).status, Status::IoError);
@@ -71,8 +71,8 @@ TEST(SystemCauses, AFullDiskIsCalledByItsName) {
 }
 
 TEST(SystemCauses, AnArchiveHeldByAnotherProgramSaysWhy) {
-    ScratchDir dir;
-    ziptest::WriteFile(dir / "held.zip", "PK\x05\x06" + std::string(18, '\0'));
+    ScratchFolder dir;
+    WriteFileBytes(dir / "held.zip", "PK\x05\x06" + std::string(18, '\0'));
     HANDLE held = CreateFileA((dir / "held.zip").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     zipcore::Error error;

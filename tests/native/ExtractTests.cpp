@@ -16,7 +16,7 @@ using zipcore::Status;
 namespace {
 
 struct ExtractFixture : ::testing::Test {
-    ScratchDir dir;
+    ScratchFolder dir;
     std::string archive = dir / "a.zip";
     std::string target = dir / "out";
     std::vector<std::string> asked;
@@ -26,13 +26,9 @@ struct ExtractFixture : ::testing::Test {
         zip.entries.push_back({"top.txt", "top"});
         zip.entries.push_back({"docs/", ""});
         zip.entries.push_back({"docs/readme.txt", "read me"});
-        RawEntry deep;
-        deep.name = "docs/deep/words.txt";
-        deep.data = Words(10000, 11);
-        deep.method = 8;
-        zip.entries.push_back(deep);
+        zip.entries.push_back(RawEntry("docs/deep/words.txt", Words(10000, 11)).Deflated());
         zip.entries.push_back({"empty/", ""});
-        WriteFile(archive, zip.Build());
+        WriteFileBytes(archive, zip.Build());
     }
 
     zipcore::ExtractResult run(zipcore::ExtractOptions options) {
@@ -53,7 +49,7 @@ TEST_F(ExtractFixture, EverythingWithFoldersIntoANewTarget) {
     EXPECT_EQ(result.extracted, 3);  // folders are not counted
     EXPECT_EQ(FilesBelow(target),
               (std::vector<std::string>{"docs/deep/words.txt", "docs/readme.txt", "top.txt"}));
-    EXPECT_EQ(ReadFile(target + "/docs/deep/words.txt"), Words(10000, 11));
+    EXPECT_EQ(ReadFileBytes(target + "/docs/deep/words.txt"), Words(10000, 11));
     struct stat st;
     EXPECT_EQ(stat((target + "/empty").c_str(), &st), 0);  // directory entries make folders
     EXPECT_TRUE(S_ISDIR(st.st_mode));
@@ -85,11 +81,11 @@ TEST_F(ExtractFixture, NamedEntriesOnlyInEitherSlashForm) {
 }
 
 TEST_F(ExtractFixture, OverwriteNeverKeepsExistingFiles) {
-    WriteFile(target + "/top.txt", "mine");
+    WriteFileBytes(target + "/top.txt", "mine");
     zipcore::ExtractOptions options;
     options.overwrite = Overwrite::Never;
     zipcore::ExtractResult result = run(options);
-    EXPECT_EQ(ReadFile(target + "/top.txt"), "mine");
+    EXPECT_EQ(ReadFileBytes(target + "/top.txt"), "mine");
     EXPECT_EQ(result.skipped, 1);
     EXPECT_EQ(result.extracted, 2);
     EXPECT_EQ(result.status, Status::Skipped);
@@ -97,25 +93,25 @@ TEST_F(ExtractFixture, OverwriteNeverKeepsExistingFiles) {
 }
 
 TEST_F(ExtractFixture, OverwriteAlwaysReplacesWithoutAsking) {
-    WriteFile(target + "/top.txt", "mine");
+    WriteFileBytes(target + "/top.txt", "mine");
     zipcore::ExtractOptions options;
     options.overwrite = Overwrite::Always;
     zipcore::ExtractResult result = run(options);
-    EXPECT_EQ(ReadFile(target + "/top.txt"), "top");
+    EXPECT_EQ(ReadFileBytes(target + "/top.txt"), "top");
     EXPECT_EQ(result.extracted, 3);
     EXPECT_TRUE(asked.empty());
 }
 
 TEST_F(ExtractFixture, OverwriteAskFollowsEachAnswer) {
-    WriteFile(target + "/top.txt", "mine");
-    WriteFile(target + "/docs/readme.txt", "old readme");
+    WriteFileBytes(target + "/top.txt", "mine");
+    WriteFileBytes(target + "/docs/readme.txt", "old readme");
     zipcore::ExtractOptions options;
     options.overwrite = Overwrite::Ask;
     zipcore::ExtractResult result = run(options);
     ASSERT_EQ(asked.size(), 2u);  // only files that exist are asked about
     EXPECT_NE(asked[0].find("top.txt"), std::string::npos);
-    EXPECT_EQ(ReadFile(target + "/top.txt"), "mine");
-    EXPECT_EQ(ReadFile(target + "/docs/readme.txt"), "read me");
+    EXPECT_EQ(ReadFileBytes(target + "/top.txt"), "mine");
+    EXPECT_EQ(ReadFileBytes(target + "/docs/readme.txt"), "read me");
     EXPECT_EQ(result.skipped, 1);
     EXPECT_EQ(result.extracted, 2);
     std::vector<std::string> files = FilesBelow(target);
@@ -123,38 +119,30 @@ TEST_F(ExtractFixture, OverwriteAskFollowsEachAnswer) {
 }
 
 TEST_F(ExtractFixture, NotAnArchiveExtractsNothing) {
-    WriteFile(archive, "just text");
+    WriteFileBytes(archive, "just text");
     zipcore::ExtractResult result = run({});
     EXPECT_EQ(result.status, Status::NotZip);
     EXPECT_EQ(result.extracted, 0);
-    EXPECT_FALSE(Exists(target + "/top.txt"));
+    EXPECT_FALSE(PathExists(target + "/top.txt"));
 }
 
 TEST(ExtractMany, HundredsOfSmallFilesAllArriveIntact) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     std::vector<std::string> written, expectedWritten;
     for (int i = 0; i < 600; ++i) {
-        RawEntry e;
-        e.name = "d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
-        expectedWritten.push_back(dir / "out/" + e.name);
-        e.data = Words(100 + i * 37, i);
-        e.method = i % 3 ? 8 : 0;
-        zip.entries.push_back(e);
+        const std::string name = "d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
+        expectedWritten.push_back(dir / "out/" + name);
+        zip.entries.push_back(RawEntry(name, Words(100 + i * 37, i)).WithMethod(i % 3 ? 8 : 0));
     }
     // Damaged entries in the middle are reported; a new one leaves no file.
-    RawEntry bad;
-    bad.name = "d0/bad.txt";
-    bad.data = "damaged";
-    bad.crcOverride = 1;
-    zip.entries.insert(zip.entries.begin() + 300, bad);
-    bad.name = "d2/new-bad.txt";
-    zip.entries.insert(zip.entries.begin() + 450, bad);
-    WriteFile(dir / "many.zip", zip.Build());
+    zip.entries.insert(zip.entries.begin() + 300, RawEntry("d0/bad.txt", "damaged").WithCrc(1));
+    zip.entries.insert(zip.entries.begin() + 450, RawEntry("d2/new-bad.txt", "damaged").WithCrc(1));
+    WriteFileBytes(dir / "many.zip", zip.Build());
     // Files already there are handed from the workers back to the calling thread, which
     // replaces them only with complete data: the damaged entry must not touch its old file.
-    WriteFile(dir / "out/d1/f1.txt", "old");
-    WriteFile(dir / "out/d0/bad.txt", "precious");
+    WriteFileBytes(dir / "out/d1/f1.txt", "old");
+    WriteFileBytes(dir / "out/d0/bad.txt", "precious");
     zipcore::ExtractOptions options;
     options.targetDir = dir / "out";
     options.overwrite = Overwrite::Always;
@@ -169,42 +157,42 @@ TEST(ExtractMany, HundredsOfSmallFilesAllArriveIntact) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find("d0/bad.txt"), std::string::npos);
     EXPECT_NE(lines[1].find("new-bad.txt"), std::string::npos);
-    EXPECT_FALSE(Exists(dir / "out/d2/new-bad.txt"));
-    EXPECT_EQ(ReadFile(dir / "out/d0/bad.txt"), "precious");
-    EXPECT_EQ(ReadFile(dir / "out/d1/f1.txt"), Words(100 + 37, 1));
+    EXPECT_FALSE(PathExists(dir / "out/d2/new-bad.txt"));
+    EXPECT_EQ(ReadFileBytes(dir / "out/d0/bad.txt"), "precious");
+    EXPECT_EQ(ReadFileBytes(dir / "out/d1/f1.txt"), Words(100 + 37, 1));
     EXPECT_EQ(FilesBelow(dir / "out").size(), 601u);  // no temporary file left anywhere
     for (int i = 0; i < 600; i += 41) {
         std::string name = "out/d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".txt";
-        EXPECT_EQ(ReadFile(dir / name), Words(100 + i * 37, i)) << name;
+        EXPECT_EQ(ReadFileBytes(dir / name), Words(100 + i * 37, i)) << name;
     }
 }
 
 TEST(ExtractMany, SameNameTwiceBehavesAsOneAfterTheOther) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.entries.push_back({"twice.txt", "first"});
     zip.entries.push_back({"other.txt", "other"});
     zip.entries.push_back({"twice.txt", "second"});
-    WriteFile(dir / "dup.zip", zip.Build());
+    WriteFileBytes(dir / "dup.zip", zip.Build());
     zipcore::ExtractOptions options;
     options.targetDir = dir / "always";
     options.overwrite = Overwrite::Always;
     EXPECT_EQ(zipcore::Extract(dir / "dup.zip", options).extracted, 3);
-    EXPECT_EQ(ReadFile(dir / "always/twice.txt"), "second");
+    EXPECT_EQ(ReadFileBytes(dir / "always/twice.txt"), "second");
 
     options.targetDir = dir / "never";
     options.overwrite = Overwrite::Never;
     zipcore::ExtractResult result = zipcore::Extract(dir / "dup.zip", options);
     EXPECT_EQ(result.extracted, 2);
     EXPECT_EQ(result.skipped, 1);
-    EXPECT_EQ(ReadFile(dir / "never/twice.txt"), "first");
+    EXPECT_EQ(ReadFileBytes(dir / "never/twice.txt"), "first");
 }
 
 TEST(ExtractMany, MemoryRunningOutInAWorkerFailsThatEntryOnly) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     for (int i = 0; i < 40; ++i) zip.entries.push_back({"f" + std::to_string(i), "text"});
-    WriteFile(dir / "many.zip", zip.Build());
+    WriteFileBytes(dir / "many.zip", zip.Build());
     zipcore::testhooks::beforeCreate = [](const std::string& p) { if (p.find("f17") != p.npos) throw std::bad_alloc(); };
     zipcore::ExtractOptions options;
     options.targetDir = dir / "out";

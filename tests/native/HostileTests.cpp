@@ -15,13 +15,13 @@ using zipcore::Status;
 namespace {
 
 struct Sandbox {
-    ScratchDir root;  // holds the archive and the target; nothing else may appear here
+    ScratchFolder root;  // holds the archive and the target; nothing else may appear here
     std::string archive() const { return root / "evil.zip"; }
     std::string target() const { return root / "target"; }
     std::vector<std::string> lines;
 
     zipcore::ExtractResult extract(RawZip& zip, zipcore::Overwrite overwrite = zipcore::Overwrite::Always) {
-        WriteFile(archive(), zip.Build());
+        WriteFileBytes(archive(), zip.Build());
         zipcore::ExtractOptions options;
         options.targetDir = target();
         options.overwrite = overwrite;
@@ -30,7 +30,7 @@ struct Sandbox {
     }
     // Everything in the sandbox except the archive must be under target/.
     void expectNothingOutsideTarget() const {
-        for (const std::string& file : FilesBelow(root.path()))
+        for (const std::string& file : FilesBelow(root.Path()))
             EXPECT_TRUE(file == "evil.zip" || file.rfind("target/", 0) == 0) << "escaped: " << file;
     }
     bool said(const std::string& fragment) const {
@@ -74,10 +74,10 @@ TEST(HostileNames, TraversalIsFoldedIntoTheTarget) {
     std::vector<std::string> expected = {"target/a/mid.txt", "target/back.txt",     "target/dot/x.txt",
                                          "target/etc/abs.txt", "target/rel.txt",    "target/server/share/unc.txt",
                                          "target/up2.txt",   "target/w/drive.txt"};
-    std::vector<std::string> files = FilesBelow(box.root.path());
+    std::vector<std::string> files = FilesBelow(box.root.Path());
     files.erase(std::remove(files.begin(), files.end(), "evil.zip"), files.end());
     EXPECT_EQ(files, expected);
-    EXPECT_EQ(ReadFile(box.target() + "/w/drive.txt"), "content of C:\\w\\drive.txt");
+    EXPECT_EQ(ReadFileBytes(box.target() + "/w/drive.txt"), "content of C:\\w\\drive.txt");
     EXPECT_TRUE(box.said("../../up2.txt"));  // the user is told the name was changed
     // ".." alone leaves nothing to create: refused as unusable, not written anywhere.
     EXPECT_EQ(result.extracted, 8);
@@ -95,7 +95,7 @@ TEST(HostileNames, DeviceNamesAreRefusedAndTheRestExtracted) {
     EXPECT_EQ(result.status, Status::UnsafeName);
     EXPECT_EQ(result.failed, 7);
     EXPECT_EQ(result.extracted, 2);
-    EXPECT_EQ(ReadFile(box.target() + "/console.txt"), "fine");
+    EXPECT_EQ(ReadFileBytes(box.target() + "/console.txt"), "fine");
     EXPECT_TRUE(box.said("aux.txt"));
     EXPECT_TRUE(box.said("device name"));
     EXPECT_EQ(FilesBelow(box.target()), (std::vector<std::string>{"com10", "console.txt"}));
@@ -121,51 +121,42 @@ TEST(HostileNames, CharactersWindowsForbidsAreRefused) {
 TEST(HostileNames, SymlinkEntriesBecomePlainFiles) {
     Sandbox box;
     RawZip zip;
-    RawEntry link;
-    link.name = "link";
-    link.data = "/etc";
-    link.versionMadeBy = (3 << 8) | 30;
-    link.externalAttributes = 0120777u << 16;
-    zip.entries.push_back(link);
+    zip.entries.push_back(RawEntry("link", "/etc").MadeOnUnix(0120777u));
     zip.entries.push_back({"link/passwd", "overwrite attempt"});
     zipcore::ExtractResult result = box.extract(zip);
     EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(box.target() + "/link")));
-    EXPECT_EQ(ReadFile(box.target() + "/link"), "/etc");
+    EXPECT_EQ(ReadFileBytes(box.target() + "/link"), "/etc");
     EXPECT_EQ(result.failed, 1);  // "link" is a file, so "link/passwd" cannot be made
     box.expectNothingOutsideTarget();
 }
 
 TEST(HostileNames, ExistingLinkInTheTargetIsNotFollowed) {
     Sandbox box;
-    ScratchDir outside;
+    ScratchFolder outside;
     std::filesystem::create_directories(box.target());
-    std::filesystem::create_directory_symlink(outside.path(), box.target() + "/escape");
+    std::filesystem::create_directory_symlink(outside.Path(), box.target() + "/escape");
     std::filesystem::create_symlink(outside / "victim.txt", box.target() + "/victim.txt");
-    WriteFile(outside / "victim.txt", "original");
+    WriteFileBytes(outside / "victim.txt", "original");
     RawZip zip;
     zip.entries.push_back({"escape/planted.txt", "planted"});
     zip.entries.push_back({"victim.txt", "replaced"});
     zipcore::ExtractResult result = box.extract(zip);
     EXPECT_EQ(result.failed, 1);
-    EXPECT_FALSE(Exists(outside / "planted.txt"));
+    EXPECT_FALSE(PathExists(outside / "planted.txt"));
     // The link itself is replaced by a file; what it pointed to is untouched.
-    EXPECT_EQ(ReadFile(outside / "victim.txt"), "original");
-    EXPECT_EQ(ReadFile(box.target() + "/victim.txt"), "replaced");
+    EXPECT_EQ(ReadFileBytes(outside / "victim.txt"), "original");
+    EXPECT_EQ(ReadFileBytes(box.target() + "/victim.txt"), "replaced");
 }
 #endif
 
 TEST(HostileData, TruncationAtEveryOffsetIsReported) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.entries.push_back({"a.txt", "alpha"});
-    RawEntry b;
-    b.name = "b.txt";
-    b.data = Words(400, 2);
-    b.method = 8;
-    zip.entries.push_back(b);
+    zip.entries.push_back(RawEntry("b.txt", Words(400, 2)).Deflated());
     const std::string whole = zip.Build();
     for (std::size_t cut = 0; cut < whole.size(); ++cut) {
-        WriteFile(dir / "cut.zip", whole.substr(0, cut));
+        WriteFileBytes(dir / "cut.zip", whole.substr(0, cut));
         zipcore::Error error = OpenError(dir / "cut.zip");
         // Losing the tail loses the end record: a file that still starts like an archive
         // is reported as truncated, anything shorter as not an archive at all.
@@ -176,32 +167,19 @@ TEST(HostileData, TruncationAtEveryOffsetIsReported) {
 }
 
 TEST(HostileData, TruncatedDataBehindAnIntactDirectoryIsCaught) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    RawEntry e;
-    e.name = "short";
-    e.data = Words(5000, 3);
-    e.method = 8;
-    e.declaredCompressed = 100000;  // claims far more data than the file holds
-    zip.entries.push_back(e);
-    WriteFile(dir / "a.zip", zip.Build());
+    // Claims far more data than the file holds.
+    zip.entries.push_back(RawEntry("short", Words(5000, 3)).Deflated().WithCompressedSize(100000));
+    WriteFileBytes(dir / "a.zip", zip.Build());
     EXPECT_EQ(OpenError(dir / "a.zip").status, Status::Overlapping);
 }
 
 TEST(HostileData, CrcMismatchLeavesNoPartialFile) {
     Sandbox box;
     RawZip zip;
-    RawEntry stored;
-    stored.name = "stored.bin";
-    stored.data = Noise(3000, 5);
-    stored.crcOverride = Crc(stored.data) ^ 1;
-    RawEntry deflated;
-    deflated.name = "deflated.txt";
-    deflated.data = Words(600000, 5);
-    deflated.method = 8;
-    deflated.crcOverride = 12345;
-    zip.entries.push_back(stored);
-    zip.entries.push_back(deflated);
+    zip.entries.push_back(RawEntry("stored.bin", Noise(3000, 5)).WithCrc(Crc(Noise(3000, 5)) ^ 1));
+    zip.entries.push_back(RawEntry("deflated.txt", Words(600000, 5)).Deflated().WithCrc(12345));
     zip.entries.push_back({"good.txt", "good"});
     zipcore::ExtractResult result = box.extract(zip);
     EXPECT_EQ(result.status, Status::CrcMismatch);
@@ -232,64 +210,48 @@ TEST(HostileData, TheWorstProblemIsReportedWhateverCameFirst) {
 
 TEST(HostileData, DamagedExtractionKeepsTheOldFileIntact) {
     Sandbox box;
-    WriteFile(box.target() + "/keep.txt", "precious");
+    WriteFileBytes(box.target() + "/keep.txt", "precious");
     RawZip zip;
-    RawEntry e;
-    e.name = "keep.txt";
-    e.data = "replacement";
-    e.crcOverride = 7;
-    zip.entries.push_back(e);
+    zip.entries.push_back(RawEntry("keep.txt", "replacement").WithCrc(7));
     box.extract(zip);
-    EXPECT_EQ(ReadFile(box.target() + "/keep.txt"), "precious");
+    EXPECT_EQ(ReadFileBytes(box.target() + "/keep.txt"), "precious");
     EXPECT_EQ(FilesBelow(box.target()), std::vector<std::string>{"keep.txt"});
 }
 
 TEST(HostileData, EntriesSharingBytesAreOverlapping) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    RawEntry bomb;
-    bomb.name = "kernel";
-    bomb.data = std::string(100000, 'A');
-    bomb.method = 8;
-    zip.entries.push_back(bomb);
-    for (int i = 0; i < 3; ++i) {
-        RawEntry copy = bomb;
-        copy.name = "kernel";  // same local header: only then does the name check pass
-        copy.offsetOverride = 0;
-        zip.entries.push_back(copy);
-    }
-    WriteFile(dir / "bomb.zip", zip.Build());
+    zip.entries.push_back(RawEntry("kernel", std::string(100000, 'A')).Deflated());
+    // The same name as the local header they point at: only then does the name check pass.
+    for (int i = 0; i < 3; ++i) zip.entries.push_back(RawEntry(zip.entries[0]).WithOffset(0));
+    WriteFileBytes(dir / "bomb.zip", zip.Build());
     zipcore::Error error = OpenError(dir / "bomb.zip");
     EXPECT_EQ(error.status, Status::Overlapping);
     EXPECT_NE(error.message.find("kernel"), std::string::npos);
 }
 
 TEST(HostileData, LocalHeaderInsideTheCentralDirectoryIsOverlapping) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.entries.push_back({"a", "aaaa"});
     zip.entries.push_back({"b", "bbbb"});
     RawZip probe = zip;
     probe.Build();
     zip.entries[1].offsetOverride = static_cast<int64_t>(probe.centralOffset);
-    WriteFile(dir / "a.zip", zip.Build());
+    WriteFileBytes(dir / "a.zip", zip.Build());
     EXPECT_EQ(OpenError(dir / "a.zip").status, Status::Overlapping);
 
     zip.entries[1].offsetOverride = 1 << 30;  // far beyond the end of the file
-    WriteFile(dir / "b.zip", zip.Build());
+    WriteFileBytes(dir / "b.zip", zip.Build());
     EXPECT_EQ(OpenError(dir / "b.zip").status, Status::BadOffsets);
 }
 
 TEST(HostileData, InflatingPastTheDeclaredSizeStopsAtOnce) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    RawEntry bomb;
-    bomb.name = "zeros";
-    bomb.data = std::string(20 << 20, '\0');  // 20 MiB deflates to about 20 KiB
-    bomb.method = 8;
-    bomb.declaredUncompressed = 1000;
-    zip.entries.push_back(bomb);
-    WriteFile(dir / "a.zip", zip.Build());
+    // 20 MiB deflates to about 20 KiB.
+    zip.entries.push_back(RawEntry("zeros", std::string(20 << 20, '\0')).Deflated().WithUncompressedSize(1000));
+    WriteFileBytes(dir / "a.zip", zip.Build());
     std::size_t delivered = 0;
     zipcore::Error error = ReadError(dir / "a.zip", 0, &delivered);
     EXPECT_EQ(error.status, Status::SizeMismatch);
@@ -298,34 +260,21 @@ TEST(HostileData, InflatingPastTheDeclaredSizeStopsAtOnce) {
 }
 
 TEST(HostileData, DataShorterThanDeclaredIsSizeMismatch) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    RawEntry e;
-    e.name = "claims-more";
-    e.data = Words(1000, 8);
-    e.method = 8;
-    e.declaredUncompressed = 5000;
-    zip.entries.push_back(e);
-    RawEntry stored;
-    stored.name = "stored-lies";
-    stored.data = "abc";
-    stored.declaredUncompressed = 4;
-    zip.entries.push_back(stored);
-    WriteFile(dir / "a.zip", zip.Build());
+    zip.entries.push_back(RawEntry("claims-more", Words(1000, 8)).Deflated().WithUncompressedSize(5000));
+    zip.entries.push_back(RawEntry("stored-lies", "abc").WithUncompressedSize(4));
+    WriteFileBytes(dir / "a.zip", zip.Build());
     EXPECT_EQ(ReadError(dir / "a.zip", 0).status, Status::SizeMismatch);
     EXPECT_EQ(ReadError(dir / "a.zip", 1).status, Status::SizeMismatch);
 }
 
 TEST(HostileData, HugeDeclaredSizeIsNeitherTrustedNorHanging) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    RawEntry e;
-    e.name = "endless";
-    e.data = Words(70000, 2);
-    e.method = 8;
-    e.zip64Uncompressed = UINT64_MAX;  // no allocation or loop may follow this number
-    zip.entries.push_back(e);
-    WriteFile(dir / "a.zip", zip.Build());
+    // No allocation or loop may follow this number.
+    zip.entries.push_back(RawEntry("endless", Words(70000, 2)).Deflated().WithZip64Size(UINT64_MAX));
+    WriteFileBytes(dir / "a.zip", zip.Build());
     std::size_t delivered = 0;
     zipcore::Error error = ReadError(dir / "a.zip", 0, &delivered);
     EXPECT_EQ(error.status, Status::SizeMismatch) << error.message;
@@ -333,14 +282,11 @@ TEST(HostileData, HugeDeclaredSizeIsNeitherTrustedNorHanging) {
 }
 
 TEST(HostileData, LocalHeaderThatDisagreesIsRefused) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    RawEntry e;
-    e.name = "innocent.txt";
-    e.localName = "../../evil.txt";  // a reader trusting the local name would write elsewhere
-    e.data = "x";
-    zip.entries.push_back(e);
-    WriteFile(dir / "a.zip", zip.Build());
+    // A reader trusting the local name would write elsewhere.
+    zip.entries.push_back(RawEntry("innocent.txt", "x").WithLocalName("../../evil.txt"));
+    WriteFileBytes(dir / "a.zip", zip.Build());
     zipcore::Error error = ReadError(dir / "a.zip", 0);
     EXPECT_EQ(error.status, Status::BadOffsets);
     EXPECT_NE(error.message.find("innocent.txt"), std::string::npos);
@@ -349,16 +295,8 @@ TEST(HostileData, LocalHeaderThatDisagreesIsRefused) {
 TEST(HostileData, EncryptedAndUnknownMethodsAreNamed) {
     Sandbox box;
     RawZip zip;
-    RawEntry locked;
-    locked.name = "locked.txt";
-    locked.data = "secret";
-    locked.flags = 1;
-    RawEntry bzip;
-    bzip.name = "bzip.bin";
-    bzip.data = "BZh9";
-    bzip.method = 12;
-    zip.entries.push_back(locked);
-    zip.entries.push_back(bzip);
+    zip.entries.push_back(RawEntry("locked.txt", "secret").WithFlags(1));
+    zip.entries.push_back(RawEntry("bzip.bin", "BZh9").WithMethod(12));
     zip.entries.push_back({"plain.txt", "plain"});
     zipcore::ExtractResult result = box.extract(zip);
     EXPECT_EQ(ReadError(box.archive(), 0).status, Status::Encrypted);
@@ -371,18 +309,14 @@ TEST(HostileData, EncryptedAndUnknownMethodsAreNamed) {
 }
 
 TEST(HostileData, CorruptDeflateStreamIsReportedNotCrashed) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    RawEntry e;
-    e.name = "noise";
-    e.data = Words(50000, 4);
-    e.method = 8;
-    zip.entries.push_back(e);
+    zip.entries.push_back(RawEntry("noise", Words(50000, 4)).Deflated());
     std::string bytes = zip.Build();
     // Overwrite the deflate data with bytes that are not a valid stream.
-    std::size_t start = 30 + e.name.size();
+    std::size_t start = 30 + zip.entries[0].name.size();
     for (std::size_t i = start; i < start + 64; ++i) bytes[i] = static_cast<char>(0xFF);
-    WriteFile(dir / "a.zip", bytes);
+    WriteFileBytes(dir / "a.zip", bytes);
     zipcore::Error error = ReadError(dir / "a.zip", 0);
     EXPECT_TRUE(error.status == Status::CrcMismatch || error.status == Status::SizeMismatch ||
                 error.status == Status::Truncated)
@@ -403,7 +337,7 @@ TEST(HostileNames, ExtractedRelativePathNamesTheFileThatExtractWrote) {
         std::string relative;
         if (!zipcore::ExtractedRelativePath(name, '/', relative)) continue;
         named.push_back("target/" + relative);
-        EXPECT_EQ(ReadFile(box.target() + "/" + relative), "content of " + name) << name;
+        EXPECT_EQ(ReadFileBytes(box.target() + "/" + relative), "content of " + name) << name;
     }
     std::sort(named.begin(), named.end());
     EXPECT_EQ(named, (std::vector<std::string>{"target/a/mid.txt", "target/abs.txt", "target/dir/sub/deep.txt",

@@ -52,7 +52,7 @@ const std::string kCafe = "caf\xC3\xA9.txt";   // UTF-8
 }  // namespace
 
 TEST(EntryNames, FlagThenMatchingUnicodeFieldThenTheHostsCodePage) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.entries.push_back(Named(kCafe, 3, 0x800));                                          // flag: UTF-8
     zip.entries.push_back(Named("caf\x82.txt", 3, 0, UnicodePathField(kCafe, "caf\x82.txt")));  // field matches
@@ -61,7 +61,7 @@ TEST(EntryNames, FlagThenMatchingUnicodeFieldThenTheHostsCodePage) {
     zip.entries.push_back(Named("\x8Erger.txt", 11));                                        // NTFS: OEM too
     zip.entries.push_back(Named(kCafe, 3));                                                  // Unix, UTF-8 unflagged
     zip.entries.push_back(Named("\xFF\xFE.txt", 3, 0x800));                         // flag, but not UTF-8
-    WriteFile(dir / "names.zip", zip.Build());
+    WriteFileBytes(dir / "names.zip", zip.Build());
     std::vector<zipcore::Entry> entries = EntriesOf(dir / "names.zip");
     ASSERT_EQ(entries.size(), 7u);
     EXPECT_EQ(entries[0].name, kCafe);
@@ -86,11 +86,11 @@ TEST(EntryNames, DecodedNamesAreCheckedAndCopiedFaithfully) {
         EXPECT_FALSE(zipcore::names::IsDeviceName(ordinary)) << ordinary;
 
     // Deleting one entry copies the OEM-named one with its bytes, host and flags untouched.
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.entries.push_back(Named("\x8Erger.txt", 0));
     zip.entries.push_back(Named("gone.txt", 0));
-    WriteFile(dir / "copy.zip", zip.Build());
+    WriteFileBytes(dir / "copy.zip", zip.Build());
     zipcore::UpdateOptions options;
     options.remove = {"gone.txt"};
     ASSERT_EQ(zipcore::Update(dir / "copy.zip", options).status, zipcore::Status::Ok);
@@ -102,7 +102,7 @@ TEST(EntryNames, DecodedNamesAreCheckedAndCopiedFaithfully) {
 }
 
 TEST(EntryTimes, NtfsAndExtendedTimestampsGiveTheExactTimeOnExtraction) {
-    ScratchDir dir;
+    ScratchFolder dir;
     std::string ntfs;   // tag 1: modified, accessed, created as FILETIMEs
     Put16(ntfs, 0x000a);
     Put16(ntfs, 32);
@@ -123,7 +123,7 @@ TEST(EntryTimes, NtfsAndExtendedTimestampsGiveTheExactTimeOnExtraction) {
     zip.entries.push_back(Named("summer.txt", 11, 0, ntfs));
     zip.entries.push_back(Named("winter.txt", 3, 0, extended));
     zip.entries.push_back(Named("dos.txt", 0));
-    WriteFile(dir / "times.zip", zip.Build());
+    WriteFileBytes(dir / "times.zip", zip.Build());
 
     zipcore::ExtractOptions options;
     options.targetDir = dir / "out";
@@ -138,14 +138,14 @@ TEST(EntryTimes, NtfsAndExtendedTimestampsGiveTheExactTimeOnExtraction) {
 }
 
 TEST(EntryTimes, WrittenEntriesCarryUtf8NamesAndTheExtendedTimestamp) {
-    ScratchDir dir;
-    WriteFile(dir / kCafe, "cafe");
-    WriteFile(dir / "plain.txt", "plain");
+    ScratchFolder dir;
+    WriteFileBytes(dir / kCafe, "cafe");
+    WriteFileBytes(dir / "plain.txt", "plain");
     // An odd second, which the DOS stamp cannot keep.
     struct stat st {};
     ASSERT_EQ(stat((dir / kCafe).c_str(), &st), 0);
     zipcore::UpdateOptions options;
-    options.baseDir = dir.path();
+    options.baseDir = dir.Path();
     options.add = {"*.txt"};
     ASSERT_EQ(zipcore::Update(dir / "ours.zip", options).status, zipcore::Status::Ok);
     std::vector<zipcore::Entry> entries = EntriesOf(dir / "ours.zip");

@@ -66,11 +66,11 @@ protected:
             if (UnderCi()) FAIL() << "zip, unzip or python3 missing";
             GTEST_SKIP() << "zip, unzip or python3 missing";
         }
-        WriteFile(src + "/text.txt", Words(300000, 1));
-        WriteFile(src + "/noise.bin", Noise(70000, 2));
-        WriteFile(src + "/empty", "");
-        WriteFile(src + "/sub/big.txt", Words(1500000, 3) + Noise(900000, 4));
-        WriteFile(src + "/sub/tiny", "t");
+        WriteFileBytes(src + "/text.txt", Words(300000, 1));
+        WriteFileBytes(src + "/noise.bin", Noise(70000, 2));
+        WriteFileBytes(src + "/empty", "");
+        WriteFileBytes(src + "/sub/big.txt", Words(1500000, 3) + Noise(900000, 4));
+        WriteFileBytes(src + "/sub/tiny", "t");
     }
 
     void expectExtractsLikeSource(const std::string& archive, const std::vector<std::string>& files) {
@@ -80,10 +80,10 @@ protected:
         zipcore::ExtractResult result = zipcore::Extract(archive, options);
         EXPECT_EQ(result.status, Status::Ok) << archive;
         for (const std::string& file : files)
-            EXPECT_TRUE(ReadFile(dir / ("x/" + file)) == ReadFile(src + "/" + file)) << file << " in " << archive;
+            EXPECT_TRUE(ReadFileBytes(dir / ("x/" + file)) == ReadFileBytes(src + "/" + file)) << file << " in " << archive;
     }
 
-    ScratchDir dir;
+    ScratchFolder dir;
     std::string src = dir / "src";
     const std::vector<std::string> files = {"text.txt", "noise.bin", "empty", "sub/big.txt", "sub/tiny"};
 };
@@ -114,7 +114,7 @@ TEST_F(Oracle, OurArchivesPassUnzipAndZipfileAtEveryLevel) {
         std::string out = dir / ("unz" + std::to_string(level));
         ASSERT_EQ(Shell("unzip -q -o " + Quote(archive) + " -d " + Quote(out), output), 0) << output;
         for (const std::string& file : files)
-            EXPECT_TRUE(ReadFile(out + "/" + file) == ReadFile(src + "/" + file)) << file << " at level " << level;
+            EXPECT_TRUE(ReadFileBytes(out + "/" + file) == ReadFileBytes(src + "/" + file)) << file << " at level " << level;
     }
 }
 
@@ -126,7 +126,7 @@ TEST_F(Oracle, UpdatedArchiveStillPassesUnzip) {
     options.add = {"text.txt"};
     options.remove = {"noise.bin"};
     options.baseDir = src;
-    WriteFile(src + "/text.txt", "changed");
+    WriteFileBytes(src + "/text.txt", "changed");
     ASSERT_EQ(zipcore::Update(archive, options).status, Status::Ok);
     EXPECT_EQ(Shell("unzip -t " + Quote(archive), output), 0) << output;
     EXPECT_EQ(PythonListing(archive), OurListing(archive));
@@ -172,7 +172,7 @@ TEST_F(Oracle, StreamedArchivesWithDataDescriptors) {
         data.append(reinterpret_cast<const char*>(p), n);
         return true;
     }));
-    EXPECT_TRUE(data == ReadFile(src + "/sub/big.txt"));
+    EXPECT_TRUE(data == ReadFileBytes(src + "/sub/big.txt"));
     expectExtractsLikeSource(toPipe, files);
 
     // Copying descriptor entries unchanged must keep the archive valid for unzip.
@@ -220,8 +220,8 @@ TEST_F(Oracle, StubInFrontAdjustedLikeZipDashA) {
     std::string plain = dir / "p.zip", ours = dir / "ours.exe", theirs = dir / "theirs.exe", output;
     ASSERT_EQ(Shell("cd " + Quote(src) + " && zip -q -r " + Quote(plain) + " .", output), 0) << output;
     std::string stub = "MZ" + Noise(20000, 8);
-    WriteFile(ours, stub + ReadFile(plain));
-    WriteFile(theirs, stub + ReadFile(plain));
+    WriteFileBytes(ours, stub + ReadFileBytes(plain));
+    WriteFileBytes(theirs, stub + ReadFileBytes(plain));
     // Unadjusted: unzip complains but copes, and so do we.
     Shell("unzip -t " + Quote(ours), output);
     EXPECT_NE(output.find("extra bytes"), std::string::npos) << output;
@@ -230,7 +230,7 @@ TEST_F(Oracle, StubInFrontAdjustedLikeZipDashA) {
 
     ASSERT_EQ(zipcore::AdjustOffsets(ours).status, Status::Ok);
     ASSERT_EQ(Shell("zip -q -A " + Quote(theirs), output), 0) << output;
-    EXPECT_TRUE(ReadFile(ours) == ReadFile(theirs));
+    EXPECT_TRUE(ReadFileBytes(ours) == ReadFileBytes(theirs));
     EXPECT_EQ(Shell("unzip -t " + Quote(ours), output), 0) << output;
     EXPECT_EQ(output.find("warning"), std::string::npos) << output;
     expectExtractsLikeSource(theirs, files);
@@ -244,7 +244,7 @@ TEST_F(Oracle, SizesAndOffsetsPastFourGigabytes) {
     const uint64_t size = 4300000000ull;
     for (const char* name : {"huge.bin", "huge2.bin"}) {
         const std::string path = src + "/" + name;
-        WriteFile(path, "start of a sparse file");
+        WriteFileBytes(path, "start of a sparse file");
         ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);
         FILE* file = std::fopen(path.c_str(), "r+b");
         ASSERT_TRUE(file);

@@ -32,11 +32,7 @@ std::string ReadAll(zipcore::Reader& reader, std::size_t index, zipcore::Error* 
 RawZip ThreeEntries() {
     RawZip zip;
     zip.entries.push_back({"plain.txt", "stored text"});
-    RawEntry deflated;
-    deflated.name = "dir/words.txt";
-    deflated.data = Words(200000, 1);
-    deflated.method = 8;
-    zip.entries.push_back(deflated);
+    zip.entries.push_back(RawEntry("dir/words.txt", Words(200000, 1)).Deflated());
     zip.entries.push_back({"dir/", ""});
     return zip;
 }
@@ -44,9 +40,9 @@ RawZip ThreeEntries() {
 }  // namespace
 
 TEST(Reading, ListsWhatTheCentralDirectorySays) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip = ThreeEntries();
-    WriteFile(dir / "a.zip", zip.Build());
+    WriteFileBytes(dir / "a.zip", zip.Build());
     auto reader = OpenOrFail(dir / "a.zip");
     ASSERT_TRUE(reader);
     const auto& entries = reader->entries();
@@ -67,9 +63,9 @@ TEST(Reading, ListsWhatTheCentralDirectorySays) {
 }
 
 TEST(Reading, StreamsStoredAndDeflatedDataExactly) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip = ThreeEntries();
-    WriteFile(dir / "a.zip", zip.Build());
+    WriteFileBytes(dir / "a.zip", zip.Build());
     auto reader = OpenOrFail(dir / "a.zip");
     ASSERT_TRUE(reader);
     EXPECT_EQ(ReadAll(*reader, 0), "stored text");
@@ -80,14 +76,11 @@ TEST(Reading, StreamsStoredAndDeflatedDataExactly) {
 }
 
 TEST(Reading, DataArrivesInBoundedChunks) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    RawEntry big;
-    big.name = "big";
-    big.data = std::string(5 << 20, 'z');  // 5 MiB of one byte deflates to almost nothing
-    big.method = 8;
-    zip.entries.push_back(big);
-    WriteFile(dir / "a.zip", zip.Build());
+    // 5 MiB of one byte deflates to almost nothing.
+    zip.entries.push_back(RawEntry("big", std::string(5 << 20, 'z')).Deflated());
+    WriteFileBytes(dir / "a.zip", zip.Build());
     auto reader = OpenOrFail(dir / "a.zip");
     ASSERT_TRUE(reader);
     std::size_t largest = 0, total = 0;
@@ -97,13 +90,13 @@ TEST(Reading, DataArrivesInBoundedChunks) {
         return true;
     });
     EXPECT_FALSE(error) << error.message;
-    EXPECT_EQ(total, big.data.size());
+    EXPECT_EQ(total, zip.entries[0].data.size());
     EXPECT_LE(largest, 1u << 20);
 }
 
 TEST(Reading, SinkThatStopsEndsTheReadWithIoError) {
-    ScratchDir dir;
-    WriteFile(dir / "a.zip", ThreeEntries().Build());
+    ScratchFolder dir;
+    WriteFileBytes(dir / "a.zip", ThreeEntries().Build());
     auto reader = OpenOrFail(dir / "a.zip");
     ASSERT_TRUE(reader);
     int calls = 0;
@@ -113,13 +106,13 @@ TEST(Reading, SinkThatStopsEndsTheReadWithIoError) {
 }
 
 TEST(Reading, FindsTheEndRecordBehindTheLongestComment) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip = ThreeEntries();
     // A comment that itself contains something looking like an end record must not fool the search.
     std::string fake = std::string("PK\x05\x06", 4) + std::string(18, '\0');
     zip.comment = fake + std::string(65535 - fake.size() * 2, 'c') + fake;
     ASSERT_EQ(zip.comment.size(), 65535u);
-    WriteFile(dir / "a.zip", zip.Build());
+    WriteFileBytes(dir / "a.zip", zip.Build());
     auto reader = OpenOrFail(dir / "a.zip");
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->entries().size(), 3u);
@@ -127,20 +120,20 @@ TEST(Reading, FindsTheEndRecordBehindTheLongestComment) {
 }
 
 TEST(Reading, EmptyArchiveHasNoEntries) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
-    WriteFile(dir / "e.zip", zip.Build());
+    WriteFileBytes(dir / "e.zip", zip.Build());
     auto reader = OpenOrFail(dir / "e.zip");
     ASSERT_TRUE(reader);
     EXPECT_TRUE(reader->entries().empty());
 }
 
 TEST(Reading, StubInFrontWithOffsetsNotAdjusted) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip = ThreeEntries();
     zip.prefix = "MZ" + Noise(5000, 3);
     zip.adjustOffsets = false;
-    WriteFile(dir / "sfx.exe", zip.Build());
+    WriteFileBytes(dir / "sfx.exe", zip.Build());
     auto reader = OpenOrFail(dir / "sfx.exe");
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->prefixLength(), 5002u);
@@ -149,11 +142,11 @@ TEST(Reading, StubInFrontWithOffsetsNotAdjusted) {
 }
 
 TEST(Reading, StubInFrontWithOffsetsAdjusted) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip = ThreeEntries();
     zip.prefix = "MZ" + Noise(777, 4);
     zip.adjustOffsets = true;
-    WriteFile(dir / "sfx.exe", zip.Build());
+    WriteFileBytes(dir / "sfx.exe", zip.Build());
     auto reader = OpenOrFail(dir / "sfx.exe");
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->prefixLength(), 779u);
@@ -162,7 +155,7 @@ TEST(Reading, StubInFrontWithOffsetsAdjusted) {
 }
 
 TEST(Reading, DataDescriptorsInEveryForm) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     for (int form = 0; form < 4; ++form) {
         RawEntry e;
@@ -174,20 +167,20 @@ TEST(Reading, DataDescriptorsInEveryForm) {
         e.descriptorZip64 = form == 3;
         zip.entries.push_back(e);
     }
-    WriteFile(dir / "d.zip", zip.Build());
+    WriteFileBytes(dir / "d.zip", zip.Build());
     auto reader = OpenOrFail(dir / "d.zip");
     ASSERT_TRUE(reader);
     for (int form = 0; form < 4; ++form) EXPECT_EQ(ReadAll(*reader, form), zip.entries[form].data) << form;
 }
 
 TEST(Reading, Zip64EndRecordsWithMoreThan65535Entries) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.zip64End = true;
     const std::size_t count = 70000;
     for (std::size_t i = 0; i < count; ++i) zip.entries.push_back({"f" + std::to_string(i), std::to_string(i)});
     zip.prefix = "STUB";  // also shifted: the Zip64 records' offsets must be corrected too
-    WriteFile(dir / "many.zip", zip.Build());
+    WriteFileBytes(dir / "many.zip", zip.Build());
     auto reader = OpenOrFail(dir / "many.zip");
     ASSERT_TRUE(reader);
     ASSERT_EQ(reader->entries().size(), count);
@@ -197,17 +190,17 @@ TEST(Reading, Zip64EndRecordsWithMoreThan65535Entries) {
 }
 
 TEST(Reading, MissingEmptyAndForeignFilesAreDistinguished) {
-    ScratchDir dir;
+    ScratchFolder dir;
     zipcore::Error error;
     EXPECT_FALSE(zipcore::Reader::Open(dir / "missing.zip", error));
     EXPECT_EQ(error.status, Status::NotFound);
     EXPECT_NE(error.message.find("missing.zip"), std::string::npos);
 
-    WriteFile(dir / "empty.zip", "");
+    WriteFileBytes(dir / "empty.zip", "");
     EXPECT_FALSE(zipcore::Reader::Open(dir / "empty.zip", error));
     EXPECT_EQ(error.status, Status::NotZip);
 
-    WriteFile(dir / "text.zip", "This is a plain text file, not an archive.\n" + Words(100000, 9));
+    WriteFileBytes(dir / "text.zip", "This is a plain text file, not an archive.\n" + Words(100000, 9));
     EXPECT_FALSE(zipcore::Reader::Open(dir / "text.zip", error));
     EXPECT_EQ(error.status, Status::NotZip);
     EXPECT_NE(error.message.find("text.zip"), std::string::npos);

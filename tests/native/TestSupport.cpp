@@ -3,14 +3,8 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 
 namespace ziptest {
 namespace stdfs = std::filesystem;
@@ -18,47 +12,6 @@ namespace stdfs = std::filesystem;
 bool UnderCi() {
     const char* ci = std::getenv("CI");
     return ci && std::string(ci) == "true";
-}
-
-ScratchDir::ScratchDir() {
-    static std::atomic<unsigned> counter{0};
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    stdfs::path base = stdfs::temp_directory_path();
-    for (;;) {
-        stdfs::path candidate = base / ("zipcore-test-" + std::to_string(stamp % 100000000) + "-" +
-                                        std::to_string(counter.fetch_add(1)));
-        if (stdfs::create_directory(candidate)) {
-            path_ = candidate.string();
-            return;
-        }
-    }
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    stdfs::remove_all(path_, ignored);
-}
-
-std::string ScratchDir::operator/(const std::string& name) const { return (stdfs::path(path_) / name).string(); }
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    stdfs::path p(path);
-    if (p.has_parent_path()) stdfs::create_directories(p.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-bool Exists(const std::string& path) {
-    std::error_code ignored;
-    return stdfs::exists(stdfs::symlink_status(path, ignored));
 }
 
 std::vector<std::string> FilesBelow(const std::string& root) {
@@ -91,31 +44,6 @@ std::string RawDeflate(const std::string& data, int level) {
 uint32_t Crc(const std::string& data) {
     return static_cast<uint32_t>(
         crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
-}
-
-std::string Noise(std::size_t size, uint32_t seed) {
-    std::string out(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (char& c : out) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        c = static_cast<char>(x & 0xFF);
-    }
-    return out;
-}
-
-std::string Words(std::size_t size, uint32_t seed) {
-    static const char* const vocabulary[] = {"archive ", "folder ", "entry ", "zip ",   "deflate ", "brindle ",
-                                             "offset ",  "stub ",   "crc ",   "name\n", "level ",   "kestrel "};
-    std::string out;
-    uint32_t x = seed + 7;
-    while (out.size() < size) {
-        x = x * 1103515245u + 12345u;
-        out += vocabulary[(x >> 16) % 12];
-    }
-    out.resize(size);
-    return out;
 }
 
 namespace {

@@ -1,45 +1,40 @@
 #pragma once
-// Helpers for the zip library tests: scratch folders, file contents, raw deflate, and a
-// tiny zip writer that can produce the damaged and hostile archives the library must refuse.
+// Helpers for the zip library tests beside the shared scratch folders and contents: raw
+// deflate, and a tiny zip writer that can produce the damaged and hostile archives the
+// library must refuse.
 
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "TestSupport/Contents.h"
+#include "TestSupport/Files.h"
+
 namespace ziptest {
-
-// A fresh folder removed with everything in it when the object goes away.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const;
-
-private:
-    std::string path_;
-};
 
 // Whether the tests run under CI (CI=true), where a missing tool is a failure, not a skip.
 bool UnderCi();
 
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);  // empty when missing
-bool Exists(const std::string& path);
 // Every file below root, relative and '/' separated, sorted.
 std::vector<std::string> FilesBelow(const std::string& root);
 std::string RawDeflate(const std::string& data, int level = 6);
 uint32_t Crc(const std::string& data);
-// Repeatable pseudo-random bytes; `text` gives compressible words instead of noise.
-std::string Noise(std::size_t size, uint32_t seed);
-std::string Words(std::size_t size, uint32_t seed);
 
 struct RawEntry {
     RawEntry() = default;
     RawEntry(std::string entryName, std::string content) : name(std::move(entryName)), data(std::move(content)) {}
+    // Settings chained onto the constructor, for the damaged and hostile cases.
+    RawEntry& Deflated() { return WithMethod(8); }
+    RawEntry& WithMethod(uint16_t value) { method = value; return *this; }
+    RawEntry& WithFlags(uint16_t value) { flags = value; return *this; }
+    RawEntry& WithLocalName(std::string value) { localName = std::move(value); return *this; }
+    RawEntry& WithCrc(int64_t value) { crcOverride = value; return *this; }
+    RawEntry& WithCompressedSize(int64_t value) { declaredCompressed = value; return *this; }
+    RawEntry& WithUncompressedSize(int64_t value) { declaredUncompressed = value; return *this; }
+    RawEntry& WithOffset(int64_t value) { offsetOverride = value; return *this; }
+    RawEntry& WithZip64Size(uint64_t value) { zip64Uncompressed = value; return *this; }
+    RawEntry& MadeOnUnix(uint32_t mode) { versionMadeBy = (3 << 8) | 30; externalAttributes = mode << 16; return *this; }
 
     std::string name;
     std::string data;                 // uncompressed content

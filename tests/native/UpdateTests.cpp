@@ -24,17 +24,17 @@ using zipcore::Status;
 namespace {
 
 struct UpdateFixture : ::testing::Test {
-    ScratchDir dir;
+    ScratchFolder dir;
     std::string archive = dir / "out.zip";
     std::string src = dir / "src";
     std::vector<std::string> lines;
 
     void SetUp() override {
-        WriteFile(src + "/a.txt", Words(20000, 1));
-        WriteFile(src + "/b.txt", "bee");
-        WriteFile(src + "/c.bin", Noise(5000, 2));
-        WriteFile(src + "/sub/d.txt", Words(3000, 4));
-        WriteFile(src + "/sub/e.c", "int main() {}\n");
+        WriteFileBytes(src + "/a.txt", Words(20000, 1));
+        WriteFileBytes(src + "/b.txt", "bee");
+        WriteFileBytes(src + "/c.bin", Noise(5000, 2));
+        WriteFileBytes(src + "/sub/d.txt", Words(3000, 4));
+        WriteFileBytes(src + "/sub/e.c", "int main() {}\n");
     }
 
     zipcore::UpdateResult update(std::vector<std::string> add, std::vector<std::string> remove = {},
@@ -78,11 +78,11 @@ struct UpdateFixture : ::testing::Test {
     }
     // The raw bytes of an entry as stored: local header and data.
     std::string stored(const zipcore::Entry& e) {
-        std::string file = ReadFile(archive);
+        std::string file = ReadFileBytes(archive);
         return file.substr(e.localHeaderOffset, 30 + e.name.size() + e.compressedSize);
     }
     bool noTemporaryFiles() {
-        for (const std::string& f : FilesBelow(dir.path()))
+        for (const std::string& f : FilesBelow(dir.Path()))
             if (f.find("out.zip.") != std::string::npos) return false;
         return true;
     }
@@ -115,7 +115,7 @@ TEST_F(UpdateFixture, LevelZeroAlwaysStores) {
 }
 
 TEST_F(UpdateFixture, LevelNineDeflatesAtLeastAsWellAsLevelOne) {
-    WriteFile(src + "/big.txt", Words(3 << 20, 5));
+    WriteFileBytes(src + "/big.txt", Words(3 << 20, 5));
     ASSERT_EQ(update({"big.txt"}, {}, 1).status, Status::Ok);
     uint64_t fast = entries()[0].compressedSize;
     std::remove(archive.c_str());
@@ -130,7 +130,7 @@ TEST_F(UpdateFixture, LargeFilesSplitIntoChunksGiveTheSameBytesOnAnyThreadCount)
     // Several chunks of text and of noise: the chunk seams, CRC combination and the
     // stored-block fallback all have to line up.
     std::string mixed = Words(2500000, 6) + Noise(1500000, 7) + Words(100, 8);
-    WriteFile(src + "/mixed.bin", mixed);
+    WriteFileBytes(src + "/mixed.bin", mixed);
     for (unsigned threads : {1u, 3u}) {
         std::remove(archive.c_str());
         ASSERT_EQ(update({"mixed.bin"}, {}, 6, true, threads).status, Status::Ok);
@@ -174,7 +174,7 @@ TEST_F(UpdateFixture, FolderNameAddsAFolderEntry) {
 
 TEST_F(UpdateFixture, SameNameReplacesInPlace) {
     ASSERT_EQ(update({"a.txt", "b.txt", "c.bin"}).status, Status::Ok);
-    WriteFile(src + "/b.txt", "new bee");
+    WriteFileBytes(src + "/b.txt", "new bee");
     zipcore::UpdateResult result = update({"b.txt"});
     ASSERT_EQ(result.status, Status::Ok);
     EXPECT_EQ(result.replaced, 1);
@@ -208,9 +208,9 @@ TEST_F(UpdateFixture, DataDescriptorsAreCopiedWithTheirEntries) {
         zip.entries.push_back(e);
     }
     std::string original = zip.Build();
-    WriteFile(archive, original);
+    WriteFileBytes(archive, original);
     ASSERT_EQ(update({"b.txt"}).status, Status::Ok);
-    std::string now = ReadFile(archive);
+    std::string now = ReadFileBytes(archive);
     // The three entries with their descriptors lead the new file unchanged.
     EXPECT_EQ(now.substr(0, zip.centralOffset), original.substr(0, zip.centralOffset));
     for (int form = 0; form < 3; ++form) EXPECT_EQ(content("desc" + std::to_string(form)), Words(2000, form));
@@ -235,24 +235,24 @@ TEST_F(UpdateFixture, DeletingEverythingLeavesAValidEmptyArchive) {
 
 TEST_F(UpdateFixture, NothingMatchedLeavesTheArchiveByteIdentical) {
     ASSERT_EQ(update({"a.txt"}).status, Status::Ok);
-    std::string before = ReadFile(archive);
+    std::string before = ReadFileBytes(archive);
     EXPECT_EQ(update({"*.none"}).status, Status::NothingToDo);
     EXPECT_EQ(update({}, {"not-in-archive"}).status, Status::NothingToDo);
-    EXPECT_EQ(ReadFile(archive), before);
+    EXPECT_EQ(ReadFileBytes(archive), before);
     EXPECT_TRUE(noTemporaryFiles());
 }
 
 TEST_F(UpdateFixture, NothingMatchedCreatesNoArchive) {
     EXPECT_EQ(update({"*.none"}).status, Status::NothingToDo);
-    EXPECT_FALSE(Exists(archive));
+    EXPECT_FALSE(PathExists(archive));
 }
 
 TEST_F(UpdateFixture, MissingNamedFileIsNotFoundAndChangesNothing) {
     ASSERT_EQ(update({"a.txt"}).status, Status::Ok);
-    std::string before = ReadFile(archive);
+    std::string before = ReadFileBytes(archive);
     zipcore::UpdateResult result = update({"b.txt", "missing.txt"});
     EXPECT_EQ(result.status, Status::NotFound);
-    EXPECT_EQ(ReadFile(archive), before);
+    EXPECT_EQ(ReadFileBytes(archive), before);
     bool named = false;
     for (const std::string& line : lines) named = named || line.find("missing.txt") != std::string::npos;
     EXPECT_TRUE(named);
@@ -260,28 +260,28 @@ TEST_F(UpdateFixture, MissingNamedFileIsNotFoundAndChangesNothing) {
 
 TEST_F(UpdateFixture, FileVanishingHalfWayLeavesTheOldArchiveWhole) {
     ASSERT_EQ(update({"a.txt"}).status, Status::Ok);
-    std::string before = ReadFile(archive);
-    WriteFile(src + "/big.bin", Noise(12 << 20, 9));
+    std::string before = ReadFileBytes(archive);
+    WriteFileBytes(src + "/big.bin", Noise(12 << 20, 9));
     zipcore::UpdateOptions options;
     options.add = {"b.txt", "big.bin"};
     options.baseDir = src;
     options.threads = 1;
     // Once the first file is written, cut the big one short: its later chunks are not read yet.
     options.report = [&](zipcore::Status, const std::string& line) {
-        if (line.find("b.txt") != std::string::npos) WriteFile(src + "/big.bin", "");
+        if (line.find("b.txt") != std::string::npos) WriteFileBytes(src + "/big.bin", "");
     };
     zipcore::UpdateResult result = zipcore::Update(archive, options);
     EXPECT_EQ(result.status, Status::IoError);
-    EXPECT_EQ(ReadFile(archive), before);
+    EXPECT_EQ(ReadFileBytes(archive), before);
     EXPECT_TRUE(noTemporaryFiles());
 }
 
 TEST_F(UpdateFixture, DamagedArchiveIsNotOverwritten) {
-    WriteFile(archive, "PK\x03\x04 but nothing else");
-    std::string before = ReadFile(archive);
+    WriteFileBytes(archive, "PK\x03\x04 but nothing else");
+    std::string before = ReadFileBytes(archive);
     zipcore::UpdateResult result = update({"a.txt"});
     EXPECT_EQ(result.status, Status::Truncated);
-    EXPECT_EQ(ReadFile(archive), before);
+    EXPECT_EQ(ReadFileBytes(archive), before);
 }
 
 TEST_F(UpdateFixture, ArchiveNeverAddsItself) {
@@ -295,20 +295,20 @@ TEST_F(UpdateFixture, StubInFrontIsKeptAndOffsetsCountFromTheFileStart) {
     RawZip zip;
     zip.prefix = "MZ" + Noise(3000, 1);
     zip.entries.push_back({"old.txt", "old"});
-    WriteFile(archive, zip.Build());  // offsets not adjusted
+    WriteFileBytes(archive, zip.Build());  // offsets not adjusted
     ASSERT_EQ(update({"b.txt"}).status, Status::Ok);
-    std::string now = ReadFile(archive);
+    std::string now = ReadFileBytes(archive);
     EXPECT_EQ(now.substr(0, zip.prefix.size()), zip.prefix);
     EXPECT_EQ(content("old.txt"), "old");
     EXPECT_EQ(content("b.txt"), "bee");
     EXPECT_EQ(zipcore::AdjustOffsets(archive).status, Status::Ok);
-    EXPECT_EQ(ReadFile(archive), now);  // already adjusted: left as it is
+    EXPECT_EQ(ReadFileBytes(archive), now);  // already adjusted: left as it is
 }
 
 TEST_F(UpdateFixture, MoreThan65535EntriesGetZip64Records) {
     RawZip zip;
     for (int i = 0; i < 65535; ++i) zip.entries.push_back({"n" + std::to_string(i), ""});
-    WriteFile(archive, zip.Build());
+    WriteFileBytes(archive, zip.Build());
     ASSERT_EQ(entries().size(), 65535u);
     zipcore::UpdateResult result = update({"a.txt", "b.txt"});
     ASSERT_EQ(result.status, Status::Ok);
@@ -316,28 +316,24 @@ TEST_F(UpdateFixture, MoreThan65535EntriesGetZip64Records) {
     auto list = entries();
     ASSERT_EQ(list.size(), 65537u);
     EXPECT_EQ(list.back().name, "b.txt");
-    std::string file = ReadFile(archive);
+    std::string file = ReadFileBytes(archive);
     // The Zip64 end record and locator stand in front of the classic end record.
     EXPECT_EQ(file.substr(file.size() - 22 - 20, 4), std::string("PK\x06\x07", 4));
     EXPECT_EQ(content("b.txt"), "bee");
 }
 
 TEST(AdjustOffsets, StubFollowedByArchiveIsRewrittenToCountFromTheStart) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.prefix = "MZ" + Noise(4096, 3);
     zip.comment = "sfx comment";
     zip.entries.push_back({"one.txt", "one"});
-    RawEntry two;
-    two.name = "two.txt";
-    two.data = Words(9000, 3);
-    two.method = 8;
-    zip.entries.push_back(two);
+    zip.entries.push_back(RawEntry("two.txt", Words(9000, 3)).Deflated());
     const std::string path = dir / "sfx.exe";
     std::string original = zip.Build();
-    WriteFile(path, original);
+    WriteFileBytes(path, original);
     ASSERT_EQ(zipcore::AdjustOffsets(path).status, Status::Ok);
-    std::string adjusted = ReadFile(path);
+    std::string adjusted = ReadFileBytes(path);
     ASSERT_EQ(adjusted.size(), original.size());
     // Only the directory and end record change; the stub and entries stay as they were.
     EXPECT_EQ(adjusted.substr(0, zip.centralOffset), original.substr(0, zip.centralOffset));
@@ -353,19 +349,19 @@ TEST(AdjustOffsets, StubFollowedByArchiveIsRewrittenToCountFromTheStart) {
     EXPECT_EQ(reader->entries()[1].localHeaderOffset, zip.localOffsets[1]);
     // A second run finds nothing to do.
     ASSERT_EQ(zipcore::AdjustOffsets(path).status, Status::Ok);
-    EXPECT_EQ(ReadFile(path), adjusted);
+    EXPECT_EQ(ReadFileBytes(path), adjusted);
 }
 
 TEST(AdjustOffsets, Zip64RecordsAreAdjustedToo) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.prefix = Noise(1000, 2);
     zip.zip64End = true;
     zip.entries.push_back({"a", "a"});
     const std::string path = dir / "z.exe";
-    WriteFile(path, zip.Build());
+    WriteFileBytes(path, zip.Build());
     ASSERT_EQ(zipcore::AdjustOffsets(path).status, Status::Ok);
-    std::string adjusted = ReadFile(path);
+    std::string adjusted = ReadFileBytes(path);
     const unsigned char* record = reinterpret_cast<const unsigned char*>(adjusted.data()) + adjusted.size() - 22 - 20 - 56;
     uint64_t centralOffset = 0;
     for (int i = 7; i >= 0; --i) centralOffset = (centralOffset << 8) | record[48 + i];
@@ -377,10 +373,10 @@ TEST(AdjustOffsets, Zip64RecordsAreAdjustedToo) {
 }
 
 TEST(AdjustOffsets, NotAnArchiveIsReportedAndLeftAlone) {
-    ScratchDir dir;
-    WriteFile(dir / "x.exe", "MZ no archive here");
+    ScratchFolder dir;
+    WriteFileBytes(dir / "x.exe", "MZ no archive here");
     EXPECT_EQ(zipcore::AdjustOffsets(dir / "x.exe").status, Status::NotZip);
-    EXPECT_EQ(ReadFile(dir / "x.exe"), "MZ no archive here");
+    EXPECT_EQ(ReadFileBytes(dir / "x.exe"), "MZ no archive here");
 }
 
 // Every way the new archive can fail to come about ends the same: a clear status, the old
@@ -390,14 +386,14 @@ struct UpdateSafety : UpdateFixture {
     void SetUp() override {
         UpdateFixture::SetUp();
         ASSERT_EQ(update({"a.txt", "sub/d.txt"}).status, Status::Ok);
-        before = ReadFile(archive);
+        before = ReadFileBytes(archive);
         lines.clear();
     }
     void TearDown() override { zipcore::testhooks::beforeVerify = nullptr; }
     void expectUnchanged(const zipcore::UpdateResult& result, Status status, const std::string& said) {
         EXPECT_EQ(result.status, status);
         EXPECT_EQ(result.added + result.replaced + result.deleted + result.copied, 0);
-        EXPECT_EQ(ReadFile(archive), before);
+        EXPECT_EQ(ReadFileBytes(archive), before);
         EXPECT_TRUE(noTemporaryFiles());
         bool found = false;
         for (const std::string& line : lines) found = found || line.find(said) != std::string::npos;
@@ -409,13 +405,13 @@ TEST_F(UpdateSafety, ANewArchiveThatFailsVerificationNeverReplacesTheOld) {
     // Damage in the data (a CRC that no longer matches) and in the structure (cut short).
     const std::vector<std::function<void(const std::string&)>> damages = {
         [](const std::string& temporary) {
-            std::string bytes = ReadFile(temporary);
+            std::string bytes = ReadFileBytes(temporary);
             const std::size_t central = bytes.rfind(std::string("PK\x01\x02", 4));
             ASSERT_NE(central, std::string::npos);
             bytes[central + 16] ^= 0x55;  // the CRC of the last central record
-            WriteFile(temporary, bytes);
+            WriteFileBytes(temporary, bytes);
         },
-        [](const std::string& temporary) { WriteFile(temporary, ReadFile(temporary).substr(0, 100)); },
+        [](const std::string& temporary) { WriteFileBytes(temporary, ReadFileBytes(temporary).substr(0, 100)); },
     };
     for (const auto& damage : damages) {
         zipcore::testhooks::beforeVerify = damage;
@@ -426,11 +422,11 @@ TEST_F(UpdateSafety, ANewArchiveThatFailsVerificationNeverReplacesTheOld) {
 TEST_F(UpdateSafety, ATemporaryFileThatCannotBeMadeLeavesTheArchive) {
     // A name of 254 characters: the temporary name beside it is longer than a name may be.
     archive = dir / std::string(250, 'n') + ".zip";
-    WriteFile(archive, before);
+    WriteFileBytes(archive, before);
     expectUnchanged(update({"b.txt"}), Status::IoError, "cannot create a temporary file");
 #ifndef _WIN32
     archive = dir / "locked/out.zip";
-    WriteFile(archive, before);
+    WriteFileBytes(archive, before);
     ASSERT_EQ(chmod((dir / "locked").c_str(), 0555), 0);
     if (geteuid() == 0) {
         std::cout << "[   NOTE   ] running as root: a read-only folder does not stop root, not tried\n";
@@ -444,7 +440,7 @@ TEST_F(UpdateSafety, ATemporaryFileThatCannotBeMadeLeavesTheArchive) {
 #ifndef _WIN32
 TEST_F(UpdateSafety, AFullDiskLeavesTheArchive) {
     // A file-size limit fails the writes just as a full disk does, once SIGXFSZ no longer kills.
-    WriteFile(src + "/noise.bin", Noise(3 << 20, 5));
+    WriteFileBytes(src + "/noise.bin", Noise(3 << 20, 5));
     struct sigaction ignore {}, previous {};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGXFSZ, &ignore, &previous);
@@ -462,7 +458,7 @@ TEST_F(UpdateSafety, AFullDiskLeavesTheArchive) {
 }
 
 TEST_F(UpdateSafety, ASourceThatCannotBeReadHalfWayLeavesTheArchive) {
-    WriteFile(src + "/big.bin", Noise(12 << 20, 9));
+    WriteFileBytes(src + "/big.bin", Noise(12 << 20, 9));
     zipcore::UpdateOptions options;
     options.add = {"b.txt", "big.bin"};
     options.baseDir = src;
@@ -494,8 +490,8 @@ TEST_F(UpdateFixture, CountsMatchWhatWasWritten) {
     // An archive holding one name twice: replacing it keeps one entry, the other copy goes.
     RawZip twice;
     twice.entries = {{"dup.txt", "first"}, {"keep.txt", "k"}, {"dup.txt", "second"}};
-    WriteFile(archive, twice.Build());
-    WriteFile(src + "/dup.txt", "new");
+    WriteFileBytes(archive, twice.Build());
+    WriteFileBytes(src + "/dup.txt", "new");
     result = update({"dup.txt"});
     ASSERT_EQ(result.status, Status::Ok);
     EXPECT_EQ(names(), (std::vector<std::string>{"dup.txt", "keep.txt"}));

@@ -50,13 +50,13 @@ std::vector<std::string> Names(const std::string& archive) {
 
 // A scratch folder with pack.zip holding a.txt, and the options that added it.
 struct WindowsPack : ::testing::Test {
-    ScratchDir dir;
-    const std::string archive = dir.path() + "\\pack.zip";
+    ScratchFolder dir;
+    const std::string archive = dir.Path() + "\\pack.zip";
     zipcore::UpdateOptions add;
 
     void MakePack(const std::string& aContent) {
-        WriteFile(dir.path() + "\\a.txt", aContent);
-        add.baseDir = dir.path();
+        WriteFileBytes(dir.Path() + "\\a.txt", aContent);
+        add.baseDir = dir.Path();
         add.add = {"a.txt"};
         ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
     }
@@ -65,36 +65,36 @@ struct WindowsPack : ::testing::Test {
 }  // namespace
 
 TEST(WindowsPaths, DriveLettersAndBackslashesInEveryPath) {
-    ScratchDir dir;
-    ASSERT_EQ(dir.path()[1], ':') << dir.path();
-    WriteFile(dir.path() + "\\src\\sub\\a.txt", "alpha");
-    WriteFile(dir.path() + "\\src\\sub\\b.dat", "beta");
-    const std::string archive = dir.path() + "\\pack.zip";
+    ScratchFolder dir;
+    ASSERT_EQ(dir.Path()[1], ':') << dir.Path();
+    WriteFileBytes(dir.Path() + "\\src\\sub\\a.txt", "alpha");
+    WriteFileBytes(dir.Path() + "\\src\\sub\\b.dat", "beta");
+    const std::string archive = dir.Path() + "\\pack.zip";
     zipcore::UpdateOptions add;
-    add.baseDir = dir.path() + "\\src\\";
+    add.baseDir = dir.Path() + "\\src\\";
     add.add = {"sub\\*.txt", "sub/b.dat"};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
     EXPECT_EQ(Names(archive), (std::vector<std::string>{"sub/a.txt", "sub/b.dat"}));
 
     zipcore::ExtractOptions extract;
-    extract.targetDir = dir.path() + "/out\\two\\levels";  // neither level exists yet
+    extract.targetDir = dir.Path() + "/out\\two\\levels";  // neither level exists yet
     extract.overwrite = zipcore::Overwrite::Always;
     zipcore::ExtractResult result = zipcore::Extract(archive, extract);
     EXPECT_EQ(result.status, Status::Ok);
-    EXPECT_EQ(ReadFile(dir.path() + "\\out\\two\\levels\\sub\\a.txt"), "alpha");
+    EXPECT_EQ(ReadFileBytes(dir.Path() + "\\out\\two\\levels\\sub\\a.txt"), "alpha");
 
-    extract.targetDir = dir.path() + "\\again\\";  // a trailing backslash, as folder pickers give
+    extract.targetDir = dir.Path() + "\\again\\";  // a trailing backslash, as folder pickers give
     result = zipcore::Extract(archive, extract);
     EXPECT_EQ(result.status, Status::Ok);
-    EXPECT_EQ(ReadFile(dir.path() + "\\again\\sub\\b.dat"), "beta");
+    EXPECT_EQ(ReadFileBytes(dir.Path() + "\\again\\sub\\b.dat"), "beta");
 }
 
 TEST(WindowsPaths, AbsolutePatternStoresThePathWithoutTheDrive) {
-    ScratchDir dir;
-    WriteFile(dir.path() + "\\src\\x.txt", "x");
-    const std::string archive = dir.path() + "\\pack.zip";
+    ScratchFolder dir;
+    WriteFileBytes(dir.Path() + "\\src\\x.txt", "x");
+    const std::string archive = dir.Path() + "\\pack.zip";
     zipcore::UpdateOptions add;
-    add.add = {dir.path() + "\\src\\*.txt"};
+    add.add = {dir.Path() + "\\src\\*.txt"};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
     std::vector<std::string> names = Names(archive);
     ASSERT_EQ(names.size(), 1u);
@@ -105,30 +105,30 @@ TEST(WindowsPaths, AbsolutePatternStoresThePathWithoutTheDrive) {
 }
 
 TEST(WindowsPaths, LongNamesRoundTrip) {
-    ScratchDir dir;
+    ScratchFolder dir;
     const std::string longName = std::string(150, 'n') + ".txt";
-    WriteFile(dir.path() + "\\" + longName, "long");
-    const std::string archive = dir.path() + "\\pack.zip";
+    WriteFileBytes(dir.Path() + "\\" + longName, "long");
+    const std::string archive = dir.Path() + "\\pack.zip";
     zipcore::UpdateOptions add;
-    add.baseDir = dir.path();
+    add.baseDir = dir.Path();
     add.add = {longName};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
     zipcore::ExtractOptions extract;
-    extract.targetDir = dir.path() + "\\out";
+    extract.targetDir = dir.Path() + "\\out";
     ASSERT_EQ(zipcore::Extract(archive, extract).status, Status::Ok);
-    EXPECT_EQ(ReadFile(dir.path() + "\\out\\" + longName), "long");
+    EXPECT_EQ(ReadFileBytes(dir.Path() + "\\out\\" + longName), "long");
 }
 
 TEST(WindowsPaths, ReplacingIgnoresCase) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.entries.push_back({"Docs/README.TXT", "old"});
     zip.entries.push_back({"other", "o"});
-    const std::string archive = dir.path() + "\\pack.zip";
-    WriteFile(archive, zip.Build());
-    WriteFile(dir.path() + "\\docs\\readme.txt", "new");
+    const std::string archive = dir.Path() + "\\pack.zip";
+    WriteFileBytes(archive, zip.Build());
+    WriteFileBytes(dir.Path() + "\\docs\\readme.txt", "new");
     zipcore::UpdateOptions add;
-    add.baseDir = dir.path();
+    add.baseDir = dir.Path();
     add.add = {"docs\\readme.txt"};
     zipcore::UpdateResult result = zipcore::Update(archive, add);
     ASSERT_EQ(result.status, Status::Ok);
@@ -137,12 +137,12 @@ TEST(WindowsPaths, ReplacingIgnoresCase) {
 }
 
 TEST(WindowsPaths, NamesThatOpenOneFileAreWrittenInArchiveOrder) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     for (const std::string n : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"})
         for (const char* entry : {"\xC3\x89", "\xC3\xA9", "d", "d."}) zip.entries.push_back({n + entry, entry});
     for (RawEntry& entry : zip.entries) entry.flags = 0x800;   // UTF-8 names
-    WriteFile(dir / "pairs.zip", zip.Build());
+    WriteFileBytes(dir / "pairs.zip", zip.Build());
     zipcore::ExtractOptions options;
     options.targetDir = dir / "out";
     options.overwrite = zipcore::Overwrite::Always;
@@ -150,14 +150,14 @@ TEST(WindowsPaths, NamesThatOpenOneFileAreWrittenInArchiveOrder) {
     for (const std::string n : {"1", "6", "12"}) {   // the later entry of each pair wins
         std::ifstream accented(std::filesystem::u8path(options.targetDir + "\\" + n + "\xC3\xA9"));
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(accented), {}), "\xC3\xA9") << n;
-        EXPECT_EQ(ReadFile(options.targetDir + "\\" + n + "d"), "d.") << n;
+        EXPECT_EQ(ReadFileBytes(options.targetDir + "\\" + n + "d"), "d.") << n;
     }
 }
 
 TEST_F(WindowsPack, ArchiveHeldOpenByAnotherProgramStaysWhole) {
     ASSERT_NO_FATAL_FAILURE(MakePack(Words(50000, 1)));
-    WriteFile(dir.path() + "\\b.txt", "bee");
-    const std::string before = ReadFile(archive);
+    WriteFileBytes(dir.Path() + "\\b.txt", "bee");
+    const std::string before = ReadFileBytes(archive);
     add.add = {"b.txt"};
     {
         HeldOpen other(archive);
@@ -169,59 +169,59 @@ TEST_F(WindowsPack, ArchiveHeldOpenByAnotherProgramStaysWhole) {
         ASSERT_FALSE(lines.empty());
         EXPECT_NE(lines.back().find("pack.zip"), std::string::npos) << lines.back();
     }
-    EXPECT_TRUE(ReadFile(archive) == before);
-    EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
+    EXPECT_TRUE(ReadFileBytes(archive) == before);
+    EXPECT_EQ(FilesBelow(dir.Path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
     add.report = nullptr;
     EXPECT_EQ(zipcore::Update(archive, add).status, Status::Ok);  // once released, it works
     EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST(WindowsSharing, ReplacingAReadOnlyFileLeavesNothingBehind) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.entries.push_back({"locked.txt", "new"});
-    const std::string archive = dir.path() + "\\pack.zip";
-    WriteFile(archive, zip.Build());
-    const std::string target = dir.path() + "\\out\\locked.txt";
-    WriteFile(target, "old");
+    const std::string archive = dir.Path() + "\\pack.zip";
+    WriteFileBytes(archive, zip.Build());
+    const std::string target = dir.Path() + "\\out\\locked.txt";
+    WriteFileBytes(target, "old");
     ASSERT_EQ(_chmod(target.c_str(), _S_IREAD), 0);
     zipcore::ExtractOptions extract;
-    extract.targetDir = dir.path() + "\\out";
+    extract.targetDir = dir.Path() + "\\out";
     extract.overwrite = zipcore::Overwrite::Always;
     EXPECT_EQ(zipcore::Extract(archive, extract).status, Status::Ok);
-    EXPECT_EQ(ReadFile(target), "new");
-    EXPECT_EQ(FilesBelow(dir.path() + "\\out"), std::vector<std::string>{"locked.txt"});
+    EXPECT_EQ(ReadFileBytes(target), "new");
+    EXPECT_EQ(FilesBelow(dir.Path() + "\\out"), std::vector<std::string>{"locked.txt"});
 }
 
 TEST(WindowsSharing, ExtractingOverAFileHeldOpenFailsCleanly) {
-    ScratchDir dir;
+    ScratchFolder dir;
     RawZip zip;
     zip.entries.push_back({"busy.txt", "new"});
     zip.entries.push_back({"free.txt", "free"});
-    const std::string archive = dir.path() + "\\pack.zip";
-    WriteFile(archive, zip.Build());
-    WriteFile(dir.path() + "\\out\\busy.txt", "in use");
-    HeldOpen other(dir.path() + "\\out\\busy.txt");
+    const std::string archive = dir.Path() + "\\pack.zip";
+    WriteFileBytes(archive, zip.Build());
+    WriteFileBytes(dir.Path() + "\\out\\busy.txt", "in use");
+    HeldOpen other(dir.Path() + "\\out\\busy.txt");
     ASSERT_TRUE(other.ok());
     zipcore::ExtractOptions extract;
-    extract.targetDir = dir.path() + "\\out";
+    extract.targetDir = dir.Path() + "\\out";
     extract.overwrite = zipcore::Overwrite::Always;
     zipcore::ExtractResult result = zipcore::Extract(archive, extract);
     EXPECT_EQ(result.status, Status::IoError);
     EXPECT_EQ(result.failed, 1);
     EXPECT_EQ(result.extracted, 1);
-    EXPECT_EQ(ReadFile(dir.path() + "\\out\\busy.txt"), "in use");
-    EXPECT_EQ(FilesBelow(dir.path() + "\\out"), (std::vector<std::string>{"busy.txt", "free.txt"}));
+    EXPECT_EQ(ReadFileBytes(dir.Path() + "\\out\\busy.txt"), "in use");
+    EXPECT_EQ(FilesBelow(dir.Path() + "\\out"), (std::vector<std::string>{"busy.txt", "free.txt"}));
 }
 
 TEST_F(WindowsPack, AFailureBetweenTheTwoRenamesBringsTheOldArchiveBack) {
     ASSERT_NO_FATAL_FAILURE(MakePack("alpha"));
-    WriteFile(dir.path() + "\\b.txt", "beta");
-    const std::string before = ReadFile(archive);
+    WriteFileBytes(dir.Path() + "\\b.txt", "beta");
+    const std::string before = ReadFileBytes(archive);
     bool asideWhileFailing = false;
     zipcore::testhooks::betweenRenames = [&] {
         // The old archive has been moved aside under another name by now.
-        asideWhileFailing = !Exists(archive);
+        asideWhileFailing = !PathExists(archive);
         return false;
     };
     add.add = {"b.txt"};
@@ -229,8 +229,8 @@ TEST_F(WindowsPack, AFailureBetweenTheTwoRenamesBringsTheOldArchiveBack) {
     zipcore::testhooks::betweenRenames = nullptr;
     EXPECT_TRUE(asideWhileFailing);
     EXPECT_EQ(result.status, Status::IoError);
-    EXPECT_EQ(ReadFile(archive), before);
-    EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
+    EXPECT_EQ(ReadFileBytes(archive), before);
+    EXPECT_EQ(FilesBelow(dir.Path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
 }
 
 // An update keeps the archive's name as it stands on disk, whatever spelling it is given (the
@@ -238,20 +238,20 @@ TEST_F(WindowsPack, AFailureBetweenTheTwoRenamesBringsTheOldArchiveBack) {
 // killed half-way left beside it: only its own, and only those no program has open.
 TEST_F(WindowsPack, AnUpdateKeepsTheArchiveNameAndClearsOnlyItsOwnUnusedLeftovers) {
     ASSERT_NO_FATAL_FAILURE(MakePack("alpha"));
-    WriteFile(dir.path() + "\\b.txt", "beta");
+    WriteFileBytes(dir.Path() + "\\b.txt", "beta");
     const char* const leftovers[][2] = {{".zu1f2e", "from a killed update"},
                                         {".zu3d4c", "an update still writing"},
                                         {".zunot-hex", "someone else's"},
                                         {".zt5b6a", "a file being replaced"}};
-    for (const auto& leftover : leftovers) WriteFile(archive + leftover[0], leftover[1]);
-    WriteFile(dir.path() + "\\other.zip.zu77", "another archive's");
+    for (const auto& leftover : leftovers) WriteFileBytes(archive + leftover[0], leftover[1]);
+    WriteFileBytes(dir.Path() + "\\other.zip.zu77", "another archive's");
     HeldOpen running(archive + ".zu3d4c");
     ASSERT_TRUE(running.ok());
     std::string shouted = archive;
     for (char& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     add.add = {"b.txt"};
     ASSERT_EQ(zipcore::Update(shouted, add).status, Status::Ok);
-    EXPECT_EQ(FilesBelow(dir.path()),
+    EXPECT_EQ(FilesBelow(dir.Path()),
               (std::vector<std::string>{"a.txt", "b.txt", "other.zip.zu77", "pack.zip", "pack.zip.zt5b6a",
                                         "pack.zip.zu3d4c", "pack.zip.zunot-hex"}));
     EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
@@ -260,8 +260,8 @@ TEST_F(WindowsPack, AnUpdateKeepsTheArchiveNameAndClearsOnlyItsOwnUnusedLeftover
 TEST_F(WindowsPack, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
     ASSERT_NO_FATAL_FAILURE(MakePack("alpha"));
     // Another file of the same name, size and time is a file like any other.
-    const std::string twin = dir.path() + "\\other\\pack.zip";
-    WriteFile(twin, ReadFile(archive));
+    const std::string twin = dir.Path() + "\\other\\pack.zip";
+    WriteFileBytes(twin, ReadFileBytes(archive));
     struct _stat64 stamp;
     ASSERT_EQ(_stat64(archive.c_str(), &stamp), 0);
     struct __utimbuf64 times {stamp.st_mtime, stamp.st_mtime};

@@ -53,6 +53,9 @@ std::string TestProgramFolder() {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    const std::string::size_type folderEnd = path.find_last_of("\\/");
+    if (folderEnd != std::string::npos && folderEnd > 2 && !FolderExists(path.substr(0, folderEnd)))
+        MakeFolders(path.substr(0, folderEnd));
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
@@ -82,7 +85,8 @@ void MakeFolder(const std::string& path) {
 
 void MakeFolders(const std::string& path) {
     // Start past a drive ("C:\") so that the root is never made.
-    for (std::string::size_type at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+    for (std::string::size_type at = path.find_first_of("\\/", 3); at != std::string::npos;
+         at = path.find_first_of("\\/", at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     MakeFolder(path);
 }

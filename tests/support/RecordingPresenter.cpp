@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 RecordingPresenter::RecordingPresenter() { SetMessagePresenter(this); }
 
 RecordingPresenter::~RecordingPresenter() { SetMessagePresenter(nullptr); }
@@ -19,3 +21,24 @@ int RecordingPresenter::Show(const std::string& text, const std::string& caption
 }
 
 void RecordingPresenter::QuitRequested() { ++quitRequests; }
+
+std::vector<RecordedMessage> RecordingPresenter::Take() {
+    std::vector<RecordedMessage> taken;
+    taken.swap(messages);
+    return taken;
+}
+
+std::vector<std::string> RecordingPresenter::TakeTexts() {
+    std::vector<std::string> texts;
+    for (const RecordedMessage& message : Take()) texts.push_back(message.text);
+    return texts;
+}
+
+RecordedMessage OnlyMessage(const std::vector<RecordedMessage>& messages) {
+    std::string said;
+    for (const RecordedMessage& message : messages) said += " \"" + message.text + "\"";
+    EXPECT_EQ(messages.size(), 1u) << "messages:" << said;
+    return messages.size() == 1 ? messages[0] : RecordedMessage{"", "", 0};
+}
+
+unsigned int IconOf(const RecordedMessage& message) { return message.style & MB_ICONMASK; }

@@ -2,16 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "zipcore/ZipArchive.h"
-
-std::vector<std::string> EntryNames(const std::string& archive) {
+std::vector<zipcore::Entry> ArchiveEntries(const std::string& archive) {
     zipcore::Error error;
-    std::vector<std::string> names;
     auto reader = zipcore::Reader::Open(archive, error);
     if (!reader) {
         ADD_FAILURE() << "cannot read " << archive << ": " << error.message;
-        return names;
+        return {};
     }
-    for (const zipcore::Entry& entry : reader->entries()) names.push_back(entry.name);
+    return reader->entries();
+}
+
+std::vector<std::string> EntryNames(const std::string& archive) {
+    std::vector<std::string> names;
+    for (const zipcore::Entry& entry : ArchiveEntries(archive)) names.push_back(entry.name);
     return names;
 }

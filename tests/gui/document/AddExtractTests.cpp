@@ -1,5 +1,5 @@
-// The Add and Extract commands through their real dialogs: a thread timer, which every modal
-// loop dispatches, finds each dialog by its caption and works its controls as a user would.
+// The Add and Extract commands through their real dialogs: a modal script finds each dialog by
+// its caption and works its controls as a user would.
 
 #include "DocumentTestSupport.h"
 
@@ -7,7 +7,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 
 #include "BrindleCommandDialogs.h"
@@ -15,6 +14,8 @@
 #include "CommandLineSafety.h"
 #include "CommandRunner.h"
 #include "Settings.h"
+#include "TestSupport/Contents.h"
+#include "TestSupport/ModalScript.h"
 #include "TestSupport/Programs.h"
 #include "TestSupport/ZipEntries.h"
 #include "framework/Dialog.h"
@@ -22,35 +23,6 @@
 #include "zipcore/ZipArchive.h"
 
 namespace {
-
-struct DialogStep {
-    std::string caption;
-    std::function<void(HWND)> act;
-};
-
-std::deque<DialogStep> pendingSteps;
-std::vector<std::string> missedDialogs;
-DWORD waitingSince = 0;
-
-// A dialog that never shows must not hang the test: after a while the active window is
-// cancelled and the step counts as missed.
-void CALLBACK RunDueStep(HWND, UINT, UINT_PTR, DWORD now) {
-    if (pendingSteps.empty()) return;
-    HWND dialog = FindThreadWindow("#32770", pendingSteps.front().caption.c_str());
-    if (dialog == nullptr || !IsWindowVisible(dialog)) {
-        if (now - waitingSince > 60000) {
-            missedDialogs.push_back(pendingSteps.front().caption);
-            pendingSteps.clear();
-            if (HWND active = GetActiveWindow()) PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
-        }
-        return;
-    }
-    DialogStep step = std::move(pendingSteps.front());
-    pendingSteps.pop_front();
-    step.act(dialog);
-    // A step may take long (a large selection); the next dialog's wait starts after it.
-    waitingSince = GetTickCount();
-}
 
 void Click(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -76,27 +48,6 @@ void SaveScreenshot(HWND dialog, const std::string& name) {
     EXPECT_TRUE(SaveWindowBitmap(dialog, ScreenshotFolder() + "\\" + name));
 }
 
-// Drops files on the main window the way the shell does.
-void DropOn(HWND window, const std::vector<std::string>& paths) {
-    std::string names;
-    for (const std::string& path : paths) names += path + '\0';
-    names += '\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    std::copy(names.begin(), names.end(), reinterpret_cast<char*>(drop + 1));
-    GlobalUnlock(memory);
-    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-}
-
-std::string Compressible(std::size_t size) {
-    std::string text;
-    while (text.size() < size) text += "the same line of text, over and over again\r\n";
-    text.resize(size);
-    return text;
-}
-
 std::string ShortUpper(const std::string& path) {
     char buffer[MAX_PATH] = "";
     GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
@@ -106,25 +57,14 @@ std::string ShortUpper(const std::string& path) {
 
 class AddExtract : public WindowTest {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        pendingSteps.clear();
-        missedDialogs.clear();
-        waitingSince = GetTickCount();
-        timer = SetTimer(nullptr, 0, 50, &RunDueStep);
-    }
     void TearDown() override {
-        KillTimer(nullptr, timer);
-        EXPECT_TRUE(pendingSteps.empty()) << pendingSteps.size() << " dialog steps never ran";
-        EXPECT_TRUE(missedDialogs.empty()) << "never shown: " << missedDialogs.front();
-        pendingSteps.clear();
+        EXPECT_EQ(modals.Pending(), 0u) << "dialog steps never ran";
+        EXPECT_TRUE(modals.missed.empty()) << "never shown: " << modals.missed.front();
+        modals.Stop();
         WindowTest::TearDown();
     }
 
-    void When(const std::string& caption, std::function<void(HWND)> act) {
-        if (pendingSteps.empty()) waitingSince = GetTickCount();
-        pendingSteps.push_back({caption, std::move(act)});
-    }
+    void When(const std::string& caption, std::function<void(HWND)> act) { modals.When(caption, std::move(act)); }
 
     // The Add Files dialog answered with these choices.
     void AnswerAddFiles(int action, int level, bool storePath, bool recurse) {
@@ -135,11 +75,6 @@ protected:
             CheckDlgButton(dialog, IDC_ADD_RECURSE, recurse ? BST_CHECKED : BST_UNCHECKED);
             Click(dialog, IDOK);
         });
-    }
-
-    void DropFiles(HWND window, const std::vector<std::string>& paths) {
-        DropOn(window, paths);
-        PumpMessages();
     }
 
     void UseRealFileDialog() {
@@ -156,12 +91,6 @@ protected:
         return archive;
     }
 
-    static std::vector<zipcore::Entry> Entries(const std::string& archive) {
-        zipcore::Error error;
-        auto reader = zipcore::Reader::Open(archive, error);
-        return reader ? reader->entries() : std::vector<zipcore::Entry>{};
-    }
-
     static const zipcore::Entry* Find(const std::vector<zipcore::Entry>& entries, const std::string& tail) {
         for (const zipcore::Entry& entry : entries)
             if (entry.name.size() >= tail.size() && entry.name.compare(entry.name.size() - tail.size(), tail.size(), tail) == 0)
@@ -169,14 +98,14 @@ protected:
         return nullptr;
     }
 
-    UINT_PTR timer = 0;
+    ModalScript modals;
 };
 
 TEST_F(AddExtract, AddFilesDialogOptionsReachTheArchiveAndItsSettings) {
     std::string source = ScratchPath("Source Files");
     MakeFolders(source + "\\sub");
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
-        WriteFileBytes(source + "\\" + name, Compressible(20000));
+        WriteFileBytes(source + "\\" + name, RepeatedLine(20000));
     StartWindow();
     std::string archive = OpenNewArchive("ADDED.ZIP");
 
@@ -193,7 +122,7 @@ TEST_F(AddExtract, AddFilesDialogOptionsReachTheArchiveAndItsSettings) {
     DropFiles(MainWindow(), {source + "\\a.txt"});
     EXPECT_TRUE(dialogs.openRequests.empty()) << "a drop shows no file dialog";
     EXPECT_TRUE(defaultsShown);
-    auto entries = Entries(archive);
+    auto entries = ArchiveEntries(archive);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries[0].name.find("Source Files/a.txt"), std::string::npos) << entries[0].name;
     EXPECT_EQ(entries[0].method, 0) << "level 0 stores";
@@ -211,7 +140,7 @@ TEST_F(AddExtract, AddFilesDialogOptionsReachTheArchiveAndItsSettings) {
     AnswerAddFiles(AddOptions::kMove, 9, false, false);
     DropFiles(MainWindow(), {source + "\\b.txt", source + "\\c.txt"});
     EXPECT_TRUE(storedShown);
-    entries = Entries(archive);
+    entries = ArchiveEntries(archive);
     ASSERT_NE(Find(entries, "b.txt"), nullptr);
     EXPECT_EQ(Find(entries, "b.txt")->name, "b.txt");
     EXPECT_EQ(Find(entries, "b.txt")->method, 8);
@@ -227,7 +156,7 @@ TEST_F(AddExtract, AddFilesDialogOptionsReachTheArchiveAndItsSettings) {
         Click(dialog, IDCANCEL);
     });
     DropFiles(MainWindow(), {source + "\\d.txt"});
-    EXPECT_EQ(Find(Entries(archive), "d.txt"), nullptr);
+    EXPECT_EQ(Find(ArchiveEntries(archive), "d.txt"), nullptr);
     EXPECT_EQ(ReadSettingInt("Add", "Comp"), 9);
     EXPECT_EQ(ReadSettingInt("Add", "StorePath"), 0);
 
@@ -238,7 +167,7 @@ TEST_F(AddExtract, AddFilesDialogOptionsReachTheArchiveAndItsSettings) {
     auto said = TakeMessages();
     ASSERT_FALSE(said.empty());
     EXPECT_EQ(said[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
-    EXPECT_EQ(Find(Entries(archive), "d.txt"), nullptr);
+    EXPECT_EQ(Find(ArchiveEntries(archive), "d.txt"), nullptr);
     EXPECT_TRUE(FileExists(source + "\\d.txt"));
     EXPECT_TRUE(FileExists(source + "\\e.txt"));
 }
@@ -281,9 +210,9 @@ TEST_F(AddExtract, WildcardPanelAddsThePatternAloneAndIgnoresCancel) {
     auto names = EntryNames(archive);
     std::sort(names.begin(), names.end());
     ASSERT_EQ(names.size(), 3u) << "the three .log files of the folder tree, and not the file picked";
-    EXPECT_NE(Find(Entries(archive), "one/first.log"), nullptr);
-    EXPECT_NE(Find(Entries(archive), "two/second.log"), nullptr);
-    EXPECT_EQ(Find(Entries(archive), "picked.txt"), nullptr);
+    EXPECT_NE(Find(ArchiveEntries(archive), "one/first.log"), nullptr);
+    EXPECT_NE(Find(ArchiveEntries(archive), "two/second.log"), nullptr);
+    EXPECT_EQ(Find(ArchiveEntries(archive), "picked.txt"), nullptr);
     EXPECT_EQ(ShortUpper(ReadSettingText("SavedDirs", "AddDir")), ShortUpper(source));
 
     // Text typed and then Cancel, and "Add With Wildcards" on an empty box: nothing follows,
@@ -440,9 +369,8 @@ TEST_F(AddExtract, ExtractDialogProposesTheFolderAndItsOptionsReachTheFiles) {
     });
     RunCommand(ID_ACTIONS_EXTRACT);
     EXPECT_EQ(shownFolder, picked);
-    auto said = TakeMessages();
-    ASSERT_EQ(said.size(), 1u);
-    EXPECT_EQ(said[0].text.rfind("Overwrite ", 0), 0u) << said[0].text;
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text.rfind("Overwrite ", 0), 0u) << message.text;
     EXPECT_EQ(ReadFileBytes(picked + "\\b.txt"), "changed");
     // Overwrite on replaces without asking.
     When("Extract", [&](HWND dialog) {
@@ -467,10 +395,9 @@ TEST_F(AddExtract, AnEmptyListSaysSoWithoutADialog) {
     StartWindow();
     OpenNewArchive("Empty.zip");
     RunCommand(ID_ACTIONS_EXTRACT);
-    auto said = TakeMessages();
-    ASSERT_EQ(said.size(), 1u);
-    EXPECT_EQ(said[0].text, "Empty zip file; nothing to extract!");
-    EXPECT_EQ(said[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "Empty zip file; nothing to extract!");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONERROR));
 }
 
 // The same commands on arj archives: once through the ARJ.EXE double, which records its
@@ -512,7 +439,7 @@ TEST_F(AddExtract, ArjArchivesAddAndExtractThroughTheRealArj) {
     WriteSettingText("Locations", "ARJ.EXE", bridge);
     std::string folder = ScratchPath("ARJREAL");
     MakeFolders(folder);
-    WriteFileBytes(folder + "\\ALPHA.TXT", Compressible(5000));
+    WriteFileBytes(folder + "\\ALPHA.TXT", RepeatedLine(5000));
     WriteFileBytes(folder + "\\BETA.TXT", "beta");
     {
         CurrentDirectoryKeeper keeper;
@@ -532,7 +459,7 @@ TEST_F(AddExtract, ArjArchivesAddAndExtractThroughTheRealArj) {
     WriteSettingText("SavedDirs", "ExtractToDir", folder + "\\OUT");
     When("Extract", [](HWND dialog) { Click(dialog, IDOK); });
     RunCommand(ID_ACTIONS_EXTRACT);
-    EXPECT_EQ(ReadFileBytes(folder + "\\OUT\\ALPHA.TXT"), Compressible(5000));
+    EXPECT_EQ(ReadFileBytes(folder + "\\OUT\\ALPHA.TXT"), RepeatedLine(5000));
     EXPECT_EQ(ReadFileBytes(folder + "\\OUT\\BETA.TXT"), "beta");
 }
 

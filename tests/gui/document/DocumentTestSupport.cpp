@@ -6,23 +6,9 @@
 #include "BrindleDoc.h"
 #include "BrindleView.h"
 #include "Settings.h"
+#include "TestSupport/Contents.h"
 #include "framework/FrameWindow.h"
 #include "zipcore/ZipArchive.h"
-
-namespace {
-
-// Bytes that do not compress much, so that packed sizes stay close to the real sizes.
-std::string NoisyBytes(std::size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    unsigned state = seed * 2654435761u + 1;
-    for (char& byte : bytes) {
-        state = state * 1103515245u + 12345u;
-        byte = static_cast<char>(state >> 16);
-    }
-    return bytes;
-}
-
-}  // namespace
 
 void WindowTest::SetUp() {
     // The start-up picture would swallow the first click or key of a test.
@@ -39,6 +25,7 @@ void WindowTest::SetUp() {
 
 void WindowTest::TearDown() {
     if (application) CloseWindow();
+    AppWindowTest::TearDown();
 }
 
 void WindowTest::StartWindow() {
@@ -50,7 +37,7 @@ void WindowTest::StartWindow() {
         FAIL() << "the window did not start; messages:" << said;
     }
     ShowWindow(MainWindow(), SW_SHOWNORMAL);
-    PumpMessages();
+    Pump();
 }
 
 // Under Xvfb without a window manager, Wine waits about two seconds for every top-level
@@ -63,10 +50,6 @@ void WindowTest::CloseWindow() {
     application.reset();
 }
 
-void WindowTest::PumpMessages() {
-    if (application) application->ProcessPendingMessages();
-}
-
 CBrindleDoc& WindowTest::Document() const {
     return *dynamic_cast<CBrindleDoc*>(application->GetDocument());
 }
@@ -75,31 +58,12 @@ CBrindleView& WindowTest::View() const {
     return *dynamic_cast<CBrindleView*>(application->GetMainFrame()->GetActiveView());
 }
 
-CFrameWindow& WindowTest::Frame() const { return *application->GetMainFrame(); }
-
 HWND WindowTest::List() const { return View().GetListControl(); }
-
-HWND WindowTest::MainWindow() const { return Frame().GetHandle(); }
 
 bool WindowTest::OpenArchive(const std::string& path) {
     bool opened = application->OpenDocumentFile(path) != FALSE;
-    PumpMessages();
+    Pump();
     return opened;
-}
-
-void WindowTest::RunCommand(UINT id) {
-    SendMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    PumpMessages();
-}
-
-bool WindowTest::IsEnabled(UINT id) { return Frame().QueryRouteState(id).enabled; }
-
-std::string WindowTest::PaneText(int pane) const { return Frame().GetStatusBar()->GetPaneText(pane); }
-
-std::string WindowTest::Caption() const {
-    char text[512] = "";
-    GetWindowTextA(MainWindow(), text, sizeof text);
-    return text;
 }
 
 std::string WindowTest::CellText(int row, int column) const {
@@ -123,12 +87,6 @@ void WindowTest::SelectRows(const std::vector<int>& rows) {
     for (int row : rows) SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
 }
 
-std::vector<RecordedMessage> WindowTest::TakeMessages() {
-    std::vector<RecordedMessage> taken;
-    taken.swap(presenter.messages);
-    return taken;
-}
-
 void WindowTest::MakeZip(const std::string& archivePath,
                          const std::vector<std::pair<std::string, std::size_t>>& files) {
     static int serial = 0;
@@ -144,7 +102,7 @@ void WindowTest::MakeZip(const std::string& archivePath,
         for (char& c : path)
             if (c == '/') c = '\\';
         MakeFolders(path.substr(0, path.rfind('\\')));
-        WriteFileBytes(path, NoisyBytes(file.second, seed++));
+        WriteFileBytes(path, Noise(file.second, seed++));
         options.add.push_back(file.first);
     }
     zipcore::UpdateResult result = zipcore::Update(archivePath, options);

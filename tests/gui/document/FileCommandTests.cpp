@@ -69,10 +69,9 @@ TEST_F(FileCommands, NewWithAnotherExtensionCreatesNothing) {
     std::string rar = ScratchPath("TEST.RAR");
     saveAnswers.push_back({true, rar});
     RunCommand(ID_FILE_NEW_ARCHIVE);
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Cannot create archive!");
-    EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "Cannot create archive!");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONERROR));
     EXPECT_FALSE(PathExists(rar));
     EXPECT_EQ(Document().IsOpen(), 0);
 }
@@ -131,9 +130,8 @@ TEST_F(FileCommands, CopyToAnUnsupportedNameCopiesThenRefusesToOpen) {
     saveAnswers.push_back({true, copy});
     RunCommand(ID_FILE_COPY_ARCHIVE);
 
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "File type not supported!");
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "File type not supported!");
     EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(original));
     EXPECT_EQ(Document().GetPathName(), original);
     EXPECT_EQ(Caption(), "original.zip - Brindle");
@@ -152,10 +150,9 @@ TEST_F(FileCommands, MoveOntoAnExistingFileMovesNothing) {
 
     ASSERT_EQ(saveRequests.size(), 1u);
     EXPECT_EQ(saveRequests[0].title, "Move to");
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Cannot move file!");
-    EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "Cannot move file!");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONERROR));
     EXPECT_EQ(ReadFileBytes(original), originalBytes);
     EXPECT_EQ(ReadFileBytes(occupied), occupiedBytes);
     EXPECT_EQ(Document().GetPathName(), original);
@@ -181,18 +178,16 @@ TEST_F(FileCommands, MoveOfAnEmptyArchiveIsRefused) {
     WriteFileBytes(empty, "");
     ASSERT_TRUE(OpenArchive(empty));
     RunCommand(ID_FILE_MOVE_ARCHIVE);
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Cannot move empty archive!");
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "Cannot move empty archive!");
     EXPECT_TRUE(saveRequests.empty());
 }
 
 TEST_F(FileCommands, ErrorLogNeedsAnOpenArchive) {
     Document().OnViewErrorLog();   // the menu item is greyed then; the document still answers
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "You need to open a file first!");
-    EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONEXCLAMATION));
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "You need to open a file first!");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONEXCLAMATION));
 }
 
 TEST_F(FileCommands, ErrorLogShowsTheCurrentHandlersLogOrSaysItIsEmpty) {
@@ -202,14 +197,14 @@ TEST_F(FileCommands, ErrorLogShowsTheCurrentHandlersLogOrSaysItIsEmpty) {
     TakeMessages();
     RunCommand(ID_ACTIONS_VIEW_ERROR_LOG);
     auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Log is empty!");
-    EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
+    RecordedMessage message = OnlyMessage(messages);
+    EXPECT_EQ(message.text, "Log is empty!");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONINFORMATION));
 
     Document().GetCurrentHandler()->GetErrorLog() = "warning: something odd in a.txt\n";
     RunCommand(ID_ACTIONS_VIEW_ERROR_LOG);
     messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "warning: something odd in a.txt\n");
-    EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONINFORMATION));
+    message = OnlyMessage(messages);
+    EXPECT_EQ(message.text, "warning: something odd in a.txt\n");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONINFORMATION));
 }

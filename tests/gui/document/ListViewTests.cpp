@@ -9,6 +9,7 @@
 #include "BrindleDoc.h"
 #include "BrindleView.h"
 #include "Settings.h"
+#include "TestSupport/ModalScript.h"
 #include "framework/FrameWindow.h"
 #include "resource.h"
 
@@ -30,7 +31,7 @@ protected:
     // Shift alone, so only the status update shows.
     void ReleaseShiftInList() {
         SendMessageA(List(), WM_KEYUP, VK_SHIFT, 0xC0000001);
-        PumpMessages();
+        Pump();
     }
 
     int ImageOfRow(int row) {
@@ -52,47 +53,11 @@ protected:
     }
 };
 
-// Reads the states of the popup menu that is up, then closes it.
+// The states of the popup menu that was up.
 struct PopupMenuProbe {
-    static PopupMenuProbe* active;
     bool seen = false;
     bool viewEnabled = true, deleteEnabled = true, addEnabled = false, makeExeEnabled = false;
-
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-        HWND menuWindow = FindThreadWindow("#32768", nullptr);
-        if (menuWindow == nullptr) return;
-        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
-        if (menu != nullptr && active != nullptr && !active->seen) {
-            active->seen = true;
-            auto enabled = [menu](UINT id) { return !(GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)); };
-            active->viewEnabled = enabled(ID_ACTIONS_VIEW);
-            active->deleteEnabled = enabled(ID_ACTIONS_DELETE);
-            active->addEnabled = enabled(ID_ACTIONS_ADD);
-            active->makeExeEnabled = enabled(ID_ACTIONS_MAKE_EXE);
-        }
-        KillTimer(nullptr, timer);
-        EndMenu();
-    }
 };
-PopupMenuProbe* PopupMenuProbe::active = nullptr;
-
-// A drop of the given files, as the shell hands it over.
-HDROP MakeDrop(const std::vector<std::string>& paths) {
-    std::size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string& path : paths) size += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, size);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char* names = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& path : paths) {
-        memcpy(names, path.c_str(), path.size() + 1);
-        names += path.size() + 1;
-    }
-    *names = '\0';
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
 
 }  // namespace
 
@@ -100,7 +65,7 @@ TEST_F(ListView, RowsAppearInReverseOrderOfArrival) {
     Add("A");
     Add("B");
     Add("C");
-    PumpMessages();
+    Pump();
     ASSERT_EQ(ControlRowCount(), 3);
     EXPECT_EQ(CellText(0, 0), "C");
     EXPECT_EQ(CellText(1, 0), "B");
@@ -112,7 +77,7 @@ TEST_F(ListView, RowsAppearInReverseOrderOfArrival) {
 
 TEST_F(ListView, EveryColumnShowsItsText) {
     View().AddEntry(EntryRow{"docs/readme.txt", "31/12/99", "23:59", "12K", "-05%", "13K"});
-    PumpMessages();
+    Pump();
     const char* expected[] = {"docs/readme.txt", "31/12/99", "23:59", "12K", "-05%", "13K"};
     for (int column = 0; column < 6; ++column) EXPECT_EQ(CellText(0, column), expected[column]) << column;
 }
@@ -129,7 +94,7 @@ TEST_F(ListView, ArchiveEntriesAreListedLastFirst) {
 TEST_F(ListView, ClearingEmptiesTheListAndTheSelection) {
     Add("A");
     Add("B");
-    PumpMessages();
+    Pump();
     SelectRows({0, 1});
     View().ClearEntries();
     EXPECT_EQ(ControlRowCount(), 0);
@@ -137,13 +102,13 @@ TEST_F(ListView, ClearingEmptiesTheListAndTheSelection) {
     EXPECT_EQ(View().GetSelectedNames(names), 1);
     EXPECT_TRUE(names.empty());
     Add("C");
-    PumpMessages();
+    Pump();
     EXPECT_EQ(SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0), 0);
 }
 
 TEST_F(ListView, SelectedNamesComeTopToBottom) {
     for (const char* name : {"one", "two", "three", "four"}) Add(name);
-    PumpMessages();
+    Pump();
     SelectRows({3, 1});
     NameList names;
     ASSERT_EQ(View().GetSelectedNames(names), 1);
@@ -153,7 +118,7 @@ TEST_F(ListView, SelectedNamesComeTopToBottom) {
 TEST_F(ListView, RowsAddedWhileSomethingIsSelectedKeepTheSelectionOnTheSameEntries) {
     Add("old1");
     Add("old2");
-    PumpMessages();
+    Pump();
     SelectRows({0});   // old2
     Add("new1");
     Add("new2");
@@ -190,7 +155,7 @@ TEST_F(ListView, RowsShowTheirIconFromTheImageList) {
     Add("docs/setup.inf");
     Add("Makefile");
     Add("archive.tar.gz");
-    PumpMessages();
+    Pump();
     EXPECT_EQ(ImageOfRow(3), 6);
     EXPECT_EQ(ImageOfRow(2), 5);
     EXPECT_EQ(ImageOfRow(1), 8);
@@ -212,7 +177,7 @@ TEST_F(IconsSwitchedOff, NoImageListIsAttached) {
     // Read once: switching it back on does not change the running window.
     WriteSettingInt("Settings", "DisplayIcons", 1);
     View().AddEntry(EntryRow{"readme.txt", "", "", "0K", "", "0K"});
-    PumpMessages();
+    Pump();
     EXPECT_EQ(View().GetIconList(), nullptr);
     EXPECT_EQ(SendMessageA(List(), LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
 }
@@ -221,7 +186,7 @@ TEST_F(ListView, StatusPanesTotalAllRowsAndTheSelection) {
     Add("big", "10K", "4K");
     Add("middle", "7K", "2K");
     Add("small", "3K", "1K");
-    PumpMessages();
+    Pump();
     SelectRows({0, 2});   // small and big
     ReleaseShiftInList();
     EXPECT_EQ(PaneText(0), "Total 3 file(s): 20K, 7K comp.");
@@ -237,7 +202,7 @@ TEST_F(ListView, TextsThatAreNotNumbersCountNothing) {
     Add("a", "5K", "2K");
     Add("b", "K", "");
     Add("c", "junk", "x9K");
-    PumpMessages();
+    Pump();
     SelectRows({0, 1, 2});
     ReleaseShiftInList();
     EXPECT_EQ(PaneText(1), "Selected 3 file(s): 5K, 2K comp.");
@@ -246,7 +211,7 @@ TEST_F(ListView, TextsThatAreNotNumbersCountNothing) {
 TEST_F(ListView, TotalsOfHugeEntriesDoNotWrapAround) {
     Add("disk1.img", "2000000000K", "1500000000K");
     Add("disk2.img", "2000000000K", "1500000000K");
-    PumpMessages();
+    Pump();
     SelectRows({0, 1});
     ReleaseShiftInList();
     EXPECT_EQ(PaneText(0), "Total 2 file(s): 4000000000K, 3000000000K comp.");
@@ -256,7 +221,7 @@ TEST_F(ListView, TotalsOfHugeEntriesDoNotWrapAround) {
 TEST_F(ListView, KeyGoingDownUpdatesBeforeItActs) {
     Add("a", "1K", "1K");
     Add("b", "2K", "2K");
-    PumpMessages();
+    Pump();
     SelectRows({0});
     LVITEMA focus{};
     focus.stateMask = LVIS_FOCUSED;
@@ -266,21 +231,21 @@ TEST_F(ListView, KeyGoingDownUpdatesBeforeItActs) {
     SendMessageA(List(), WM_KEYDOWN, VK_DOWN, 0x00500001);
     EXPECT_EQ(PaneText(1), "Selected 1 file(s): 2K, 2K comp.");
     SendMessageA(List(), WM_KEYUP, VK_DOWN, 0xC0500001);
-    PumpMessages();
+    Pump();
     EXPECT_EQ(PaneText(1), "Selected 1 file(s): 1K, 1K comp.");
 }
 
 TEST_F(ListView, ClickOnARowSelectsItAndUpdatesThePanes) {
     Add("a", "1K", "1K");
     Add("b", "4K", "3K");
-    PumpMessages();
+    Pump();
     POINT point = ScreenPointOfRow(0);
     ScreenToClient(List(), &point);
     const LPARAM where = MAKELPARAM(point.x, point.y);
     // The button comes up before the control looks for it, as a quick click does.
     PostMessageA(List(), WM_LBUTTONUP, 0, where);
     SendMessageA(List(), WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PumpMessages();
+    Pump();
     EXPECT_EQ(PaneText(0), "Total 2 file(s): 5K, 4K comp.");
     EXPECT_EQ(PaneText(1), "Selected 1 file(s): 4K, 3K comp.");
 }
@@ -293,7 +258,7 @@ TEST_F(ListView, EmptyArchiveLeavesBothPanesEmptyAfterAClick) {
     Frame().GetStatusBar()->SetPaneText(1, "left over");
     PostMessageA(List(), WM_LBUTTONUP, 0, MAKELPARAM(20, 40));
     SendMessageA(List(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 40));
-    PumpMessages();
+    Pump();
     EXPECT_EQ(PaneText(0), "");
     EXPECT_EQ(PaneText(1), "");
 }
@@ -330,7 +295,7 @@ TEST_F(ListView, CommandStatesFollowTheSelectionAndTheOpenArchive) {
 
 TEST_F(ListView, SelectionAloneEnablesViewAndDeleteEvenWithNothingOpen) {
     Add("loose row");
-    PumpMessages();
+    Pump();
     SelectRows({0});
     EXPECT_TRUE(IsEnabled(ID_ACTIONS_VIEW));
     EXPECT_TRUE(IsEnabled(ID_ACTIONS_DELETE));
@@ -345,11 +310,21 @@ TEST_F(ListView, RightClickShowsTheMenuWithoutSelectingTheRow) {
     ScreenToClient(List(), &point);
 
     PopupMenuProbe probe;
-    PopupMenuProbe::active = &probe;
-    SetTimer(nullptr, 0, 200, &PopupMenuProbe::OnTimer);
+    ModalScript modals;
+    modals.When("", [&probe](HWND menuWindow) {
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+        if (menu != nullptr) {
+            probe.seen = true;
+            auto enabled = [menu](UINT id) { return !(GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)); };
+            probe.viewEnabled = enabled(ID_ACTIONS_VIEW);
+            probe.deleteEnabled = enabled(ID_ACTIONS_DELETE);
+            probe.addEnabled = enabled(ID_ACTIONS_ADD);
+            probe.makeExeEnabled = enabled(ID_ACTIONS_MAKE_EXE);
+        }
+        EndMenu();
+    }, "#32768");
     SendMessageA(List(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
-    PopupMenuProbe::active = nullptr;
-    PumpMessages();
+    Pump();
 
     ASSERT_TRUE(probe.seen) << "the right-button menu did not come up";
     EXPECT_EQ(SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0), 0);
@@ -362,8 +337,7 @@ TEST_F(ListView, RightClickShowsTheMenuWithoutSelectingTheRow) {
 TEST_F(ListView, DroppedFilesAreIgnoredWhileNothingIsOpen) {
     std::string dropped = ScratchPath("dropped.txt");
     WriteFileBytes(dropped, "dropped bytes");
-    SendMessageA(MainWindow(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped})), 0);
-    PumpMessages();
+    DropFiles(MainWindow(), {dropped});
     EXPECT_TRUE(TakeMessages().empty());
     EXPECT_EQ(Document().IsOpen(), 0);
     EXPECT_EQ(ControlRowCount(), 0);
@@ -428,7 +402,7 @@ TEST_F(SavedLayout, MaximisedWindowKeepsThePreviousRectangle) {
     WriteSettingInt("Window", "cy", 314);
     StartWindow();
     ShowWindow(MainWindow(), SW_MAXIMIZE);
-    PumpMessages();
+    Pump();
     ASSERT_TRUE(IsZoomed(MainWindow()));
     CloseWindow();
     EXPECT_EQ(ReadSettingInt("Window", "fMaximized", -1), 1);
@@ -444,7 +418,7 @@ TEST_F(SavedLayout, MinimisedWindowIsNotMaximisedAndKeepsThePreviousRectangle) {
     WriteSettingInt("Window", "cx", 401);
     StartWindow();
     ShowWindow(MainWindow(), SW_MINIMIZE);
-    PumpMessages();
+    Pump();
     ASSERT_TRUE(IsIconic(MainWindow()));
     CloseWindow();
     EXPECT_EQ(ReadSettingInt("Window", "fMaximized", -1), 0);

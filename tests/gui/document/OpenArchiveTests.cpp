@@ -88,11 +88,10 @@ TEST_F(Opening, UnsupportedTypeIsRefusedAndThePreviousArchiveStaysShown) {
     WriteFileBytes(notes, "some notes");
     EXPECT_FALSE(OpenArchive(notes));
 
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "File type not supported!");
-    EXPECT_EQ(messages[0].caption, "Brindle");
-    EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "File type not supported!");
+    EXPECT_EQ(message.caption, "Brindle");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONERROR));
     EXPECT_EQ(Document().GetPathName(), path);
     EXPECT_EQ(Document().GetTitle(), title);
     EXPECT_EQ(Caption(), caption);
@@ -109,9 +108,8 @@ TEST_F(Opening, DotInAFolderNameIsNoExtension) {
     std::string plain = folder + "\\README";
     WriteFileBytes(plain, "read me");
     EXPECT_FALSE(OpenArchive(plain));
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "File type not supported!");
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "File type not supported!");
     EXPECT_EQ(Document().GetCurrentHandler(), nullptr);
     EXPECT_EQ(ReadFileBytes(plain), "read me");
 }
@@ -121,7 +119,7 @@ TEST_F(Opening, EmptyUnsupportedFileIsLeftAlone) {
     WriteFileBytes(empty, "");
     EXPECT_FALSE(OpenArchive(empty));
     EXPECT_TRUE(FileExists(empty));
-    EXPECT_EQ(TakeMessages().size(), 1u);
+    OnlyMessage(TakeMessages());
 }
 
 TEST_F(Opening, ZeroLengthArchiveIsDeletedAndShownEmptyUnderItsName) {
@@ -137,10 +135,9 @@ TEST_F(Opening, ZeroLengthArchiveIsDeletedAndShownEmptyUnderItsName) {
 
     saveAnswers.push_back({true, ScratchPath("never.zip")});
     RunCommand(ID_FILE_COPY_ARCHIVE);
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Cannot copy empty archive!");
-    EXPECT_EQ(messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "Cannot copy empty archive!");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONERROR));
     EXPECT_TRUE(saveRequests.empty()) << "no dialog for an empty archive";
     EXPECT_FALSE(PathExists(ScratchPath("never.zip")));
 }
@@ -187,9 +184,8 @@ TEST_F(Opening, FailedListingRestoresThePreviousArchive) {
     TakeMessages();
     EXPECT_FALSE(OpenArchive(broken));
 
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Cannot list ZIP's contents. The file is probably not a valid ZIP Archive.");
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "Cannot list ZIP's contents. The file is probably not a valid ZIP Archive.");
     EXPECT_EQ(Document().IsOpen(), 1);
     EXPECT_EQ(Document().GetPathName(), path);
     EXPECT_EQ(Caption(), "good.zip - Brindle");
@@ -257,9 +253,8 @@ TEST_F(Opening, MissingFileIsReportedByTheFrameworkAndChangesNothing) {
     ASSERT_TRUE(OpenArchive(good));
     TakeMessages();
     EXPECT_FALSE(OpenArchive(ScratchPath("absent.zip")));
-    auto messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].text.find("absent.zip"), std::string::npos);
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_NE(message.text.find("absent.zip"), std::string::npos);
     EXPECT_EQ(ControlRowCount(), 1);
     EXPECT_EQ(Caption(), "good.zip - Brindle");
 }

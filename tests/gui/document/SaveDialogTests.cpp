@@ -5,44 +5,16 @@
 #include "DocumentTestSupport.h"
 
 #include "BrindleDoc.h"
+#include "TestSupport/ModalScript.h"
 #include "resource.h"
 
 namespace {
 
 struct DialogProbe {
-    static DialogProbe* active;
-    std::string wantedTitle;
     bool found = false;
     std::string okText;
     std::string fileName;
-    int ticks = 0;
-
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-        DialogProbe* probe = active;
-        if (probe == nullptr) {
-            KillTimer(nullptr, timer);
-            return;
-        }
-        HWND dialog = FindThreadWindow("#32770", probe->wantedTitle.c_str());
-        if (dialog == nullptr) {
-            // Give up after a while rather than hang: a dialog that never comes fails the test.
-            if (++probe->ticks > 100) KillTimer(nullptr, timer);
-            return;
-        }
-        char text[MAX_PATH * 2] = "";
-        GetDlgItemTextA(dialog, IDOK, text, sizeof text);
-        probe->okText = text;
-        // The explorer-style dialog's file name box is control 0x47C (edt1) or a combo 0x47C.
-        text[0] = '\0';
-        GetDlgItemTextA(dialog, 0x47C, text, sizeof text);
-        if (text[0] == '\0') GetDlgItemTextA(dialog, 0x480, text, sizeof text);
-        probe->fileName = text;
-        probe->found = true;
-        KillTimer(nullptr, timer);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
 };
-DialogProbe* DialogProbe::active = nullptr;
 
 class RealSaveDialog : public WindowTest {
 protected:
@@ -55,11 +27,20 @@ protected:
 
     DialogProbe RunWithProbe(const std::string& title, UINT command) {
         DialogProbe probe;
-        probe.wantedTitle = title;
-        DialogProbe::active = &probe;
-        SetTimer(nullptr, 0, 100, &DialogProbe::OnTimer);
+        ModalScript modals;
+        modals.When(title, [&probe](HWND dialog) {
+            char text[MAX_PATH * 2] = "";
+            GetDlgItemTextA(dialog, IDOK, text, sizeof text);
+            probe.okText = text;
+            // The explorer-style dialog's file name box is control 0x47C (edt1) or a combo 0x47C.
+            text[0] = '\0';
+            GetDlgItemTextA(dialog, 0x47C, text, sizeof text);
+            if (text[0] == '\0') GetDlgItemTextA(dialog, 0x480, text, sizeof text);
+            probe.fileName = text;
+            probe.found = true;
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
         RunCommand(command);
-        DialogProbe::active = nullptr;
         return probe;
     }
 };

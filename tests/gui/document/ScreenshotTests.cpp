@@ -34,7 +34,7 @@ TEST_F(Screenshot, WindowWithAnArchiveAndASelection) {
     SetFocus(List());
     RedrawWindow(MainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     for (int round = 0; round < 10; ++round) {
-        PumpMessages();
+        Pump();
         Sleep(50);
     }
     EXPECT_NE(PaneText(1).find("Selected 3 file(s)"), std::string::npos);

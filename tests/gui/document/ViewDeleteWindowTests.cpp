@@ -41,7 +41,7 @@ protected:
         SetKeyboardState(keys);
         PostMessageA(List(), WM_KEYDOWN, key, 1);
         PostMessageA(List(), WM_KEYUP, key, 0xC0000001);
-        PumpMessages();
+        Pump();
         keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
         SetKeyboardState(keys);
     }
@@ -81,7 +81,7 @@ TEST_F(ViewDeleteWindow, DoubleClickAndCtrlVViewTheEntryAndDelDeletesIt) {
     cell.left = LVIR_LABEL;
     SendMessageA(List(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
     SendMessageA(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(cell.left + 2, (cell.top + cell.bottom) / 2));
-    PumpMessages();
+    Pump();
     EXPECT_EQ(ViewerPaths(1), std::vector<std::string>{temp + "\\<view>\\b.qqv"});
 
     SelectRows({RowOf("c.qqv")});
@@ -92,9 +92,8 @@ TEST_F(ViewDeleteWindow, DoubleClickAndCtrlVViewTheEntryAndDelDeletesIt) {
     SelectRows({RowOf("b.qqv")});
     presenter.answers = {IDYES};
     PressKey(VK_DELETE, false);
-    std::vector<RecordedMessage> messages = TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Are you sure you want to delete selected files?");
+    RecordedMessage message = OnlyMessage(TakeMessages());
+    EXPECT_EQ(message.text, "Are you sure you want to delete selected files?");
     const InfoZipVerdict verdict = JudgeWithInfoZip(archive);
     EXPECT_EQ(verdict.names, (std::vector<std::string>{"a.qqv", "c.qqv"})) << verdict.output;
     EXPECT_TRUE(verdict.intact) << verdict.output;

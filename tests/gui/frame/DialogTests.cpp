@@ -124,8 +124,8 @@ TEST(DialogBase, InitCommandNotifyAndOkTakeTheControlsWhileCancelTakesNothing) {
     // The dialog manager answers a notification with what the handler put in DWLP_MSGRESULT.
     EXPECT_EQ(notifyResult, 99);
     EXPECT_EQ(messageResult, 99);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "Unexpected error: combo broke");
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "Unexpected error: combo broke");
     EXPECT_EQ(data.text, "typed");
     EXPECT_FALSE(data.checked);
     EXPECT_EQ(data.choice, 2);

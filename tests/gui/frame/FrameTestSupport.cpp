@@ -31,7 +31,7 @@ BOOL RecordingDocument::OnOpenDocument(const std::string& path) {
 
 void RecordingDocument::OnCloseDocument() { Events().log.push_back("close document"); }
 
-bool RecordingView::OnCommand(UINT id) {
+bool RecordingListView::OnCommand(UINT id) {
     if (id == ID_ACTIONS_ADD || id == ID_ACTIONS_VIEW || id == ID_ACTIONS_DELETE) {
         Events().log.push_back("command " + std::to_string(id));
         return true;
@@ -39,13 +39,13 @@ bool RecordingView::OnCommand(UINT id) {
     return false;
 }
 
-bool RecordingView::QueryCommandState(UINT id, CommandState& state) {
+bool RecordingListView::QueryCommandState(UINT id, CommandState& state) {
     if (Events().disabledCommands.count(id) == 0) return false;
     state.enabled = false;
     return true;
 }
 
-void RecordingView::OnDropFiles(HDROP drop) {
+void RecordingListView::OnDropFiles(HDROP drop) {
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
     char first[MAX_PATH] = "";
     if (count > 0) DragQueryFileA(drop, 0, first, MAX_PATH);
@@ -53,12 +53,12 @@ void RecordingView::OnDropFiles(HDROP drop) {
     DragFinish(drop);
 }
 
-bool RecordingView::OnViewCreated() {
+bool RecordingListView::OnViewCreated() {
     ++Events().viewCreations;
     return !Events().failViewCreation;
 }
 
-LRESULT RecordingView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT RecordingListView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN) Events().log.push_back("key " + std::to_string(wParam));
     if (message == WM_DESTROY) Events().log.push_back("view destroyed");
     return CListViewBase::HandleMessage(message, wParam, lParam);
@@ -68,23 +68,12 @@ DocumentTemplate TestBrindleApp::CreateDocumentTemplate() {
     DocumentTemplate documentTemplate = CBrindleApp::CreateDocumentTemplate();
     if (useDoubles) {
         documentTemplate.createDocument = [] { return std::unique_ptr<CDocument>(new RecordingDocument()); };
-        documentTemplate.createView = [] { return std::unique_ptr<CView>(new RecordingView()); };
+        documentTemplate.createView = [] { return std::unique_ptr<CView>(new RecordingListView()); };
     }
     return documentTemplate;
 }
 
 void FrameTest::SetUp() { Events() = FrameEvents{}; }
-
-void FrameTest::TearDown() {
-    if (application) {
-        application->ExitInstance();
-        application.reset();
-    }
-    // A WM_QUIT left by a closed window must not end the next test's pumping.
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
 
 BOOL FrameTest::Start(const std::string& commandLine, bool realDocument) {
     application = std::make_unique<TestBrindleApp>(settings.Company(), !realDocument);
@@ -92,15 +81,6 @@ BOOL FrameTest::Start(const std::string& commandLine, bool realDocument) {
     BOOL started = application->InitInstance();
     if (started) Pump();
     return started;
-}
-
-void FrameTest::Pump() {
-    if (application) application->ProcessPendingMessages();
-}
-
-void FrameTest::ChooseCommand(UINT id) {
-    PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    Pump();
 }
 
 void FrameTest::PressKey(UINT virtualKey, bool control) {
@@ -118,38 +98,6 @@ void FrameTest::PressKey(UINT virtualKey, bool control) {
     SetKeyboardState(keys);
 }
 
-CFrameWindow& FrameTest::Frame() const { return *application->GetMainFrame(); }
-
-HWND FrameTest::MainWindow() const { return Frame().GetHandle(); }
-
-HWND FrameTest::ViewWindow() const { return Frame().GetActiveView()->GetHandle(); }
-
-std::string FrameTest::PaneText(int pane) const { return Frame().GetStatusBar()->GetPaneText(pane); }
-
-std::string FrameTest::Caption() const {
-    char text[512] = "";
-    GetWindowTextA(MainWindow(), text, sizeof text);
-    return text;
-}
-
-std::vector<std::string> FrameTest::MenuTexts(int popupIndex) {
-    HMENU popup = GetSubMenu(GetMenu(MainWindow()), popupIndex);
-    SendMessageA(MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(popupIndex, FALSE));
-    std::vector<std::string> texts;
-    for (int position = 0; position < GetMenuItemCount(popup); ++position) {
-        char text[512] = "";
-        GetMenuStringA(popup, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
-        texts.push_back(text);
-    }
-    return texts;
-}
-
-UINT FrameTest::MenuItemState(int popupIndex, UINT id) {
-    HMENU popup = GetSubMenu(GetMenu(MainWindow()), popupIndex);
-    SendMessageA(MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(popupIndex, FALSE));
-    return GetMenuState(popup, id, MF_BYCOMMAND);
-}
-
 std::string FrameTest::MakeFile(const std::string& name, const std::string& bytes) const {
     std::string path = ScratchPath(name);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -158,11 +106,4 @@ std::string FrameTest::MakeFile(const std::string& name, const std::string& byte
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
     return path;
-}
-
-std::vector<std::string> FrameTest::TakeMessageTexts() {
-    std::vector<std::string> texts;
-    for (const RecordedMessage& message : presenter.messages) texts.push_back(message.text);
-    presenter.messages.clear();
-    return texts;
 }

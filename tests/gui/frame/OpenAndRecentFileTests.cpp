@@ -106,9 +106,9 @@ TEST_F(OpenFileTest, MissingFileIsReportedAndChangesNothing) {
     ASSERT_TRUE(application->OpenDocumentFile(archive));
     std::string missing = ScratchPath("missing.zip");
     EXPECT_FALSE(application->OpenDocumentFile(missing));
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, missing + " was not found.");
-    EXPECT_EQ(presenter.messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONEXCLAMATION));
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, missing + " was not found.");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONEXCLAMATION));
     EXPECT_EQ(OpenCount(missing), 0);
     EXPECT_EQ(application->GetDocument()->GetPathName(), archive);
     EXPECT_EQ(Caption(), "kept.zip - Brindle");
@@ -121,8 +121,8 @@ TEST_F(OpenFileTest, FileHeldOpenByAWriterIsReportedInPlainWords) {
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(application->OpenDocumentFile(busy));
     CloseHandle(writer);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_NE(presenter.messages[0].text.find(busy), std::string::npos);
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_NE(message.text.find(busy), std::string::npos);
     EXPECT_EQ(OpenCount(busy), 0);
 }
 

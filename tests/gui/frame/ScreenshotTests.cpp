@@ -7,6 +7,7 @@
 
 #include "Settings.h"
 #include "StartupScreen.h"
+#include "TestSupport/ModalScript.h"
 #include "framework/FrameWindow.h"
 #include "resource.h"
 
@@ -28,11 +29,8 @@ BOOL CALLBACK CollectText(HWND control, LPARAM) {
     return TRUE;
 }
 
-// Runs inside the About box's modal loop: looks, takes the picture, presses OK.
-void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = FindThreadWindow("#32770", "About Brindle");
-    if (box == nullptr) return;
-    KillTimer(nullptr, timer);
+// Looks at the box, takes the picture, presses OK.
+void InspectAboutBox(HWND box) {
     aboutBoxSeen.found = true;
     char caption[256] = "";
     GetWindowTextA(box, caption, sizeof caption);
@@ -70,10 +68,10 @@ TEST_F(FrameTest, AboutBoxShowsVersionAndCreditsAndClosesWithOk) {
     WriteSettingInt("Settings", "ShowStartupScreen", 0);
     ASSERT_TRUE(Start());
     aboutBoxSeen = AboutBoxSeen{};
-    UINT_PTR timer = SetTimer(nullptr, 0, 200, &InspectAboutBox);
-    ASSERT_NE(timer, 0u);
+    ModalScript modals;
+    ASSERT_TRUE(modals.Running());
+    modals.When("About Brindle", &InspectAboutBox);
     SendMessageA(MainWindow(), WM_COMMAND, ID_APP_ABOUT, 0);   // returns when the box is closed
-    KillTimer(nullptr, timer);
     ASSERT_TRUE(aboutBoxSeen.found);
     EXPECT_EQ(aboutBoxSeen.caption, "About Brindle");
     auto has = [](const std::string& text) {

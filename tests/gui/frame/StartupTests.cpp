@@ -155,9 +155,9 @@ TEST_F(StartupTest, FailedViewCreationReportsTheEmptyDocumentFailure) {
     Events().failViewCreation = true;
     EXPECT_FALSE(Start());
     EXPECT_EQ(Events().viewCreations, 1);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "Failed to create empty document.");
-    EXPECT_EQ(presenter.messages[0].style & MB_ICONMASK, static_cast<unsigned>(MB_ICONEXCLAMATION));
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "Failed to create empty document.");
+    EXPECT_EQ(IconOf(message), static_cast<unsigned>(MB_ICONEXCLAMATION));
     EXPECT_EQ(application->GetMainFrame(), nullptr);
     EXPECT_EQ(FindThreadWindow("BrindleFrame", nullptr), nullptr);
 }

@@ -299,9 +299,9 @@ TEST_F(ArjHandlerTest, NamesThatCannotBeQuotedSafelyAreRefusedBeforeAnyRun) {
 // An entry called "*" exists only in archives made elsewhere; deleting it must not delete all.
 TEST_F(ArjHandlerTest, DeletingAWildcardNameIsRefusedButExtractingItIsNot) {
     EXPECT_EQ(handler.DeleteEntries({"GOOD.TXT", "*.*"}), 0);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned int>(MB_ICONERROR));
-    EXPECT_NE(presenter.messages[0].text.find("\"*.*\""), std::string::npos);
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.style, static_cast<unsigned int>(MB_ICONERROR));
+    EXPECT_NE(message.text.find("\"*.*\""), std::string::npos);
     EXPECT_TRUE(Calls().empty());
     view.selection = {"*.*"};
     EXPECT_EQ(handler.Extract(folder / "out", 0, 0, 0), 1);
@@ -329,9 +329,9 @@ TEST_F(ArjHandlerTest, AFailingArjIsReportedOnceAndFailsTheOperation) {
         EnvironmentSetting failAdd{"BRINDLE_FAKE_ARJ_FAIL_ON", "a"};
         EXPECT_EQ(handler.AddFile(file, 0, 0, 9), 0);
     }
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
-    EXPECT_NE(presenter.messages[0].text.find("exit code 2"), std::string::npos) << presenter.messages[0].text;
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.style, static_cast<unsigned>(MB_ICONERROR));
+    EXPECT_NE(message.text.find("exit code 2"), std::string::npos) << message.text;
     EXPECT_TRUE(FileExists(file));
 
     // Extracting and deleting stop at the first name ARJ fails on.

@@ -118,8 +118,8 @@ TEST(CommandRunner, ACaptureThatDidNotRunNeverReturnsAnEarlierListFile) {
     EXPECT_EQ(handler.RunCaptured("echo fresh", output), 0);
     DeleteFileA(listFile.c_str());
     EXPECT_EQ(output, "");
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "Cannot open list file!");
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "Cannot open list file!");
 }
 
 TEST(CommandRunner, CaptureReturnsWhatTheCommandPrinted) {

@@ -1,21 +1,6 @@
 #include "EngineTestSupport.h"
 
-#include <random>
 #include <stdexcept>
-
-std::string CompressibleText(std::size_t size) {
-    std::string text;
-    while (text.size() < size) text += "the quick brown fox jumps over the lazy dog. ";
-    text.resize(size);
-    return text;
-}
-
-std::string IncompressibleBytes(std::size_t size) {
-    std::mt19937 generator(12345);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(generator() & 0xFF);
-    return bytes;
-}
 
 void SetLocalFileTime(const std::string& path, int year, int month, int day, int hour, int minute) {
     SYSTEMTIME local{};

@@ -8,15 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport/Contents.h"
 #include "TestSupport/Files.h"
 #include "TestSupport/Programs.h"
 #include "TestSupport/RecordingPresenter.h"
 #include "TestSupport/RecordingView.h"
 #include "TestSupport/ZipEntries.h"
 
-// Text that deflates well, and bytes that do not deflate at all.
-std::string CompressibleText(std::size_t size);
-std::string IncompressibleBytes(std::size_t size);
 // Sets a file's modification time to a local date and time.
 void SetLocalFileTime(const std::string& path, int year, int month, int day, int hour, int minute);
 

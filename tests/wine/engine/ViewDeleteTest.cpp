@@ -140,8 +140,8 @@ TEST_F(ViewDelete, NothingIsOpenedWithoutAViewerOrForWhatWasNotExtracted) {
     handler.Open(scratch / "missing.zip");
     view.selection = {"second.qqv"};
     EXPECT_EQ(handler.ViewCommand(), 0);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "Error unzipping!");
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "Error unzipping!");
     handler.Open(archive);
     EXPECT_EQ(handler.ViewCommand(), 1);
     // Only the last view reached the viewer.
@@ -171,9 +171,9 @@ TEST_F(ViewDelete, DeleteAsksAndOnlyYesDeletesThenTheListIsReadAgain) {
     MakeArchive({"keep.txt", "gone.txt", "also.txt"});
     view.selection = {};
     EXPECT_EQ(handler.DeleteCommand(), 1);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "No files are selected");
-    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONEXCLAMATION));
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "No files are selected");
+    EXPECT_EQ(message.style, static_cast<unsigned>(MB_ICONEXCLAMATION));
 
     view.selection = {"gone.txt", "also.txt"};
     presenter.answers = {IDNO};

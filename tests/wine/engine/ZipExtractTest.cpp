@@ -65,25 +65,25 @@ TEST_F(ZipExtract, NothingSelectedSucceedsButTargetIsMadeAndCurrent) {
 TEST_F(ZipExtract, SelectionThatCannotBeHadAsksTheApplicationToQuit) {
     view.failNames = true;
     EXPECT_EQ(handler.Extract(scratch / "x", 1, 0, 0), 0);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "Not enough memory!");
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "Not enough memory!");
     EXPECT_EQ(presenter.quitRequests, 1);
 }
 
 TEST_F(ZipExtract, TargetTwoLevelsDeepCannotBeMade) {
     const std::string before = CurrentDirectory();
     EXPECT_EQ(handler.Extract(scratch / "new\\deeper", 1, 0, 1), 0);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "Cannot create the specified directory!");
-    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "Cannot create the specified directory!");
+    EXPECT_EQ(message.style, static_cast<unsigned>(MB_ICONERROR));
     EXPECT_FALSE(PathExists(scratch / "new"));
     EXPECT_EQ(CurrentDirectory(), before);
 }
 
 TEST_F(ZipExtract, TargetPathLongerThanWindowsAllowsFailsClearly) {
     EXPECT_EQ(handler.Extract(scratch / std::string(400, 'd'), 1, 0, 1), 0);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "Cannot create the specified directory!");
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "Cannot create the specified directory!");
 }
 
 TEST_F(ZipExtract, OverwriteQuestionAnsweredNoKeepsTheFile) {
@@ -94,10 +94,10 @@ TEST_F(ZipExtract, OverwriteQuestionAnsweredNoKeepsTheFile) {
     EXPECT_EQ(handler.Extract(target, 0, 0, 1), 1);
     EXPECT_EQ(ReadFileBytes(target + "\\top.txt"), "mine");
     EXPECT_EQ(ReadFileBytes(target + "\\docs\\inner.txt"), "inner contents");
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
-    EXPECT_EQ(presenter.messages[0].text.rfind("Overwrite ", 0), 0u);
-    EXPECT_TRUE(EndsWith(presenter.messages[0].text, "top.txt ?")) << presenter.messages[0].text;
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.style, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(message.text.rfind("Overwrite ", 0), 0u);
+    EXPECT_TRUE(EndsWith(message.text, "top.txt ?")) << message.text;
 }
 
 TEST_F(ZipExtract, OverwriteQuestionAnsweredYesReplacesTheFile) {
@@ -113,9 +113,9 @@ TEST_F(ZipExtract, DamagedArchiveReportsError) {
     WriteFileBytes(scratch / "bad.zip", "PK\x03\x04 this is not really an archive");
     handler.Open(scratch / "bad.zip");
     EXPECT_EQ(handler.Extract(scratch / "out", 1, 0, 1), 0);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "Error unzipping!");
-    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "Error unzipping!");
+    EXPECT_EQ(message.style, static_cast<unsigned>(MB_ICONERROR));
 }
 
 TEST(ZipOverwriteQuestion, AnswersMapToReplaceAndKeep) {

@@ -62,7 +62,7 @@ TEST(ZipperProgram, PacksTheFileBesideItWithoutItsFolder) {
     CurrentDirectoryKeeper keeper;
     ScratchFolder scratch{"engtest"};
     const std::string source = scratch / "REPORT.TXT";
-    const std::string contents = CompressibleText(30000);
+    const std::string contents = RepeatedLine(30000);
     WriteFileBytes(source, contents);
 
     EXPECT_EQ(RunAndWait("\"" + ZipperProgram() + "\" " + source), 0);

@@ -65,9 +65,9 @@ TEST_F(SelfExtractorBuilder, CopiesThenAdjustsHiddenInTheProgramFolderAndSaysWhe
     EXPECT_EQ(result.compare(0, stub.size(), stub), 0);
     EXPECT_EQ(EntryNames(target), EntryNames(archive));
     EXPECT_EQ(ReadFileBytes(archive), archiveBytes);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, "The self-extractor was written to " + target + ".");
-    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONINFORMATION));
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, "The self-extractor was written to " + target + ".");
+    EXPECT_EQ(message.style, static_cast<unsigned>(MB_ICONINFORMATION));
 }
 
 TEST_F(SelfExtractorBuilder, TheWindowsStubIsKestrel) {
@@ -85,10 +85,10 @@ TEST_F(SelfExtractorBuilder, AMissingStubOrOffsetToolIsNamedAndNothingRuns) {
         ASSERT_TRUE(DeleteFileA((program / missing).c_str()));
         presenter.messages.clear();
         EXPECT_EQ(Build(), 0);
-        ASSERT_EQ(presenter.messages.size(), 1u);
-        EXPECT_EQ(presenter.messages[0].text, std::string("Cannot find ") + missing + " in " + program.Path() +
-                                                  ". The self-extractor " + target + " was not made.");
-        EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_ICONERROR));
+        RecordedMessage message = OnlyMessage(presenter.messages);
+        EXPECT_EQ(message.text, std::string("Cannot find ") + missing + " in " + program.Path() +
+                                    ". The self-extractor " + target + " was not made.");
+        EXPECT_EQ(message.style, static_cast<unsigned>(MB_ICONERROR));
         EXPECT_TRUE(program.Runs().empty());
         EXPECT_FALSE(PathExists(target));
         ASSERT_TRUE(MoveFileA((program / "keep").c_str(), (program / missing).c_str()));
@@ -104,8 +104,8 @@ TEST_F(SelfExtractorBuilder, AnArchiveNamedLikeItsTargetIsRefusedAndKept) {
     for (const std::string& name : {target, shortName}) {
         presenter.messages.clear();
         EXPECT_EQ(BuildSelfExtractor("UNZIPSFX.EXE", name, SelfExtractorTarget(name), program.Path()), 0);
-        ASSERT_EQ(presenter.messages.size(), 1u);
-        EXPECT_TRUE(Contains(presenter.messages[0].text, "would be overwritten")) << presenter.messages[0].text;
+        RecordedMessage message = OnlyMessage(presenter.messages);
+        EXPECT_TRUE(Contains(message.text, "would be overwritten")) << message.text;
     }
     EXPECT_TRUE(program.Runs().empty());
     EXPECT_EQ(ReadFileBytes(target), archiveBytes);
@@ -115,9 +115,9 @@ TEST_F(SelfExtractorBuilder, AnExistingFileOfTheTargetNameIsReplacedOnlyWhenTheU
     WriteFileBytes(target, "someone's own program");
     presenter.answers = {IDNO};
     EXPECT_EQ(Build(), 1);
-    ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text, target + " already exists.\nDo you want to replace it?");
-    EXPECT_EQ(presenter.messages[0].style, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
+    RecordedMessage message = OnlyMessage(presenter.messages);
+    EXPECT_EQ(message.text, target + " already exists.\nDo you want to replace it?");
+    EXPECT_EQ(message.style, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
     EXPECT_TRUE(program.Runs().empty());
     EXPECT_EQ(ReadFileBytes(target), "someone's own program");
 

@@ -6,6 +6,7 @@
 
 #include <sstream>
 
+#include "TestSupport/Contents.h"
 #include "zipcore/ZipArchive.h"
 
 std::vector<std::string> MakeSampleTree(const std::string& folder) {
@@ -18,9 +19,7 @@ std::vector<std::string> MakeSampleTree(const std::string& folder) {
     std::string notes;
     for (int i = 0; i < 4000; ++i) notes += "line " + std::to_string(i * 7919 % 1000) + "\r\n";
     WriteFileBytes(folder + "\\docs\\deep\\deeper\\notes.txt", notes);
-    std::string data;
-    for (int i = 0; i < 70000; ++i) data += static_cast<char>((i * 2654435761u) >> 24);
-    WriteFileBytes(folder + "\\with blank\\data file.bin", data);
+    WriteFileBytes(folder + "\\with blank\\data file.bin", Noise(70000, 1));
     return files;
 }
 

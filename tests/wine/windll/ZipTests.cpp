@@ -4,7 +4,8 @@
 
 #include "WindllFixture.h"
 
-#include "zipcore/ZipArchive.h"
+#include "TestSupport/Contents.h"
+#include "TestSupport/ZipEntries.h"
 
 #include <windows.h>
 
@@ -13,16 +14,6 @@
 using namespace windll_test;
 
 namespace {
-
-std::vector<zipcore::Entry> ReadEntries(const std::string& archive) {
-    zipcore::Error error;
-    auto reader = zipcore::Reader::Open(archive, error);
-    if (!reader) {
-        ADD_FAILURE() << "cannot read " << archive << ": " << error.message;
-        return {};
-    }
-    return reader->entries();
-}
 
 std::vector<std::string> Sorted(std::vector<std::string> names) {
     std::sort(names.begin(), names.end());
@@ -34,21 +25,14 @@ std::string Upper(std::string text) {
     return text;
 }
 
-std::string TextOfSize(std::size_t size) {
-    std::string text;
-    while (text.size() < size) text += "All work and no play makes a dull archive. ";
-    text.resize(size);
-    return text;
-}
-
 }  // namespace
 
 TEST(ZipAdd, LevelNineDeflatesAndTheEntryRoundTrips) {
     ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
-    WriteFileBytes(scratch / "report.txt", TextOfSize(5000));
+    WriteFileBytes(scratch / "report.txt", RepeatedLine(5000));
     ZipCall call{scratch / "new.zip", {"report.txt"}};
     ASSERT_EQ(CallZip(call), ZIP_OK) << Recorded().printed;
-    const std::vector<zipcore::Entry> entries = ReadEntries(scratch / "new.zip");
+    const std::vector<zipcore::Entry> entries = ArchiveEntries(scratch / "new.zip");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "report.txt");
     EXPECT_EQ(entries[0].method, 8);
@@ -58,15 +42,15 @@ TEST(ZipAdd, LevelNineDeflatesAndTheEntryRoundTrips) {
     MakeFolder(scratch / "out");
     SetCurrentDirectoryA((scratch / "out").c_str());
     ASSERT_EQ(CallUnzip(ExtractCommand(scratch / "new.zip", true, true)).result, UNZIP_OK);
-    EXPECT_EQ(ReadFileBytes(scratch / "out\\report.txt"), TextOfSize(5000));
+    EXPECT_EQ(ReadFileBytes(scratch / "out\\report.txt"), RepeatedLine(5000));
 }
 
 TEST(ZipAdd, LevelZeroStoresWithoutCompression) {
     ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
-    WriteFileBytes(scratch / "report.txt", TextOfSize(5000));
+    WriteFileBytes(scratch / "report.txt", RepeatedLine(5000));
     ZipCall call{scratch / "new.zip", {"report.txt"}, '0'};
     ASSERT_EQ(CallZip(call), ZIP_OK) << Recorded().printed;
-    const std::vector<zipcore::Entry> entries = ReadEntries(scratch / "new.zip");
+    const std::vector<zipcore::Entry> entries = ArchiveEntries(scratch / "new.zip");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].method, 0);
     EXPECT_EQ(entries[0].compressedSize, 5000u);
@@ -81,7 +65,7 @@ TEST(ZipAdd, AddingToAnExistingArchiveKeepsItsEntriesAndReplacesSameNames) {
     WriteFileBytes(scratch / "a.txt", "second a, longer");
     ASSERT_EQ(CallZip({scratch / "set.zip", {"a.txt"}}), ZIP_OK);
     EXPECT_EQ(Sorted(EntryNames(scratch / "set.zip")), (std::vector<std::string>{"a.txt", "b.txt"}));
-    for (const zipcore::Entry& entry : ReadEntries(scratch / "set.zip")) {
+    for (const zipcore::Entry& entry : ArchiveEntries(scratch / "set.zip")) {
         if (entry.name == "a.txt") {
             EXPECT_EQ(entry.uncompressedSize, 16u);
         }
@@ -237,7 +221,7 @@ TEST(ZipAdd, EveryPrintedLineEndsWithANewline) {
 
 TEST(ZipAdd, CallbacksRunOnTheCallingThreadWhileWorkersCompress) {
     ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
-    for (int i = 0; i < 60; ++i) WriteFileBytes(scratch / ("file" + std::to_string(i) + ".txt"), TextOfSize(20000 + i));
+    for (int i = 0; i < 60; ++i) WriteFileBytes(scratch / ("file" + std::to_string(i) + ".txt"), RepeatedLine(20000 + i));
     ASSERT_EQ(CallZip({scratch / "many.zip", {"*.txt"}}), ZIP_OK) << Recorded().printed;
     EXPECT_GE(Recorded().printCalls, 60);
     EXPECT_EQ(Recorded().foreignThreadCalls, 0);
@@ -323,7 +307,7 @@ TEST(ZipDelete, DeletingEveryEntryLeavesAValidEmptyArchive) {
 
 TEST(SelfExtractor, AnArchiveBehindAStubListsGrowsAndShrinksWithTheStubKept) {
     ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
-    WriteFileBytes(scratch / "a.txt", TextOfSize(3000));
+    WriteFileBytes(scratch / "a.txt", RepeatedLine(3000));
     WriteFileBytes(scratch / "b.txt", "b");
     ASSERT_EQ(CallZip({scratch / "plain.zip", {"a.txt"}}), ZIP_OK);
     std::string stub = "MZ";

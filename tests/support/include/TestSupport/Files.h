@@ -1,6 +1,7 @@
 #pragma once
-// Files and folders for the Windows tests: scratch folders removed afterwards, the current
-// directory kept, whole files read and written.
+// Files and folders for the tests: scratch folders removed afterwards, the current directory
+// kept, whole files read and written. Files.cpp serves the Windows test programs, and
+// FilesPortable.cpp the natively built library tests.
 
 #include <string>
 #include <vector>
@@ -18,9 +19,14 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::string& Path() const { return path; }
-    std::string operator/(const std::string& relative) const { return path + "\\" + relative; }
+    std::string operator/(const std::string& relative) const { return path + kSeparator + relative; }
 
 private:
+#ifdef _WIN32
+    static constexpr char kSeparator = '\\';
+#else
+    static constexpr char kSeparator = '/';
+#endif
     std::string path;
     std::string previousCurrent;   // empty unless made current
 };
@@ -41,7 +47,8 @@ std::string CurrentDirectory();
 // The folder of the running test program, where the DLLs and programs are built.
 std::string TestProgramFolder();
 
-// Throws when the file cannot be written, so that a test never goes on without its input.
+// Makes missing parent folders; throws when the file cannot be written, so that a test never
+// goes on without its input.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // Empty when the file cannot be read.
 std::string ReadFileBytes(const std::string& path);
@@ -51,7 +58,7 @@ bool FileExists(const std::string& path);     // a file, not a folder
 bool FolderExists(const std::string& path);
 // Makes one folder; one that is already there is fine, any other failure throws.
 void MakeFolder(const std::string& path);
-// Makes a folder and any missing parents.
+// Makes a folder and any missing parents ('\\' or '/' between them).
 void MakeFolders(const std::string& path);
 // Removes a folder and everything in it, read-only files too; links to folders are removed,
 // not followed.

@@ -26,8 +26,17 @@ public:
 
     int Show(const std::string& text, const std::string& caption, unsigned int style) override;
     void QuitRequested() override;
+    // The messages recorded so far, or their texts, which are then forgotten.
+    std::vector<RecordedMessage> Take();
+    std::vector<std::string> TakeTexts();
 
     std::vector<RecordedMessage> messages;
     std::deque<int> answers;
     int quitRequests = 0;
 };
+
+// The one message among messages: a test failure, naming what was said, when there is not
+// exactly one, and then an empty message.
+RecordedMessage OnlyMessage(const std::vector<RecordedMessage>& messages);
+// The icon part of a message's style.
+unsigned int IconOf(const RecordedMessage& message);

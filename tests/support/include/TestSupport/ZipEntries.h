@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
-// Entry names of an archive in the order of its directory; an archive that cannot be read is
-// a test failure (and gives no names).
+#include "zipcore/ZipArchive.h"
+
+// The entries of an archive, or their names, in the order of its directory; an archive that
+// cannot be read is a test failure (and gives none).
+std::vector<zipcore::Entry> ArchiveEntries(const std::string& archive);
 std::vector<std::string> EntryNames(const std::string& archive);
