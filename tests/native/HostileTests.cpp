@@ -198,8 +198,8 @@ TEST(HostileData, TheWorstProblemIsReportedWhateverCameFirst) {
         {{"kept.txt", "CON", "good.txt"}, Status::UnsafeName}, {{"CON", "kept.txt"}, Status::UnsafeName}};
     for (const auto& [order, worst] : cases) {
         Sandbox box;
-        WriteFile(box.target() + "/kept.txt", "precious");
-        WriteFile(box.target() + "/in", "a file");
+        WriteFileBytes(box.target() + "/kept.txt", "precious");
+        WriteFileBytes(box.target() + "/in", "a file");
         RawZip zip;
         for (const std::string& name : order) zip.entries.push_back({name, name});
         for (RawEntry& entry : zip.entries) entry.crcOverride = entry.name == "bad.txt" ? 7 : -1;
