@@ -35,6 +35,20 @@ namespace {
 
 thread_local SystemError lastFailure;
 
+// One character of the Basic Multilingual Plane as UTF-8.
+void AppendUtf8(std::string& text, uint32_t code) {
+    if (code < 0x80) {
+        text.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        text.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        text.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
 SystemError ErrnoNow() { return SystemError{SystemError::Kind::Errno, errno}; }
 
 // Each keeps why the call failed and returns false, so that a failing path says both at once.
@@ -132,17 +146,7 @@ std::string DecodeLegacyName(const std::string& bytes, bool oem) {
     std::string text;
     for (char c : bytes) {
         unsigned char u = static_cast<unsigned char>(c);
-        uint32_t code = u < 0x80 ? u : oem ? cp437[u - 0x80] : u;
-        if (code < 0x80) {
-            text.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            text.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            text.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
+        AppendUtf8(text, u < 0x80 ? u : oem ? cp437[u - 0x80] : u);
     }
     return text;
 #endif
@@ -725,19 +729,6 @@ uint32_t SimpleUpper(uint32_t c) {
     --run;
     if (c > run->last || (c - run->first) % static_cast<uint32_t>(run->step) != 0) return c;
     return static_cast<uint32_t>(static_cast<int64_t>(c) + run->delta);
-}
-
-void AppendUtf8(std::string& text, uint32_t code) {
-    if (code < 0x80) {
-        text.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        text.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        text.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
 }
 
 // Upper-cases the two-byte UTF-8 characters the table covers; everything else, malformed
