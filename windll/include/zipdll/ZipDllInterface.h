@@ -159,6 +159,43 @@ enum {
 
 typedef int (WINAPI* DllZipUpFilesFunction)(ZipRequest* request);
 
+// ---- Progress and cancel, both DLLs --------------------------------------------------------
+
+// A caller that wants to see long work and be able to stop it hands the DLL a progress record
+// before the call (windll_unzip_set_progress for windll_unzip, windll_zip_set_progress for
+// DllZipUpFiles). The record holds for the calls made afterwards on the same thread, until the
+// same export is called with null; a caller that never calls it sees no change at all.
+//
+// The DLL calls report on the thread that called windll_unzip or DllZipUpFiles, never on
+// another, at the start of each entry and at least every few MiB inside a long entry, and once
+// more at the end. report returns 0 to go on, anything else to stop: the DLL then stops within
+// that entry and returns UNZIP_CANCELLED or ZIP_CANCELLED. What stopping leaves:
+//   windll_unzip: the files completed before stay; the file being written is removed; nothing
+//     else is touched.
+//   DllZipUpFiles: the archive is byte-identical to before and no temporary file is left.
+// bytesTotal counts uncompressed bytes for extraction and testing, the sources' bytes for
+// adding, and archive bytes for listing and for rewriting (delete); 0 while not yet known.
+struct WindllProgressReport {
+    const char* entryName;              // the entry being worked on, in the caller's ANSI code page
+    unsigned long long bytesDone;
+    unsigned long long bytesTotal;
+    unsigned long entriesDone;
+    unsigned long entriesTotal;         // 0 while not yet known
+};
+typedef int (WINAPI* WindllProgressCallback)(void* context, const WindllProgressReport* report);
+
+struct WindllProgress {
+    unsigned long size;                 // sizeof(WindllProgress); lets the record grow later
+    WindllProgressCallback report;
+    void* context;                      // handed back to report unchanged
+};
+
+enum { UNZIP_CANCELLED = 11, ZIP_CANCELLED = 11 };
+
+// Both return 1 when the record was taken (or cleared by null), 0 for a record of an unknown size.
+typedef int (WINAPI* WindllUnzipSetProgressFunction)(const WindllProgress* progress);
+typedef int (WINAPI* WindllZipSetProgressFunction)(const WindllProgress* progress);
+
 }  // extern "C"
 
 #if defined(_WIN32) && !defined(_WIN64)
