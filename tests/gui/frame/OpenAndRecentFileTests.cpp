@@ -267,32 +267,32 @@ TEST_F(OpenFileTest, CancelledOpenCommandOpensNothing) {
     EXPECT_TRUE(presenter.messages.empty());
 }
 
-TEST(CommandLineRules, FirstPlainArgumentIsTheFileWithQuotesRemoved) {
-    CommandLineInfo info = ParseCommandLine("\"C:\\My Archives\\a b.zip\" second.zip");
-    EXPECT_EQ(info.request, CommandLineInfo::Request::OpenFile);
-    EXPECT_EQ(info.fileName, "C:\\My Archives\\a b.zip");
-}
-
-TEST(CommandLineRules, EmptyLineAsksForTheNewDocument) {
-    EXPECT_EQ(ParseCommandLine("").request, CommandLineInfo::Request::NewDocument);
-    EXPECT_EQ(ParseCommandLine("   ").request, CommandLineInfo::Request::NewDocument);
-}
-
-TEST(CommandLineRules, SwitchesOverrideTheFileWhereverTheyStand) {
-    EXPECT_EQ(ParseCommandLine("/p a.zip").request, CommandLineInfo::Request::Print);
-    EXPECT_EQ(ParseCommandLine("a.zip /P").request, CommandLineInfo::Request::Print);
-    EXPECT_EQ(ParseCommandLine("/pt a.zip printer driver port").request, CommandLineInfo::Request::PrintTo);
-    EXPECT_EQ(ParseCommandLine("/dde").request, CommandLineInfo::Request::Dde);
-    EXPECT_EQ(ParseCommandLine("-Automation").request, CommandLineInfo::Request::Automation);
-    EXPECT_EQ(ParseCommandLine("/Embedding").request, CommandLineInfo::Request::Embedding);
-    EXPECT_EQ(ParseCommandLine("/Unregister").request, CommandLineInfo::Request::Unregister);
-    EXPECT_EQ(ParseCommandLine("/p a.zip").fileName, "a.zip");
-}
-
-TEST(CommandLineRules, UnknownSwitchIsNotTakenForAFileName) {
-    CommandLineInfo info = ParseCommandLine("/verbose b.zip");
-    EXPECT_EQ(info.request, CommandLineInfo::Request::OpenFile);
-    EXPECT_EQ(info.fileName, "b.zip");
+// The request and file each command line gives: the first plain argument is the file, quotes
+// removed; a switch decides the request wherever it stands; an unknown switch is no file name.
+TEST(CommandLineRules, RequestAndFileOfEachLine) {
+    using Request = CommandLineInfo::Request;
+    const struct {
+        const char* line;
+        Request request;
+        const char* fileName;
+    } cases[] = {
+        {"\"C:\\My Archives\\a b.zip\" second.zip", Request::OpenFile, "C:\\My Archives\\a b.zip"},
+        {"", Request::NewDocument, ""},
+        {"   ", Request::NewDocument, ""},
+        {"/p a.zip", Request::Print, "a.zip"},
+        {"a.zip /P", Request::Print, "a.zip"},
+        {"/pt a.zip printer driver port", Request::PrintTo, "a.zip"},
+        {"/dde", Request::Dde, ""},
+        {"-Automation", Request::Automation, ""},
+        {"/Embedding", Request::Embedding, ""},
+        {"/Unregister", Request::Unregister, ""},
+        {"/verbose b.zip", Request::OpenFile, "b.zip"},
+    };
+    for (const auto& c : cases) {
+        CommandLineInfo info = ParseCommandLine(c.line);
+        EXPECT_EQ(info.request, c.request) << c.line;
+        EXPECT_EQ(info.fileName, c.fileName) << c.line;
+    }
 }
 
 namespace {

@@ -16,14 +16,6 @@ using namespace windll_test;
 
 namespace {
 
-std::vector<std::string> ListedNames(const std::string& archive) {
-    const UnzipOutcome outcome = CallUnzip(ListingCommand(DataFile(archive)));
-    EXPECT_EQ(outcome.result, UNZIP_OK) << Recorded().printed;
-    std::vector<std::string> names;
-    for (const ListedEntry& entry : Recorded().entries) names.push_back(entry.name);
-    return names;
-}
-
 std::wstring Wide(const std::string& utf8) {
     std::wstring wide(utf8.size(), L'\0');
     int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0],
@@ -39,10 +31,15 @@ std::wstring WideOf(const std::string& ansi) {
     return wide;
 }
 
-// The file's contents, found by its true (UTF-8) name below the folder; "<missing>" when absent.
+// A file below the folder by its true (UTF-8) name.
+std::wstring WidePath(const ScratchFolder& scratch, const std::string& utf8Name) {
+    return WideOf(scratch.Path()) + L"\\" + Wide(utf8Name);
+}
+
+// The file's contents, found by its true name; "<missing>" when absent.
 std::string ReadWide(const ScratchFolder& scratch, const std::string& utf8Name) {
-    const std::wstring path = WideOf(scratch.Path()) + L"\\" + Wide(utf8Name);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(WidePath(scratch, utf8Name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     char buffer[256];
     DWORD got = 0;
@@ -53,17 +50,16 @@ std::string ReadWide(const ScratchFolder& scratch, const std::string& utf8Name) 
 
 // Seconds since 1970, UTC, of the file's last write; -1 when it cannot be read.
 long long ModifiedUtc(const ScratchFolder& scratch, const std::string& utf8Name) {
-    const std::wstring path = WideOf(scratch.Path()) + L"\\" + Wide(utf8Name);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    if (!GetFileAttributesExW(WidePath(scratch, utf8Name).c_str(), GetFileExInfoStandard, &data)) return -1;
     const unsigned long long ticks =
         (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
     return static_cast<long long>(ticks / 10000000ull) - 11644473600LL;
 }
 
 void WriteWide(const ScratchFolder& scratch, const std::string& utf8Name, const std::string& bytes) {
-    const std::wstring path = WideOf(scratch.Path()) + L"\\" + Wide(utf8Name);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileW(WidePath(scratch, utf8Name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -75,8 +71,8 @@ std::string CopyOfData(const ScratchFolder& scratch, const std::string& fixture)
     return scratch / fixture;
 }
 
-// The listing's ANSI names of an archive in the scratch folder.
-std::vector<std::string> ListedNamesOf(const std::string& archive) {
+// The listing's ANSI names of an archive.
+std::vector<std::string> ListedNames(const std::string& archive) {
     EXPECT_EQ(CallUnzip(ListingCommand(archive)).result, UNZIP_OK) << Recorded().printed;
     std::vector<std::string> names;
     for (const ListedEntry& entry : Recorded().entries) names.push_back(entry.name);
@@ -89,16 +85,17 @@ TEST(ForeignNames, ListInTheAnsiCodePageWithoutBestFit) {
     ASSERT_EQ(GetACP(), 1252u) << "these names are spelled for the Western code page";
     // Bit 11: UTF-8. Japanese has no place in 1252 and shows as '?'; the fullwidth solidus and
     // colon must not turn into '/' and ':' on the way.
-    EXPECT_EQ(ListedNames("names-python.zip"),
+    EXPECT_EQ(ListedNames(DataFile("names-python.zip")),
               (std::vector<std::string>{"caf\xE9.txt", "???.txt", "a?b?.txt", "plain.txt"}));
     // Info-ZIP on Unix: UTF-8 without the flag.
-    EXPECT_EQ(ListedNames("names-infozip.zip"), (std::vector<std::string>{"caf\xE9.txt", "na\xEFve.txt"}));
+    EXPECT_EQ(ListedNames(DataFile("names-infozip.zip")), (std::vector<std::string>{"caf\xE9.txt", "na\xEFve.txt"}));
     // A matching Unicode path field wins over the stored bytes; a stale one is ignored and the
     // stored byte 0x82 of a Unix-made name is taken in the ANSI code page.
-    EXPECT_EQ(ListedNames("names-unicode-path.zip"), (std::vector<std::string>{"caf\xE9.txt"}));
-    EXPECT_EQ(ListedNames("names-stale.zip"), (std::vector<std::string>{"caf\x82.txt"}));
+    EXPECT_EQ(ListedNames(DataFile("names-unicode-path.zip")), (std::vector<std::string>{"caf\xE9.txt"}));
+    EXPECT_EQ(ListedNames(DataFile("names-stale.zip")), (std::vector<std::string>{"caf\x82.txt"}));
     // DOS: code page 437, so 0x8E is A umlaut (not Z caron) and 0x81 u umlaut.
-    EXPECT_EQ(ListedNames("names-dos.zip"), (std::vector<std::string>{"\xC4rger.txt", "M\xFCLL/gr\xFCn.txt"}));
+    EXPECT_EQ(ListedNames(DataFile("names-dos.zip")),
+              (std::vector<std::string>{"\xC4rger.txt", "M\xFCLL/gr\xFCn.txt"}));
 }
 
 TEST(ForeignNames, ExtractUnderTheTrueUnicodeNames) {
@@ -125,26 +122,23 @@ TEST(ForeignNames, ListedNamesSelectTheirEntriesForExtractAndDelete) {
     EXPECT_EQ(ReadWide(scratch, "caf\xC3\xA9.txt"), "<missing>");
 
     const std::string archive = CopyOfData(scratch, "names-python.zip");
-    ZipCall remove{archive, {"caf\xE9.txt", "???.txt"}};
-    remove.deleteEntries = true;
+    const ZipCall remove = Deleting(archive, {"caf\xE9.txt", "???.txt"});
     ASSERT_EQ(CallZip(remove), ZIP_OK) << Recorded().printed;
-    EXPECT_EQ(ListedNamesOf(archive), (std::vector<std::string>{"a?b?.txt", "plain.txt"}));
+    EXPECT_EQ(ListedNames(archive), (std::vector<std::string>{"a?b?.txt", "plain.txt"}));
 }
 
 TEST(ForeignNames, NamesThatListAlikeAreDeletedOnlyWhenEveryOneWasChosen) {
     ScratchFolder scratch{"windll-", ScratchFolder::MakeCurrent};
     const std::string archive = CopyOfData(scratch, "names-alike.zip");
     const std::string before = ReadFileBytes(archive);
-    ZipCall once{archive, {"??.txt"}};
-    once.deleteEntries = true;
+    const ZipCall once = Deleting(archive, {"??.txt"});
     EXPECT_EQ(CallZip(once), ZIP_ERROR) << "the engine must hear that the row was not deleted";
     EXPECT_NE(Recorded().printed.find("names several entries"), std::string::npos) << Recorded().printed;
     EXPECT_EQ(ReadFileBytes(archive), before);
 
-    ZipCall both{archive, {"??.txt", "??.txt"}};
-    both.deleteEntries = true;
+    const ZipCall both = Deleting(archive, {"??.txt", "??.txt"});
     ASSERT_EQ(CallZip(both), ZIP_OK) << Recorded().printed;
-    EXPECT_EQ(ListedNamesOf(archive), (std::vector<std::string>{"other.txt"}));
+    EXPECT_EQ(ListedNames(archive), (std::vector<std::string>{"other.txt"}));
 }
 
 TEST(ForeignNames, CaseTwinsAreEachListedTestedExtractedAndDeletedAlone) {
@@ -165,10 +159,9 @@ TEST(ForeignNames, CaseTwinsAreEachListedTestedExtractedAndDeletedAlone) {
         EXPECT_EQ(CallUnzip(ExtractCommand(scratch / "twins.zip", true, true), {twin}).result, UNZIP_OK);
         EXPECT_EQ(ReadFileBytes(scratch / "a.txt"), twin) << Recorded().printed;
     }
-    ZipCall remove{scratch / "twins.zip", {"a.txt"}};
-    remove.deleteEntries = true;
+    const ZipCall remove = Deleting(scratch / "twins.zip", {"a.txt"});
     ASSERT_EQ(CallZip(remove), ZIP_OK) << Recorded().printed;
-    EXPECT_EQ(ListedNamesOf(scratch / "twins.zip"), std::vector<std::string>{"A.txt"});
+    EXPECT_EQ(ListedNames(scratch / "twins.zip"), std::vector<std::string>{"A.txt"});
 }
 
 TEST(ForeignNames, SuperscriptPortNamesAreRefusedLikeDevices) {

@@ -166,6 +166,12 @@ ZipRequest DefaultZipRequest() {
     return request;
 }
 
+ZipCall Deleting(const std::string& archive, std::vector<std::string> names) {
+    ZipCall call{archive, std::move(names)};
+    call.deleteEntries = true;
+    return call;
+}
+
 int CallZip(const ZipCall& call) {
     Recorded().Reset();
     DllZipUpFilesFunction zipUp = ZipUp();

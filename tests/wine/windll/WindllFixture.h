@@ -75,6 +75,8 @@ struct ZipCall {
     bool quiet = false;
 };
 int CallZip(const ZipCall& call);
+// The request that deletes these entries from the archive.
+ZipCall Deleting(const std::string& archive, std::vector<std::string> names);
 // For tests that set words themselves; print callback and names filled by the caller.
 ZipRequest DefaultZipRequest();
 ZipPrintCallback RecordingZipPrint();
