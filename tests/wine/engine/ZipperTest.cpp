@@ -9,52 +9,41 @@
 
 namespace {
 
-TEST(ZipperCommandLine, ProgramNameAndTheBlanksAfterItAreSkipped) {
-    EXPECT_EQ(ArgumentsAfterProgramName("Zipper.exe C:\\DOCS\\REPORT.TXT"), "C:\\DOCS\\REPORT.TXT");
-    EXPECT_EQ(ArgumentsAfterProgramName("Zipper.exe \t  report.txt"), "report.txt");
-    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\Program Files\\Zipper.exe\" report.txt"), "report.txt");
+// The program name and the blanks after it are skipped; the rest is kept whole, blanks and
+// quotation marks included. A quoted program name without its closing mark swallows the line.
+TEST(ZipperCommandLine, ArgumentsAfterTheProgramName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Zipper.exe C:\\DOCS\\REPORT.TXT", "C:\\DOCS\\REPORT.TXT"},
+        {"Zipper.exe \t  report.txt", "report.txt"},
+        {"\"C:\\Program Files\\Zipper.exe\" report.txt", "report.txt"},
+        {"Zipper.exe my file.txt  ", "my file.txt  "},
+        {"Zipper.exe \"C:\\A B\\x.txt\"", "\"C:\\A B\\x.txt\""},
+        {"Zipper.exe", ""},
+        {"\"C:\\Zipper.exe\"   ", ""},
+        {"", ""},
+        {"\"C:\\Zipper.exe report.txt", ""},
+    };
+    for (const auto& [line, arguments] : cases) EXPECT_EQ(ArgumentsAfterProgramName(line), arguments) << line;
 }
 
-TEST(ZipperCommandLine, RestIsKeptWholeWithBlanksAndQuotationMarks) {
-    EXPECT_EQ(ArgumentsAfterProgramName("Zipper.exe my file.txt  "), "my file.txt  ");
-    EXPECT_EQ(ArgumentsAfterProgramName("Zipper.exe \"C:\\A B\\x.txt\""), "\"C:\\A B\\x.txt\"");
-}
-
-TEST(ZipperCommandLine, NoArgumentsGivesEmptyText) {
-    EXPECT_EQ(ArgumentsAfterProgramName("Zipper.exe"), "");
-    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\Zipper.exe\"   "), "");
-    EXPECT_EQ(ArgumentsAfterProgramName(""), "");
-    // A quoted program name without its closing mark swallows the whole line.
-    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\Zipper.exe report.txt"), "");
-}
-
-TEST(ZipperArchiveName, ExtensionIsReplacedByZip) {
-    EXPECT_EQ(ArchiveNameFor("C:\\DOCS\\REPORT.TXT"), "C:\\DOCS\\REPORT.zip");
-}
-
-TEST(ZipperArchiveName, NameWithoutDotGetsZipAppended) {
-    EXPECT_EQ(ArchiveNameFor("C:\\DOCS\\README"), "C:\\DOCS\\README.zip");
-}
-
-TEST(ZipperArchiveName, OnlyThePartAfterTheLastDotGoes) {
-    EXPECT_EQ(ArchiveNameFor("C:\\DOCS\\DATA.TAR.GZ"), "C:\\DOCS\\DATA.TAR.zip");
-}
-
-TEST(ZipperArchiveName, ADotInAFolderNameIsNoExtension) {
-    EXPECT_EQ(ArchiveNameFor("C:\\MY.DIR\\README"), "C:\\MY.DIR\\README.zip");
-    EXPECT_EQ(ArchiveNameFor("C:\\MY.DIR/README"), "C:\\MY.DIR/README.zip");
-    EXPECT_EQ(ArchiveNameFor("C:\\MY.DIR\\READ.ME"), "C:\\MY.DIR\\READ.zip");
-    EXPECT_EQ(ArchiveNameFor("C:.PROFILE"), "C:.zip");
-}
-
-TEST(ZipperArchiveName, AQuotedPathIsThePathInsideTheQuotes) {
-    EXPECT_EQ(PathFromCommandLine("\"C:\\MY DOCS\\REPORT.TXT\""), "C:\\MY DOCS\\REPORT.TXT");
-    EXPECT_EQ(PathFromCommandLine("\"C:\\MY DOCS\\REPORT.TXT"), "C:\\MY DOCS\\REPORT.TXT");
-    EXPECT_EQ(PathFromCommandLine("my file.txt  "), "my file.txt  ");
+// The extension (only the part after the last dot of the file name) is replaced by "zip"; a name
+// without one gets ".zip" appended; a quoted path is the path inside the quotes.
+TEST(ZipperArchiveName, ArchiveNameForEachPath) {
+    const std::pair<const char*, const char*> names[] = {
+        {"C:\\DOCS\\REPORT.TXT", "C:\\DOCS\\REPORT.zip"},   {"C:\\DOCS\\README", "C:\\DOCS\\README.zip"},
+        {"C:\\DOCS\\DATA.TAR.GZ", "C:\\DOCS\\DATA.TAR.zip"}, {"C:\\MY.DIR\\README", "C:\\MY.DIR\\README.zip"},
+        {"C:\\MY.DIR/README", "C:\\MY.DIR/README.zip"},     {"C:\\MY.DIR\\READ.ME", "C:\\MY.DIR\\READ.zip"},
+        {"C:.PROFILE", "C:.zip"},                           {"", ".zip"},
+    };
+    for (const auto& [path, archive] : names) EXPECT_EQ(ArchiveNameFor(path), archive) << path;
+    const std::pair<const char*, const char*> quoted[] = {
+        {"\"C:\\MY DOCS\\REPORT.TXT\"", "C:\\MY DOCS\\REPORT.TXT"},
+        {"\"C:\\MY DOCS\\REPORT.TXT", "C:\\MY DOCS\\REPORT.TXT"},
+        {"my file.txt  ", "my file.txt  "},
+    };
+    for (const auto& [line, path] : quoted) EXPECT_EQ(PathFromCommandLine(line), path) << line;
     EXPECT_EQ(ArchiveNameFor(PathFromCommandLine("\"C:\\DOCS\\REPORT.TXT\"")), "C:\\DOCS\\REPORT.zip");
 }
-
-TEST(ZipperArchiveName, EmptyCommandLineGivesBareExtension) { EXPECT_EQ(ArchiveNameFor(""), ".zip"); }
 
 std::string ZipperProgram() { return TestProgramFolder() + "\\Zipper.exe"; }
 
