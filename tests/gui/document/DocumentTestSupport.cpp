@@ -7,8 +7,8 @@
 #include "BrindleView.h"
 #include "Settings.h"
 #include "TestSupport/Contents.h"
+#include "TestSupport/ZipEntries.h"
 #include "framework/FrameWindow.h"
-#include "zipcore/ZipArchive.h"
 
 void WindowTest::SetUp() {
     // The start-up picture would swallow the first click or key of a test.
@@ -92,10 +92,7 @@ void WindowTest::MakeZip(const std::string& archivePath,
     static int serial = 0;
     std::string sourceDir = scratch / ("source" + std::to_string(++serial));
     MakeFolders(sourceDir);
-    zipcore::UpdateOptions options;
-    options.baseDir = sourceDir;
-    options.storePaths = true;
-    options.level = 6;
+    std::vector<std::string> names;
     unsigned seed = 1;
     for (const auto& file : files) {
         std::string path = sourceDir + "\\" + file.first;
@@ -103,8 +100,7 @@ void WindowTest::MakeZip(const std::string& archivePath,
             if (c == '/') c = '\\';
         MakeFolders(path.substr(0, path.rfind('\\')));
         WriteFileBytes(path, Noise(file.second, seed++));
-        options.add.push_back(file.first);
+        names.push_back(file.first);
     }
-    zipcore::UpdateResult result = zipcore::Update(archivePath, options);
-    ASSERT_EQ(result.status, zipcore::Status::Ok) << "making " << archivePath;
+    MakeZipOf(archivePath, sourceDir, names);
 }

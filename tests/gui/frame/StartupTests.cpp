@@ -8,9 +8,9 @@
 #include "MainFrame.h"
 #include "Settings.h"
 #include "StartupScreen.h"
+#include "TestSupport/ZipEntries.h"
 #include "framework/FrameWindow.h"
 #include "resource.h"
-#include "zipcore/ZipArchive.h"
 
 namespace {
 
@@ -31,13 +31,8 @@ protected:
     // A zip archive with one small stored file, made by the zip library.
     std::string MakeZip(const std::string& name) {
         std::string content = MakeFile("content.txt", "brindle test content\r\n");
-        zipcore::UpdateOptions options;
-        options.add = {content};
-        options.storePaths = false;
-        options.level = 0;
         std::string archive = ScratchPath(name);
-        zipcore::UpdateResult result = zipcore::Update(archive, options);
-        EXPECT_EQ(result.status, zipcore::Status::Ok);
+        MakeZipOf(archive, "", {content}, {0, false});
         DeleteFileA(content.c_str());
         return archive;
     }

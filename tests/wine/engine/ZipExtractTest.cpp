@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "TestSupport/ZipEntries.h"
 #include "ZipHandler.h"
-#include "zipcore/ZipArchive.h"
 
 namespace {
 
@@ -15,10 +15,7 @@ protected:
         MakeFolder(scratch / "src\\docs");
         WriteFileBytes(scratch / "src\\top.txt", "top contents");
         WriteFileBytes(scratch / "src\\docs\\inner.txt", "inner contents");
-        zipcore::UpdateOptions options;
-        options.add = {"top.txt", "docs\\inner.txt"};
-        options.baseDir = scratch / "src";
-        ASSERT_EQ(zipcore::Update(archive, options).status, zipcore::Status::Ok);
+        MakeZipOf(archive, scratch / "src", {"top.txt", "docs\\inner.txt"});
         handler.Open(archive);
     }
     CurrentDirectoryKeeper keeper;

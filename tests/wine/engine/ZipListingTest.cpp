@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "TestSupport/ZipEntries.h"
 #include "ZipHandler.h"
-#include "zipcore/ZipArchive.h"
 
 namespace {
 
@@ -11,13 +11,7 @@ namespace {
 // something the handler did not write.
 void BuildArchive(const std::string& archive, const std::string& folder, const std::vector<std::string>& files,
                   int level) {
-    zipcore::UpdateOptions options;
-    options.add = files;
-    options.baseDir = folder;
-    options.storePaths = false;
-    options.level = level;
-    zipcore::UpdateResult result = zipcore::Update(archive, options);
-    ASSERT_EQ(result.status, zipcore::Status::Ok);
+    MakeZipOf(archive, folder, files, {level, false});
 }
 
 class ZipListing : public testing::Test {

@@ -18,10 +18,7 @@ std::string MakeCorruptArchive(const ScratchFolder& scratch) {
     std::string payload;
     for (int i = 0; i < 20; ++i) payload += kMarker;
     WriteFileBytes(scratch / "payload.txt", payload);
-    zipcore::UpdateOptions options;
-    options.add = {"payload.txt"};
-    options.level = 0;
-    EXPECT_EQ(zipcore::Update(scratch / "corrupt.zip", options).status, zipcore::Status::Ok);
+    MakeZipOf(scratch / "corrupt.zip", "", {"payload.txt"}, {0});
     DeleteFileA((scratch / "payload.txt").c_str());
     std::string bytes = ReadFileBytes(scratch / "corrupt.zip");
     const std::size_t at = bytes.find(kMarker);

@@ -93,10 +93,7 @@ TEST(Listing, ArchiveMadeByTheLibraryListsItsSizesAndTotals) {
     WriteFileBytes(scratch / "a.txt", std::string(1000, 'a'));
     WriteFileBytes(scratch / "b.txt", std::string(2048, 'b'));
     WriteFileBytes(scratch / "c.txt", std::string(5000, 'c'));
-    zipcore::UpdateOptions options;
-    options.add = {"a.txt", "b.txt", "c.txt"};
-    options.level = 9;
-    ASSERT_EQ(zipcore::Update(scratch / "three.zip", options).status, zipcore::Status::Ok);
+    MakeZipOf(scratch / "three.zip", "", {"a.txt", "b.txt", "c.txt"}, {9});
 
     const UnzipOutcome outcome = CallUnzip(ListingCommand(scratch / "three.zip"));
     ASSERT_EQ(outcome.result, UNZIP_OK) << Recorded().printed;
