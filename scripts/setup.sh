@@ -4,8 +4,8 @@ set -euo pipefail
 packages=(
     cmake make g++ python3
     mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix
-    libz-mingw-w64-dev zlib1g-dev googletest
-    wine64 xvfb xauth x11-apps x11-utils openbox imagemagick
+    libz-mingw-w64-dev zlib1g-dev googletest libssl-dev
+    wine64 libgnutls30 xvfb xauth x11-apps x11-utils openbox imagemagick
     zip unzip arj p7zip-full halibut
     clang libclang-rt-14-dev
 )
