@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -46,8 +47,6 @@ uint32_t Crc(const std::string& data) {
         crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
-namespace {
-
 void Put16(std::string& out, uint64_t v) {
     out.push_back(static_cast<char>(v & 0xFF));
     out.push_back(static_cast<char>((v >> 8) & 0xFF));
@@ -59,7 +58,32 @@ void Put64(std::string& out, uint64_t v) {
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-}  // namespace
+bool AnyLineHas(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+std::vector<zipcore::Entry> EntriesOf(const std::string& archive) {
+    zipcore::Error error;
+    auto reader = zipcore::Reader::Open(archive, error);
+    EXPECT_TRUE(reader) << archive << ": " << error.message;
+    return reader ? reader->entries() : std::vector<zipcore::Entry>{};
+}
+
+std::vector<std::string> NamesOf(const std::string& archive) {
+    std::vector<std::string> names;
+    for (const zipcore::Entry& entry : EntriesOf(archive)) names.push_back(entry.name);
+    return names;
+}
+
+std::string EntryData(zipcore::Reader& reader, std::size_t index, zipcore::Error& error) {
+    std::string data;
+    error = reader.ReadEntry(index, [&](const uint8_t* bytes, std::size_t size) {
+        data.append(reinterpret_cast<const char*>(bytes), size);
+        return true;
+    });
+    return data;
+}
 
 std::string RawZip::Build() {
     std::string file = prefix;
