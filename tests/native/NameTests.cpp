@@ -51,7 +51,7 @@ TEST(EntryNames, FlagThenMatchingUnicodeFieldThenTheHostsCodePage) {
     RawZip zip;
     for (const auto& [entry, decoded] : cases) zip.entries.push_back(entry);
     WriteFileBytes(dir / "names.zip", zip.Build());
-    std::vector<zipcore::Entry> entries = EntriesOf(dir / "names.zip");
+    std::vector<zipcore::Entry> entries = ArchiveEntries(dir / "names.zip");
     ASSERT_EQ(entries.size(), std::size(cases));
     for (std::size_t i = 0; i < entries.size(); ++i)
         EXPECT_EQ(entries[i].name, cases[i].second) << "entry " << i << ", stored as " << cases[i].first.name;
@@ -78,7 +78,7 @@ TEST(EntryNames, DecodedNamesAreCheckedAndCopiedFaithfully) {
     zipcore::UpdateOptions options;
     options.remove = {"gone.txt"};
     ASSERT_EQ(zipcore::Update(dir / "copy.zip", options).status, zipcore::Status::Ok);
-    std::vector<zipcore::Entry> entries = EntriesOf(dir / "copy.zip");
+    std::vector<zipcore::Entry> entries = ArchiveEntries(dir / "copy.zip");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].storedName, "\x8Erger.txt");
     EXPECT_EQ(entries[0].flags & 0x800, 0);
@@ -133,7 +133,7 @@ TEST(EntryTimes, WrittenEntriesCarryUtf8NamesAndTheExtendedTimestamp) {
     options.baseDir = dir.Path();
     options.add = {"*.txt"};
     ASSERT_EQ(zipcore::Update(dir / "ours.zip", options).status, zipcore::Status::Ok);
-    std::vector<zipcore::Entry> entries = EntriesOf(dir / "ours.zip");
+    std::vector<zipcore::Entry> entries = ArchiveEntries(dir / "ours.zip");
     ASSERT_EQ(entries.size(), 2u);
     for (const zipcore::Entry& entry : entries) {
         const bool ascii = entry.name == "plain.txt";

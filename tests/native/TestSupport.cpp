@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -61,19 +60,6 @@ void Put64(std::string& out, uint64_t v) {
 bool AnyLineHas(const std::vector<std::string>& lines, const std::string& text) {
     return std::any_of(lines.begin(), lines.end(),
                        [&](const std::string& line) { return line.find(text) != std::string::npos; });
-}
-
-std::vector<zipcore::Entry> EntriesOf(const std::string& archive) {
-    zipcore::Error error;
-    auto reader = zipcore::Reader::Open(archive, error);
-    EXPECT_TRUE(reader) << archive << ": " << error.message;
-    return reader ? reader->entries() : std::vector<zipcore::Entry>{};
-}
-
-std::vector<std::string> NamesOf(const std::string& archive) {
-    std::vector<std::string> names;
-    for (const zipcore::Entry& entry : EntriesOf(archive)) names.push_back(entry.name);
-    return names;
 }
 
 std::string EntryData(zipcore::Reader& reader, std::size_t index, zipcore::Error& error) {

@@ -10,6 +10,7 @@
 
 #include "TestSupport/Contents.h"
 #include "TestSupport/Files.h"
+#include "TestSupport/ZipEntries.h"
 #include "zipcore/ZipArchive.h"
 
 namespace ziptest {
@@ -28,9 +29,6 @@ void Put64(std::string& out, uint64_t value);
 
 // Whether any of the lines a test collected from a report contains text.
 bool AnyLineHas(const std::vector<std::string>& lines, const std::string& text);
-// The entries of an archive; empty, with a failed expectation, when it does not open.
-std::vector<zipcore::Entry> EntriesOf(const std::string& archive);
-std::vector<std::string> NamesOf(const std::string& archive);
 // All the data of one entry, and in error how reading it ended.
 std::string EntryData(zipcore::Reader& reader, std::size_t index, zipcore::Error& error);
 

@@ -50,8 +50,8 @@ struct UpdateFixture : ::testing::Test {
         return zipcore::Update(archive, options);
     }
 
-    std::vector<zipcore::Entry> entries() { return EntriesOf(archive); }
-    std::vector<std::string> names() { return NamesOf(archive); }
+    std::vector<zipcore::Entry> entries() { return ArchiveEntries(archive); }
+    std::vector<std::string> names() { return EntryNames(archive); }
     std::string content(const std::string& name) {
         zipcore::Error error;
         auto reader = zipcore::Reader::Open(archive, error);

@@ -87,7 +87,7 @@ TEST(WindowsPaths, DriveLettersAndBackslashesInEveryPath) {
     add.baseDir = dir.Path() + "\\src\\";
     add.add = {"sub\\*.txt", "sub/b.dat"};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
-    EXPECT_EQ(NamesOf(archive), (std::vector<std::string>{"sub/a.txt", "sub/b.dat"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"sub/a.txt", "sub/b.dat"}));
     // Neither level exists yet.
     EXPECT_EQ(ExtractReplacing(archive, dir.Path() + "/out\\two\\levels").status, Status::Ok);
     EXPECT_EQ(ReadFileBytes(dir.Path() + "\\out\\two\\levels\\sub\\a.txt"), "alpha");
@@ -103,7 +103,7 @@ TEST(WindowsPaths, AbsolutePatternStoresThePathWithoutTheDrive) {
     zipcore::UpdateOptions add;
     add.add = {dir.Path() + "\\src\\*.txt"};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
-    std::vector<std::string> names = NamesOf(archive);
+    std::vector<std::string> names = EntryNames(archive);
     ASSERT_EQ(names.size(), 1u);
     EXPECT_EQ(names[0].find(':'), std::string::npos);
     EXPECT_EQ(names[0].find('\\'), std::string::npos);
@@ -136,7 +136,7 @@ TEST(WindowsPaths, ReplacingIgnoresCase) {
     zipcore::UpdateResult result = zipcore::Update(archive, add);
     ASSERT_EQ(result.status, Status::Ok);
     EXPECT_EQ(result.replaced, 1);
-    EXPECT_EQ(NamesOf(archive), (std::vector<std::string>{"docs/readme.txt", "other"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"docs/readme.txt", "other"}));
 }
 
 TEST(WindowsPaths, NamesThatOpenOneFileAreWrittenInArchiveOrder) {
@@ -174,7 +174,7 @@ TEST_F(WindowsPack, ArchiveHeldOpenByAnotherProgramStaysWhole) {
     EXPECT_EQ(FilesBelow(dir.Path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
     add.report = nullptr;
     EXPECT_EQ(zipcore::Update(archive, add).status, Status::Ok);  // once released, it works
-    EXPECT_EQ(NamesOf(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST(WindowsSharing, ReplacingAReadOnlyFileLeavesNothingBehind) {
@@ -240,7 +240,7 @@ TEST_F(WindowsPack, AnUpdateKeepsTheArchiveNameAndClearsOnlyItsOwnUnusedLeftover
     EXPECT_EQ(FilesBelow(dir.Path()),
               (std::vector<std::string>{"a.txt", "b.txt", "other.zip.zu77", "pack.zip", "pack.zip.zt5b6a",
                                         "pack.zip.zu3d4c", "pack.zip.zunot-hex"}));
-    EXPECT_EQ(NamesOf(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST_F(WindowsPack, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
@@ -254,13 +254,13 @@ TEST_F(WindowsPack, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
     ASSERT_EQ(_utime64(twin.c_str(), &times), 0);
     add.add = {"other\\pack.zip"};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
-    EXPECT_EQ(NamesOf(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
     // The archive itself under another spelling is still left out.
     add.add = {Shouted(archive), "a.txt"};
     std::vector<std::string> lines;
     add.report = [&](zipcore::Status, const std::string& line) { lines.push_back(line); };
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
-    EXPECT_EQ(NamesOf(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
     EXPECT_TRUE(AnyLineHas(lines, "not added"));
 }
 #endif
