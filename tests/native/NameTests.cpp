@@ -94,10 +94,7 @@ TEST(EntryTimes, NtfsAndExtendedTimestampsGiveTheExactTimeOnExtraction) {
     Put16(ntfs, 1);
     Put16(ntfs, 24);
     const uint64_t ticks = (1719829231ull + 11644473600ull) * 10000000ull + 5000000ull;
-    for (int i = 0; i < 3; ++i) {
-        Put32(ntfs, static_cast<uint32_t>(ticks));
-        Put32(ntfs, static_cast<uint32_t>(ticks >> 32));
-    }
+    for (int i = 0; i < 3; ++i) Put64(ntfs, ticks);
     std::string extended;
     Put16(extended, 0x5455);
     Put16(extended, 5);
