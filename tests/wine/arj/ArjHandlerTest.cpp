@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ArjHandler.h"
 #include "ArjTestSupport.h"
 #include "Settings.h"
@@ -104,10 +106,22 @@ TEST_F(ArjHandlerTest, RefreshOfAMissingOrEmptyArchiveIsSilentEvenWithoutArj) {
     EXPECT_EQ(view.clearCount, 2);
 }
 
-TEST_F(ArjHandlerTest, RefreshWithoutArjSaysItIsNotInstalled) {
+TEST_F(ArjHandlerTest, WithoutArjEachCommandSaysItIsNotInstalledAndRunsNothing) {
     WriteSettingText("Locations", "ARJ.EXE", "");
-    EXPECT_EQ(handler.Refresh(), 0);
-    EXPECT_TRUE(OnlyMessageIs(kNotInstalled, MB_ICONWARNING));
+    view.selection = {"README.TXT"};
+    const std::string target = folder / "made";
+    const std::pair<const char*, std::function<int()>> commands[] = {
+        {"refresh", [&] { return handler.Refresh(); }},
+        {"add", [&] { return handler.AddFile(folder / "X.TXT", 0, 0, 9); }},
+        {"delete", [&] { return handler.DeleteEntries({"X.TXT"}); }},
+        {"extract", [&] { return handler.Extract(target, 0, 0, 0); }}};
+    for (const auto& [name, command] : commands) {
+        presenter.messages.clear();
+        EXPECT_EQ(command(), 0) << name;
+        EXPECT_TRUE(OnlyMessageIs(kNotInstalled, MB_ICONWARNING)) << name;
+    }
+    EXPECT_EQ(CurrentDirectory(), target);   // extracting has already entered the target
+    EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(ArjHandlerTest, NoOutputIsReportedAndTheListFileIsLeftInTheTemporaryFolder) {
@@ -166,16 +180,6 @@ TEST_F(ArjHandlerTest, ExtractWithoutMemoryForTheNamesAsksToQuit) {
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(ArjHandlerTest, ExtractWithoutArjHasAlreadyEnteredTheTarget) {
-    WriteSettingText("Locations", "ARJ.EXE", "");
-    view.selection = {"README.TXT"};
-    std::string target = folder / "made";
-    EXPECT_EQ(handler.Extract(target, 0, 0, 0), 0);
-    EXPECT_TRUE(OnlyMessageIs(kNotInstalled, MB_ICONWARNING));
-    EXPECT_EQ(CurrentDirectory(), target);
-    EXPECT_TRUE(Calls().empty());
-}
-
 TEST_F(ArjHandlerTest, ExtractIntoAFolderThatCannotBeMadeIsReported) {
     view.selection = {"README.TXT"};
     EXPECT_EQ(handler.Extract(folder / "no\\such\\parent", 0, 0, 0), 0);
@@ -218,18 +222,6 @@ TEST_F(ArjHandlerTest, DeleteNamesAreNotTakenForFilesOfTheCurrentFolder) {
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     ASSERT_EQ(handler.DeleteEntries({"longentryname.txt"}), 1);
     EXPECT_EQ(Arguments(), (std::vector<Columns>{{"d", ShortUpperPath(archive), "LONGENTRYNAME.TXT"}}));
-}
-
-TEST_F(ArjHandlerTest, AddAndDeleteWithoutArjSayItIsNotInstalled) {
-    WriteSettingText("Locations", "ARJ.EXE", "");
-    EXPECT_EQ(handler.AddFile(folder / "X.TXT", 0, 0, 9), 0);
-    EXPECT_EQ(handler.DeleteEntries({"X.TXT"}), 0);
-    ASSERT_EQ(presenter.messages.size(), 2u);
-    for (const RecordedMessage& message : presenter.messages) {
-        EXPECT_EQ(message.text, kNotInstalled);
-        EXPECT_EQ(message.style, static_cast<unsigned int>(MB_ICONWARNING));
-    }
-    EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(ArjHandlerTest, SelfExtractorsAreRefused) {
