@@ -73,6 +73,15 @@ protected:
         WriteFileBytes(src + "/sub/tiny", "t");
     }
 
+    // Adds files of the source folder to archive, or replaces them there.
+    zipcore::UpdateResult addFromSource(const std::string& archive, std::vector<std::string> names, int level = 6) {
+        zipcore::UpdateOptions options;
+        options.add = std::move(names);
+        options.baseDir = src;
+        options.level = level;
+        return zipcore::Update(archive, options);
+    }
+
     // unzip tests the archive: it passes, without a warning. Returns what unzip printed.
     std::string expectUnzipPasses(const std::string& archive) {
         std::string output;
@@ -101,11 +110,7 @@ protected:
 TEST_F(Oracle, OurArchivesPassUnzipAndZipfileAtEveryLevel) {
     for (int level : {0, 1, 6, 9}) {
         std::string archive = dir / ("ours" + std::to_string(level) + ".zip");
-        zipcore::UpdateOptions options;
-        options.add = {"*", "sub/*", "sub"};
-        options.baseDir = src;
-        options.level = level;
-        ASSERT_EQ(zipcore::Update(archive, options).status, Status::Ok);
+        ASSERT_EQ(addFromSource(archive, {"*", "sub/*", "sub"}, level).status, Status::Ok);
         std::string output = expectUnzipPasses(archive);
         EXPECT_EQ(PythonListing(archive), OurListing(archive));
         EXPECT_EQ(Shell("python3 -c 'import sys, zipfile; sys.exit(zipfile.ZipFile(sys.argv[1]).testzip() is not None)' " +
@@ -208,10 +213,7 @@ TEST_F(Oracle, PythonZip64Archives) {
     EXPECT_EQ(reader->entries().size(), 66000u);
     reader.reset();
     // And what we write past 65,535 entries, Python and unzip read.
-    zipcore::UpdateOptions options;
-    options.add = {"sub/tiny"};
-    options.baseDir = src;
-    ASSERT_EQ(zipcore::Update(many, options).status, Status::Ok);
+    ASSERT_EQ(addFromSource(many, {"sub/tiny"}).status, Status::Ok);
     Shell("python3 -c 'import sys, zipfile; print(len(zipfile.ZipFile(sys.argv[1]).infolist()))' " + Quote(many), output);
     EXPECT_EQ(output, "66001\n");
     EXPECT_EQ(Shell("unzip -tq " + Quote(many), output), 0) << output;
@@ -253,14 +255,8 @@ TEST_F(Oracle, SizesAndOffsetsPastFourGigabytes) {
         std::fclose(file);
     }
     const std::string archive = dir / "big.zip";
-    zipcore::UpdateOptions options;
-    options.baseDir = src;
-    options.add = {"huge.bin"};
-    options.level = 1;
-    ASSERT_EQ(zipcore::Update(archive, options).status, Status::Ok);
-    options.add = {"huge2.bin", "sub/tiny"};
-    options.level = 0;
-    zipcore::UpdateResult result = zipcore::Update(archive, options);
+    ASSERT_EQ(addFromSource(archive, {"huge.bin"}, 1).status, Status::Ok);
+    zipcore::UpdateResult result = addFromSource(archive, {"huge2.bin", "sub/tiny"}, 0);
     ASSERT_EQ(result.status, Status::Ok);
     EXPECT_EQ(result.copied, 1);
     EXPECT_EQ(result.added, 2);
