@@ -117,16 +117,14 @@ TEST(ArjListing, OnlyLinesStartingWithANumberBeginEntries) {
                        "12)glued\r\n" + OldEntry("1000", "LATE.TXT", "10", "5") + kOldClosing;
     std::vector<EntryRow> rows = Parse(text);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].name, "LATE.TXT");
-    EXPECT_EQ(rows[0].ratio, "50%");
+    EXPECT_EQ(ColumnsOf(rows[0]), (Columns{"LATE.TXT", "98-01-05", "10:30:00", "0K", "50%", "0K"}));
 }
 
 TEST(ArjListing, NamesKeepTheirBlanksAndCarryNoLineEnd) {
     std::vector<EntryRow> rows = Parse(std::string(kOldHeading) + OldEntry("001", "MY FILE.TXT", "10", "5") +
                                        "002) my  notes.txt  \r\n 11 UNIX 10 5 0.5 98-01-05 10:30:00\r\n");
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].name, "MY FILE.TXT");
-    EXPECT_EQ(rows[0].time, "10:30:00");
+    EXPECT_EQ(ColumnsOf(rows[0]), (Columns{"MY FILE.TXT", "98-01-05", "10:30:00", "0K", "50%", "0K"}));
     EXPECT_EQ(rows[1].name, "my  notes.txt") << "inner blanks kept, trailing ones dropped";
 }
 
