@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 
@@ -17,15 +16,6 @@
 
 using namespace ziptest;
 using zipcore::Status;
-
-namespace {
-
-bool AnyLineHas(const std::vector<std::string>& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
-}
-
-}  // namespace
 
 TEST(SystemCauses, AnArchiveThatCannotBeCreatedSaysWhy) {
     ScratchFolder dir;

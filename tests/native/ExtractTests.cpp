@@ -50,9 +50,7 @@ TEST_F(ExtractFixture, EverythingWithFoldersIntoANewTarget) {
     EXPECT_EQ(FilesBelow(target),
               (std::vector<std::string>{"docs/deep/words.txt", "docs/readme.txt", "top.txt"}));
     EXPECT_EQ(ReadFileBytes(target + "/docs/deep/words.txt"), Words(10000, 11));
-    struct stat st;
-    EXPECT_EQ(stat((target + "/empty").c_str(), &st), 0);  // directory entries make folders
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_TRUE(FolderExists(target + "/empty"));  // directory entries make folders
 }
 
 TEST_F(ExtractFixture, RestoresTheStoredDateAndTime) {
@@ -80,25 +78,19 @@ TEST_F(ExtractFixture, NamedEntriesOnlyInEitherSlashForm) {
     EXPECT_EQ(FilesBelow(target), (std::vector<std::string>{"docs/readme.txt", "top.txt"}));
 }
 
-TEST_F(ExtractFixture, OverwriteNeverKeepsExistingFiles) {
-    WriteFileBytes(target + "/top.txt", "mine");
-    zipcore::ExtractOptions options;
-    options.overwrite = Overwrite::Never;
-    zipcore::ExtractResult result = run(options);
-    EXPECT_EQ(ReadFileBytes(target + "/top.txt"), "mine");
-    EXPECT_EQ(result.skipped, 1);
-    EXPECT_EQ(result.extracted, 2);
-    EXPECT_EQ(result.status, Status::Skipped);
-    EXPECT_TRUE(asked.empty());
-}
-
-TEST_F(ExtractFixture, OverwriteAlwaysReplacesWithoutAsking) {
-    WriteFileBytes(target + "/top.txt", "mine");
-    zipcore::ExtractOptions options;
-    options.overwrite = Overwrite::Always;
-    zipcore::ExtractResult result = run(options);
-    EXPECT_EQ(ReadFileBytes(target + "/top.txt"), "top");
-    EXPECT_EQ(result.extracted, 3);
+TEST_F(ExtractFixture, OverwriteNeverKeepsAndAlwaysReplacesWithoutAsking) {
+    const std::tuple<Overwrite, const char*, int, int, Status> modes[] = {
+        {Overwrite::Never, "mine", 2, 1, Status::Skipped}, {Overwrite::Always, "top", 3, 0, Status::Ok}};
+    for (const auto& [mode, top, extracted, skipped, status] : modes) {
+        WriteFileBytes(target + "/top.txt", "mine");
+        zipcore::ExtractOptions options;
+        options.overwrite = mode;
+        zipcore::ExtractResult result = run(options);
+        EXPECT_EQ(ReadFileBytes(target + "/top.txt"), top) << top;
+        EXPECT_EQ(result.extracted, extracted) << top;
+        EXPECT_EQ(result.skipped, skipped) << top;
+        EXPECT_EQ(result.status, status) << top;
+    }
     EXPECT_TRUE(asked.empty());
 }
 
@@ -178,18 +170,17 @@ TEST(ExtractMany, SameNameTwiceBehavesAsOneAfterTheOther) {
     zip.entries.push_back({"other.txt", "other"});
     zip.entries.push_back({"twice.txt", "second"});
     WriteFileBytes(dir / "dup.zip", zip.Build());
-    zipcore::ExtractOptions options;
-    options.targetDir = dir / "always";
-    options.overwrite = Overwrite::Always;
-    EXPECT_EQ(zipcore::Extract(dir / "dup.zip", options).extracted, 3);
-    EXPECT_EQ(ReadFileBytes(dir / "always/twice.txt"), "second");
-
-    options.targetDir = dir / "never";
-    options.overwrite = Overwrite::Never;
-    zipcore::ExtractResult result = zipcore::Extract(dir / "dup.zip", options);
-    EXPECT_EQ(result.extracted, 2);
-    EXPECT_EQ(result.skipped, 1);
-    EXPECT_EQ(ReadFileBytes(dir / "never/twice.txt"), "first");
+    const std::tuple<const char*, Overwrite, int, int, const char*> modes[] = {
+        {"always", Overwrite::Always, 3, 0, "second"}, {"never", Overwrite::Never, 2, 1, "first"}};
+    for (const auto& [folder, mode, extracted, skipped, kept] : modes) {
+        zipcore::ExtractOptions options;
+        options.targetDir = dir / folder;
+        options.overwrite = mode;
+        zipcore::ExtractResult result = zipcore::Extract(dir / "dup.zip", options);
+        EXPECT_EQ(result.extracted, extracted) << folder;
+        EXPECT_EQ(result.skipped, skipped) << folder;
+        EXPECT_EQ(ReadFileBytes(dir / (std::string(folder) + "/twice.txt")), kept);
+    }
 }
 
 TEST(ExtractMany, MemoryRunningOutInAWorkerFailsThatEntryOnly) {

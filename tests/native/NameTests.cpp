@@ -15,14 +15,6 @@ using namespace ziptest;
 
 namespace {
 
-void Put16(std::string& out, uint16_t v) {
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>(v >> 8));
-}
-void Put32(std::string& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
 std::string UnicodePathField(const std::string& utf8, const std::string& madeFor) {
     std::string field;
     Put16(field, 0x7075);
@@ -40,37 +32,29 @@ RawEntry Named(const std::string& stored, uint16_t host, uint16_t flags = 0, std
     return entry;
 }
 
-std::vector<zipcore::Entry> EntriesOf(const std::string& path) {
-    zipcore::Error error;
-    auto reader = zipcore::Reader::Open(path, error);
-    EXPECT_TRUE(reader) << error.message;
-    return reader ? reader->entries() : std::vector<zipcore::Entry>{};
-}
-
 const std::string kCafe = "caf\xC3\xA9.txt";   // UTF-8
 
 }  // namespace
 
 TEST(EntryNames, FlagThenMatchingUnicodeFieldThenTheHostsCodePage) {
+    const std::pair<RawEntry, std::string> cases[] = {
+        {Named(kCafe, 3, 0x800), kCafe},                                                    // flag: UTF-8
+        {Named("caf\x82.txt", 3, 0, UnicodePathField(kCafe, "caf\x82.txt")), kCafe},         // field matches
+        // A stale field is ignored; natively other hosts are Latin-1.
+        {Named("caf\x82.txt", 3, 0, UnicodePathField(kCafe, "cafe.txt")), "caf\xC2\x82.txt"},
+        {Named("\x8Erger.txt", 0), "\xC3\x84rger.txt"},                                      // DOS: OEM 437
+        {Named("\x8Erger.txt", 11), "\xC3\x84rger.txt"},                                     // NTFS: OEM too
+        {Named(kCafe, 3), kCafe},                                                           // Unix, UTF-8 unflagged
+        {Named("\xFF\xFE.txt", 3, 0x800), "\xC3\xBF\xC3\xBE.txt"},  // flag, but not UTF-8: falls back
+    };
     ScratchFolder dir;
     RawZip zip;
-    zip.entries.push_back(Named(kCafe, 3, 0x800));                                          // flag: UTF-8
-    zip.entries.push_back(Named("caf\x82.txt", 3, 0, UnicodePathField(kCafe, "caf\x82.txt")));  // field matches
-    zip.entries.push_back(Named("caf\x82.txt", 3, 0, UnicodePathField(kCafe, "cafe.txt")));     // stale field
-    zip.entries.push_back(Named("\x8Erger.txt", 0));                                         // DOS: OEM 437
-    zip.entries.push_back(Named("\x8Erger.txt", 11));                                        // NTFS: OEM too
-    zip.entries.push_back(Named(kCafe, 3));                                                  // Unix, UTF-8 unflagged
-    zip.entries.push_back(Named("\xFF\xFE.txt", 3, 0x800));                         // flag, but not UTF-8
+    for (const auto& [entry, decoded] : cases) zip.entries.push_back(entry);
     WriteFileBytes(dir / "names.zip", zip.Build());
-    std::vector<zipcore::Entry> entries = EntriesOf(dir / "names.zip");
-    ASSERT_EQ(entries.size(), 7u);
-    EXPECT_EQ(entries[0].name, kCafe);
-    EXPECT_EQ(entries[1].name, kCafe);
-    EXPECT_EQ(entries[2].name, "caf\xC2\x82.txt") << "a stale field is ignored; natively other hosts are Latin-1";
-    EXPECT_EQ(entries[3].name, "\xC3\x84rger.txt");
-    EXPECT_EQ(entries[4].name, "\xC3\x84rger.txt");
-    EXPECT_EQ(entries[5].name, kCafe);
-    EXPECT_EQ(entries[6].name, "\xC3\xBF\xC3\xBE.txt") << "invalid UTF-8 under the flag falls back";
+    std::vector<zipcore::Entry> entries = ArchiveEntries(dir / "names.zip");
+    ASSERT_EQ(entries.size(), std::size(cases));
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        EXPECT_EQ(entries[i].name, cases[i].second) << "entry " << i << ", stored as " << cases[i].first.name;
     EXPECT_EQ(entries[1].storedName, "caf\x82.txt") << "the stored bytes stay for faithful copies";
 }
 
@@ -94,7 +78,7 @@ TEST(EntryNames, DecodedNamesAreCheckedAndCopiedFaithfully) {
     zipcore::UpdateOptions options;
     options.remove = {"gone.txt"};
     ASSERT_EQ(zipcore::Update(dir / "copy.zip", options).status, zipcore::Status::Ok);
-    std::vector<zipcore::Entry> entries = EntriesOf(dir / "copy.zip");
+    std::vector<zipcore::Entry> entries = ArchiveEntries(dir / "copy.zip");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].storedName, "\x8Erger.txt");
     EXPECT_EQ(entries[0].flags & 0x800, 0);
@@ -110,10 +94,7 @@ TEST(EntryTimes, NtfsAndExtendedTimestampsGiveTheExactTimeOnExtraction) {
     Put16(ntfs, 1);
     Put16(ntfs, 24);
     const uint64_t ticks = (1719829231ull + 11644473600ull) * 10000000ull + 5000000ull;
-    for (int i = 0; i < 3; ++i) {
-        Put32(ntfs, static_cast<uint32_t>(ticks));
-        Put32(ntfs, static_cast<uint32_t>(ticks >> 32));
-    }
+    for (int i = 0; i < 3; ++i) Put64(ntfs, ticks);
     std::string extended;
     Put16(extended, 0x5455);
     Put16(extended, 5);
@@ -128,13 +109,14 @@ TEST(EntryTimes, NtfsAndExtendedTimestampsGiveTheExactTimeOnExtraction) {
     zipcore::ExtractOptions options;
     options.targetDir = dir / "out";
     ASSERT_EQ(zipcore::Extract(dir / "times.zip", options).status, zipcore::Status::Ok);
-    struct stat st {};
-    ASSERT_EQ(stat((dir / "out/summer.txt").c_str(), &st), 0);
-    EXPECT_EQ(static_cast<long long>(st.st_mtime), 1719829231LL);
-    ASSERT_EQ(stat((dir / "out/winter.txt").c_str(), &st), 0);
-    EXPECT_EQ(static_cast<long long>(st.st_mtime), 1705306147LL);
-    ASSERT_EQ(stat((dir / "out/dos.txt").c_str(), &st), 0);
-    EXPECT_EQ(static_cast<long long>(st.st_mtime), zipcore::UnixFromDosDateTime((45 << 9) | (6 << 5) | 15, 0x6000));
+    const std::pair<const char*, long long> times[] = {
+        {"summer.txt", 1719829231LL}, {"winter.txt", 1705306147LL},
+        {"dos.txt", zipcore::UnixFromDosDateTime((45 << 9) | (6 << 5) | 15, 0x6000)}};
+    for (const auto& [name, expected] : times) {
+        struct stat st {};
+        ASSERT_EQ(stat((dir / "out/" + name).c_str(), &st), 0) << name;
+        EXPECT_EQ(static_cast<long long>(st.st_mtime), expected) << name;
+    }
 }
 
 TEST(EntryTimes, WrittenEntriesCarryUtf8NamesAndTheExtendedTimestamp) {
@@ -148,7 +130,7 @@ TEST(EntryTimes, WrittenEntriesCarryUtf8NamesAndTheExtendedTimestamp) {
     options.baseDir = dir.Path();
     options.add = {"*.txt"};
     ASSERT_EQ(zipcore::Update(dir / "ours.zip", options).status, zipcore::Status::Ok);
-    std::vector<zipcore::Entry> entries = EntriesOf(dir / "ours.zip");
+    std::vector<zipcore::Entry> entries = ArchiveEntries(dir / "ours.zip");
     ASSERT_EQ(entries.size(), 2u);
     for (const zipcore::Entry& entry : entries) {
         const bool ascii = entry.name == "plain.txt";

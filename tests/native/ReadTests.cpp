@@ -10,22 +10,20 @@ using zipcore::Status;
 
 namespace {
 
-std::unique_ptr<zipcore::Reader> OpenOrFail(const std::string& path) {
+// Writes the archive into dir and opens it, with a failed expectation when it does not open.
+std::unique_ptr<zipcore::Reader> BuildAndOpen(const ScratchFolder& dir, RawZip& zip, const std::string& name = "a.zip") {
+    WriteFileBytes(dir / name, zip.Build());
     zipcore::Error error;
-    auto reader = zipcore::Reader::Open(path, error);
+    auto reader = zipcore::Reader::Open(dir / name, error);
     EXPECT_TRUE(reader) << error.message;
     EXPECT_EQ(error.status, Status::Ok);
     return reader;
 }
 
-std::string ReadAll(zipcore::Reader& reader, std::size_t index, zipcore::Error* errorOut = nullptr) {
-    std::string data;
-    zipcore::Error error = reader.ReadEntry(index, [&](const uint8_t* bytes, std::size_t size) {
-        data.append(reinterpret_cast<const char*>(bytes), size);
-        return true;
-    });
-    if (errorOut) *errorOut = error;
-    else EXPECT_FALSE(error) << error.message;
+std::string ReadAll(zipcore::Reader& reader, std::size_t index) {
+    zipcore::Error error;
+    std::string data = EntryData(reader, index, error);
+    EXPECT_FALSE(error) << error.message;
     return data;
 }
 
@@ -42,8 +40,7 @@ RawZip ThreeEntries() {
 TEST(Reading, ListsWhatTheCentralDirectorySays) {
     ScratchFolder dir;
     RawZip zip = ThreeEntries();
-    WriteFileBytes(dir / "a.zip", zip.Build());
-    auto reader = OpenOrFail(dir / "a.zip");
+    auto reader = BuildAndOpen(dir, zip);
     ASSERT_TRUE(reader);
     const auto& entries = reader->entries();
     ASSERT_EQ(entries.size(), 3u);
@@ -65,8 +62,7 @@ TEST(Reading, ListsWhatTheCentralDirectorySays) {
 TEST(Reading, StreamsStoredAndDeflatedDataExactly) {
     ScratchFolder dir;
     RawZip zip = ThreeEntries();
-    WriteFileBytes(dir / "a.zip", zip.Build());
-    auto reader = OpenOrFail(dir / "a.zip");
+    auto reader = BuildAndOpen(dir, zip);
     ASSERT_TRUE(reader);
     EXPECT_EQ(ReadAll(*reader, 0), "stored text");
     EXPECT_EQ(ReadAll(*reader, 1), zip.entries[1].data);
@@ -80,8 +76,7 @@ TEST(Reading, DataArrivesInBoundedChunks) {
     RawZip zip;
     // 5 MiB of one byte deflates to almost nothing.
     zip.entries.push_back(RawEntry("big", std::string(5 << 20, 'z')).Deflated());
-    WriteFileBytes(dir / "a.zip", zip.Build());
-    auto reader = OpenOrFail(dir / "a.zip");
+    auto reader = BuildAndOpen(dir, zip);
     ASSERT_TRUE(reader);
     std::size_t largest = 0, total = 0;
     zipcore::Error error = reader->ReadEntry(0, [&](const uint8_t*, std::size_t size) {
@@ -96,8 +91,8 @@ TEST(Reading, DataArrivesInBoundedChunks) {
 
 TEST(Reading, SinkThatStopsEndsTheReadWithIoError) {
     ScratchFolder dir;
-    WriteFileBytes(dir / "a.zip", ThreeEntries().Build());
-    auto reader = OpenOrFail(dir / "a.zip");
+    RawZip zip = ThreeEntries();
+    auto reader = BuildAndOpen(dir, zip);
     ASSERT_TRUE(reader);
     int calls = 0;
     zipcore::Error error = reader->ReadEntry(1, [&](const uint8_t*, std::size_t) { return ++calls < 1; });
@@ -112,8 +107,7 @@ TEST(Reading, FindsTheEndRecordBehindTheLongestComment) {
     std::string fake = std::string("PK\x05\x06", 4) + std::string(18, '\0');
     zip.comment = fake + std::string(65535 - fake.size() * 2, 'c') + fake;
     ASSERT_EQ(zip.comment.size(), 65535u);
-    WriteFileBytes(dir / "a.zip", zip.Build());
-    auto reader = OpenOrFail(dir / "a.zip");
+    auto reader = BuildAndOpen(dir, zip);
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->entries().size(), 3u);
     EXPECT_EQ(reader->comment(), zip.comment);
@@ -122,53 +116,36 @@ TEST(Reading, FindsTheEndRecordBehindTheLongestComment) {
 TEST(Reading, EmptyArchiveHasNoEntries) {
     ScratchFolder dir;
     RawZip zip;
-    WriteFileBytes(dir / "e.zip", zip.Build());
-    auto reader = OpenOrFail(dir / "e.zip");
+    auto reader = BuildAndOpen(dir, zip, "e.zip");
     ASSERT_TRUE(reader);
     EXPECT_TRUE(reader->entries().empty());
 }
 
-TEST(Reading, StubInFrontWithOffsetsNotAdjusted) {
-    ScratchFolder dir;
-    RawZip zip = ThreeEntries();
-    zip.prefix = "MZ" + Noise(5000, 3);
-    zip.adjustOffsets = false;
-    WriteFileBytes(dir / "sfx.exe", zip.Build());
-    auto reader = OpenOrFail(dir / "sfx.exe");
-    ASSERT_TRUE(reader);
-    EXPECT_EQ(reader->prefixLength(), 5002u);
-    EXPECT_EQ(reader->entries()[1].localHeaderOffset, zip.localOffsets[1]);  // absolute, stub included
-    EXPECT_EQ(ReadAll(*reader, 1), zip.entries[1].data);
-}
-
-TEST(Reading, StubInFrontWithOffsetsAdjusted) {
-    ScratchFolder dir;
-    RawZip zip = ThreeEntries();
-    zip.prefix = "MZ" + Noise(777, 4);
-    zip.adjustOffsets = true;
-    WriteFileBytes(dir / "sfx.exe", zip.Build());
-    auto reader = OpenOrFail(dir / "sfx.exe");
-    ASSERT_TRUE(reader);
-    EXPECT_EQ(reader->prefixLength(), 779u);
-    EXPECT_EQ(ReadAll(*reader, 0), "stored text");
-    EXPECT_EQ(ReadAll(*reader, 1), zip.entries[1].data);
+TEST(Reading, StubInFrontWithOffsetsAdjustedOrNot) {
+    // Offsets that count from the archive part, as a stub put in front leaves them, and from the file start.
+    const std::pair<std::string, bool> stubs[] = {{"MZ" + Noise(5000, 3), false}, {"MZ" + Noise(777, 4), true}};
+    for (const auto& [stub, adjusted] : stubs) {
+        ScratchFolder dir;
+        RawZip zip = ThreeEntries();
+        zip.prefix = stub;
+        zip.adjustOffsets = adjusted;
+        auto reader = BuildAndOpen(dir, zip, "sfx.exe");
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->prefixLength(), stub.size()) << "adjusted: " << adjusted;
+        EXPECT_EQ(reader->entries()[1].localHeaderOffset, zip.localOffsets[1]);  // absolute, stub included
+        EXPECT_EQ(ReadAll(*reader, 0), "stored text");
+        EXPECT_EQ(ReadAll(*reader, 1), zip.entries[1].data);
+    }
 }
 
 TEST(Reading, DataDescriptorsInEveryForm) {
     ScratchFolder dir;
     RawZip zip;
-    for (int form = 0; form < 4; ++form) {
-        RawEntry e;
-        e.name = "d" + std::to_string(form);
-        e.data = Words(3000 + form * 100, form);
-        e.method = form % 2 ? 8 : 0;
-        e.descriptor = true;
-        e.descriptorSignature = form < 2;
-        e.descriptorZip64 = form == 3;
-        zip.entries.push_back(e);
-    }
-    WriteFileBytes(dir / "d.zip", zip.Build());
-    auto reader = OpenOrFail(dir / "d.zip");
+    for (int form = 0; form < 4; ++form)
+        zip.entries.push_back(RawEntry("d" + std::to_string(form), Words(3000 + form * 100, form))
+                                  .WithMethod(form % 2 ? 8 : 0)
+                                  .WithDescriptor(form < 2, form == 3));
+    auto reader = BuildAndOpen(dir, zip, "d.zip");
     ASSERT_TRUE(reader);
     for (int form = 0; form < 4; ++form) EXPECT_EQ(ReadAll(*reader, form), zip.entries[form].data) << form;
 }
@@ -180,8 +157,7 @@ TEST(Reading, Zip64EndRecordsWithMoreThan65535Entries) {
     const std::size_t count = 70000;
     for (std::size_t i = 0; i < count; ++i) zip.entries.push_back({"f" + std::to_string(i), std::to_string(i)});
     zip.prefix = "STUB";  // also shifted: the Zip64 records' offsets must be corrected too
-    WriteFileBytes(dir / "many.zip", zip.Build());
-    auto reader = OpenOrFail(dir / "many.zip");
+    auto reader = BuildAndOpen(dir, zip, "many.zip");
     ASSERT_TRUE(reader);
     ASSERT_EQ(reader->entries().size(), count);
     EXPECT_EQ(reader->entries()[69999].name, "f69999");

@@ -46,8 +46,6 @@ uint32_t Crc(const std::string& data) {
         crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
-namespace {
-
 void Put16(std::string& out, uint64_t v) {
     out.push_back(static_cast<char>(v & 0xFF));
     out.push_back(static_cast<char>((v >> 8) & 0xFF));
@@ -59,7 +57,19 @@ void Put64(std::string& out, uint64_t v) {
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-}  // namespace
+bool AnyLineHas(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+std::string EntryData(zipcore::Reader& reader, std::size_t index, zipcore::Error& error) {
+    std::string data;
+    error = reader.ReadEntry(index, [&](const uint8_t* bytes, std::size_t size) {
+        data.append(reinterpret_cast<const char*>(bytes), size);
+        return true;
+    });
+    return data;
+}
 
 std::string RawZip::Build() {
     std::string file = prefix;
@@ -84,45 +94,36 @@ std::string RawZip::Build() {
         const uint64_t local = file.size();
         localOffsets.push_back(local);
         const std::string& localName = e.localName.empty() ? e.name : e.localName;
+        // The fields both headers share, from the version needed to the extra field's length.
+        auto putSharedFields = [&](std::string& out, bool sizesFollow, const std::string& name, std::size_t extra) {
+            Put16(out, 20);
+            Put16(out, flags);
+            Put16(out, e.method);
+            Put16(out, 0x6000);                      // 12:00
+            Put16(out, (45 << 9) | (6 << 5) | 15);   // 2025-06-15
+            Put32(out, sizesFollow ? 0 : crc);
+            Put32(out, sizesFollow ? 0 : csizeField);
+            Put32(out, sizesFollow ? 0 : usizeField);
+            Put16(out, name.size());
+            Put16(out, extra);
+        };
         Put32(file, 0x04034b50);
-        Put16(file, 20);
-        Put16(file, flags);
-        Put16(file, e.method);
-        Put16(file, 0x6000);  // 12:00
-        Put16(file, (45 << 9) | (6 << 5) | 15);  // 2025-06-15
-        Put32(file, e.descriptor ? 0 : crc);
-        Put32(file, e.descriptor ? 0 : csizeField);
-        Put32(file, e.descriptor ? 0 : usizeField);
-        Put16(file, localName.size());
-        Put16(file, zip64.size());
+        putSharedFields(file, e.descriptor, localName, zip64.size());
         file += localName;
         file += zip64;
         file += e.payload;
         if (e.descriptor) {
             if (e.descriptorSignature) Put32(file, 0x08074b50);
             Put32(file, crc);
-            if (e.descriptorZip64) {
-                Put64(file, csize);
-                Put64(file, usize);
-            } else {
-                Put32(file, csize);
-                Put32(file, usize);
-            }
+            const auto putSize = e.descriptorZip64 ? Put64 : Put32;
+            putSize(file, csize);
+            putSize(file, usize);
         }
         uint64_t offset = e.offsetOverride >= 0 ? static_cast<uint64_t>(e.offsetOverride) + (adjustOffsets ? prefix.size() : 0)
                                                 : local - base;
         Put32(central, 0x02014b50);
         Put16(central, e.versionMadeBy);
-        Put16(central, 20);
-        Put16(central, flags);
-        Put16(central, e.method);
-        Put16(central, 0x6000);
-        Put16(central, (45 << 9) | (6 << 5) | 15);
-        Put32(central, crc);
-        Put32(central, csizeField);
-        Put32(central, usizeField);
-        Put16(central, e.name.size());
-        Put16(central, zip64.size() + e.centralExtra.size());
+        putSharedFields(central, false, e.name, zip64.size() + e.centralExtra.size());
         Put16(central, 0);
         Put16(central, 0);
         Put16(central, 0);

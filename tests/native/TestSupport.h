@@ -10,6 +10,8 @@
 
 #include "TestSupport/Contents.h"
 #include "TestSupport/Files.h"
+#include "TestSupport/ZipEntries.h"
+#include "zipcore/ZipArchive.h"
 
 namespace ziptest {
 
@@ -20,6 +22,15 @@ bool UnderCi();
 std::vector<std::string> FilesBelow(const std::string& root);
 std::string RawDeflate(const std::string& data, int level = 6);
 uint32_t Crc(const std::string& data);
+// Little-endian fields, for the records and extra fields the tests put together by hand.
+void Put16(std::string& out, uint64_t value);
+void Put32(std::string& out, uint64_t value);
+void Put64(std::string& out, uint64_t value);
+
+// Whether any of the lines a test collected from a report contains text.
+bool AnyLineHas(const std::vector<std::string>& lines, const std::string& text);
+// All the data of one entry, and in error how reading it ended.
+std::string EntryData(zipcore::Reader& reader, std::size_t index, zipcore::Error& error);
 
 struct RawEntry {
     RawEntry() = default;
@@ -34,6 +45,13 @@ struct RawEntry {
     RawEntry& WithUncompressedSize(int64_t value) { declaredUncompressed = value; return *this; }
     RawEntry& WithOffset(int64_t value) { offsetOverride = value; return *this; }
     RawEntry& WithZip64Size(uint64_t value) { zip64Uncompressed = value; return *this; }
+    // Sizes and CRC after the data, with or without the descriptor's signature, in 4 or 8 bytes.
+    RawEntry& WithDescriptor(bool signature, bool zip64) {
+        descriptor = true;
+        descriptorSignature = signature;
+        descriptorZip64 = zip64;
+        return *this;
+    }
     RawEntry& MadeOnUnix(uint32_t mode) { versionMadeBy = (3 << 8) | 30; externalAttributes = mode << 16; return *this; }
 
     std::string name;

@@ -50,28 +50,15 @@ struct UpdateFixture : ::testing::Test {
         return zipcore::Update(archive, options);
     }
 
-    std::vector<zipcore::Entry> entries(const std::string& path = "") {
-        zipcore::Error error;
-        auto reader = zipcore::Reader::Open(path.empty() ? archive : path, error);
-        EXPECT_TRUE(reader) << error.message;
-        return reader ? reader->entries() : std::vector<zipcore::Entry>{};
-    }
-    std::vector<std::string> names() {
-        std::vector<std::string> result;
-        for (const auto& e : entries()) result.push_back(e.name);
-        return result;
-    }
+    std::vector<zipcore::Entry> entries() { return ArchiveEntries(archive); }
+    std::vector<std::string> names() { return EntryNames(archive); }
     std::string content(const std::string& name) {
         zipcore::Error error;
         auto reader = zipcore::Reader::Open(archive, error);
         if (!reader) return "<no archive>";
         for (std::size_t i = 0; i < reader->entries().size(); ++i) {
             if (reader->entries()[i].name != name) continue;
-            std::string data;
-            error = reader->ReadEntry(i, [&](const uint8_t* p, std::size_t n) {
-                data.append(reinterpret_cast<const char*>(p), n);
-                return true;
-            });
+            std::string data = EntryData(*reader, i, error);
             return error ? "<" + error.message + ">" : data;
         }
         return "<missing>";
@@ -85,6 +72,20 @@ struct UpdateFixture : ::testing::Test {
         for (const std::string& f : FilesBelow(dir.Path()))
             if (f.find("out.zip.") != std::string::npos) return false;
         return true;
+    }
+    // Adds b.txt and a big file on one thread; once b.txt is written, before the big file's
+    // later chunks are read, it calls change.
+    zipcore::UpdateResult updateChangingHalfWay(const std::function<void()>& change) {
+        WriteFileBytes(src + "/big.bin", Noise(12 << 20, 9));
+        zipcore::UpdateOptions options;
+        options.add = {"b.txt", "big.bin"};
+        options.baseDir = src;
+        options.threads = 1;
+        options.report = [&](zipcore::Status, const std::string& line) {
+            lines.push_back(line);
+            if (line.find("b.txt") != std::string::npos) change();
+        };
+        return zipcore::Update(archive, options);
     }
 };
 
@@ -197,16 +198,9 @@ TEST_F(UpdateFixture, UnchangedEntriesAreCopiedByteForByte) {
 
 TEST_F(UpdateFixture, DataDescriptorsAreCopiedWithTheirEntries) {
     RawZip zip;
-    for (int form = 0; form < 3; ++form) {
-        RawEntry e;
-        e.name = "desc" + std::to_string(form);
-        e.data = Words(2000, form);
-        e.method = 8;
-        e.descriptor = true;
-        e.descriptorSignature = form != 1;
-        e.descriptorZip64 = form == 2;
-        zip.entries.push_back(e);
-    }
+    for (int form = 0; form < 3; ++form)
+        zip.entries.push_back(
+            RawEntry("desc" + std::to_string(form), Words(2000, form)).Deflated().WithDescriptor(form != 1, form == 2));
     std::string original = zip.Build();
     WriteFileBytes(archive, original);
     ASSERT_EQ(update({"b.txt"}).status, Status::Ok);
@@ -253,24 +247,14 @@ TEST_F(UpdateFixture, MissingNamedFileIsNotFoundAndChangesNothing) {
     zipcore::UpdateResult result = update({"b.txt", "missing.txt"});
     EXPECT_EQ(result.status, Status::NotFound);
     EXPECT_EQ(ReadFileBytes(archive), before);
-    bool named = false;
-    for (const std::string& line : lines) named = named || line.find("missing.txt") != std::string::npos;
-    EXPECT_TRUE(named);
+    EXPECT_TRUE(AnyLineHas(lines, "missing.txt"));
 }
 
 TEST_F(UpdateFixture, FileVanishingHalfWayLeavesTheOldArchiveWhole) {
     ASSERT_EQ(update({"a.txt"}).status, Status::Ok);
     std::string before = ReadFileBytes(archive);
-    WriteFileBytes(src + "/big.bin", Noise(12 << 20, 9));
-    zipcore::UpdateOptions options;
-    options.add = {"b.txt", "big.bin"};
-    options.baseDir = src;
-    options.threads = 1;
-    // Once the first file is written, cut the big one short: its later chunks are not read yet.
-    options.report = [&](zipcore::Status, const std::string& line) {
-        if (line.find("b.txt") != std::string::npos) WriteFileBytes(src + "/big.bin", "");
-    };
-    zipcore::UpdateResult result = zipcore::Update(archive, options);
+    // Cut the big file short while it is being added.
+    zipcore::UpdateResult result = updateChangingHalfWay([&] { WriteFileBytes(src + "/big.bin", ""); });
     EXPECT_EQ(result.status, Status::IoError);
     EXPECT_EQ(ReadFileBytes(archive), before);
     EXPECT_TRUE(noTemporaryFiles());
@@ -395,9 +379,7 @@ struct UpdateSafety : UpdateFixture {
         EXPECT_EQ(result.added + result.replaced + result.deleted + result.copied, 0);
         EXPECT_EQ(ReadFileBytes(archive), before);
         EXPECT_TRUE(noTemporaryFiles());
-        bool found = false;
-        for (const std::string& line : lines) found = found || line.find(said) != std::string::npos;
-        EXPECT_TRUE(found) << "no line says \"" << said << "\"";
+        EXPECT_TRUE(AnyLineHas(lines, said)) << "no line says \"" << said << "\"";
     }
 };
 
@@ -458,19 +440,12 @@ TEST_F(UpdateSafety, AFullDiskLeavesTheArchive) {
 }
 
 TEST_F(UpdateSafety, ASourceThatCannotBeReadHalfWayLeavesTheArchive) {
-    WriteFileBytes(src + "/big.bin", Noise(12 << 20, 9));
-    zipcore::UpdateOptions options;
-    options.add = {"b.txt", "big.bin"};
-    options.baseDir = src;
-    options.threads = 1;
-    // Once the first file is written the big one turns into a folder: opened, it reads nothing.
-    options.report = [&](zipcore::Status, const std::string& line) {
-        lines.push_back(line);
-        if (line.find("b.txt") == std::string::npos) return;
+    // The big file turns into a folder while it is being added: opened, it reads nothing.
+    zipcore::UpdateResult result = updateChangingHalfWay([&] {
         std::remove((src + "/big.bin").c_str());
         mkdir((src + "/big.bin").c_str(), 0755);
-    };
-    expectUnchanged(zipcore::Update(archive, options), Status::IoError, "big.bin");
+    });
+    expectUnchanged(result, Status::IoError, "big.bin");
 }
 #endif
 

@@ -39,13 +39,26 @@ private:
     int fd_ = -1;
 };
 
-std::vector<std::string> Names(const std::string& archive) {
-    zipcore::Error error;
-    auto reader = zipcore::Reader::Open(archive, error);
-    std::vector<std::string> names;
-    if (reader)
-        for (const auto& e : reader->entries()) names.push_back(e.name);
-    return names;
+// pack.zip in dir, holding these entries.
+std::string WritePack(const ScratchFolder& dir, std::vector<RawEntry> entries) {
+    RawZip zip;
+    zip.entries = std::move(entries);
+    const std::string archive = dir.Path() + "\\pack.zip";
+    WriteFileBytes(archive, zip.Build());
+    return archive;
+}
+
+// Extracts every entry into target, replacing the files already there.
+zipcore::ExtractResult ExtractReplacing(const std::string& archive, const std::string& target) {
+    zipcore::ExtractOptions options;
+    options.targetDir = target;
+    options.overwrite = zipcore::Overwrite::Always;
+    return zipcore::Extract(archive, options);
+}
+
+std::string Shouted(std::string path) {
+    for (char& c : path) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return path;
 }
 
 // A scratch folder with pack.zip holding a.txt, and the options that added it.
@@ -74,18 +87,12 @@ TEST(WindowsPaths, DriveLettersAndBackslashesInEveryPath) {
     add.baseDir = dir.Path() + "\\src\\";
     add.add = {"sub\\*.txt", "sub/b.dat"};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
-    EXPECT_EQ(Names(archive), (std::vector<std::string>{"sub/a.txt", "sub/b.dat"}));
-
-    zipcore::ExtractOptions extract;
-    extract.targetDir = dir.Path() + "/out\\two\\levels";  // neither level exists yet
-    extract.overwrite = zipcore::Overwrite::Always;
-    zipcore::ExtractResult result = zipcore::Extract(archive, extract);
-    EXPECT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"sub/a.txt", "sub/b.dat"}));
+    // Neither level exists yet.
+    EXPECT_EQ(ExtractReplacing(archive, dir.Path() + "/out\\two\\levels").status, Status::Ok);
     EXPECT_EQ(ReadFileBytes(dir.Path() + "\\out\\two\\levels\\sub\\a.txt"), "alpha");
-
-    extract.targetDir = dir.Path() + "\\again\\";  // a trailing backslash, as folder pickers give
-    result = zipcore::Extract(archive, extract);
-    EXPECT_EQ(result.status, Status::Ok);
+    // A trailing backslash, as folder pickers give.
+    EXPECT_EQ(ExtractReplacing(archive, dir.Path() + "\\again\\").status, Status::Ok);
     EXPECT_EQ(ReadFileBytes(dir.Path() + "\\again\\sub\\b.dat"), "beta");
 }
 
@@ -96,7 +103,7 @@ TEST(WindowsPaths, AbsolutePatternStoresThePathWithoutTheDrive) {
     zipcore::UpdateOptions add;
     add.add = {dir.Path() + "\\src\\*.txt"};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
-    std::vector<std::string> names = Names(archive);
+    std::vector<std::string> names = EntryNames(archive);
     ASSERT_EQ(names.size(), 1u);
     EXPECT_EQ(names[0].find(':'), std::string::npos);
     EXPECT_EQ(names[0].find('\\'), std::string::npos);
@@ -121,11 +128,7 @@ TEST(WindowsPaths, LongNamesRoundTrip) {
 
 TEST(WindowsPaths, ReplacingIgnoresCase) {
     ScratchFolder dir;
-    RawZip zip;
-    zip.entries.push_back({"Docs/README.TXT", "old"});
-    zip.entries.push_back({"other", "o"});
-    const std::string archive = dir.Path() + "\\pack.zip";
-    WriteFileBytes(archive, zip.Build());
+    const std::string archive = WritePack(dir, {{"Docs/README.TXT", "old"}, {"other", "o"}});
     WriteFileBytes(dir.Path() + "\\docs\\readme.txt", "new");
     zipcore::UpdateOptions add;
     add.baseDir = dir.Path();
@@ -133,7 +136,7 @@ TEST(WindowsPaths, ReplacingIgnoresCase) {
     zipcore::UpdateResult result = zipcore::Update(archive, add);
     ASSERT_EQ(result.status, Status::Ok);
     EXPECT_EQ(result.replaced, 1);
-    EXPECT_EQ(Names(archive), (std::vector<std::string>{"docs/readme.txt", "other"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"docs/readme.txt", "other"}));
 }
 
 TEST(WindowsPaths, NamesThatOpenOneFileAreWrittenInArchiveOrder) {
@@ -143,14 +146,12 @@ TEST(WindowsPaths, NamesThatOpenOneFileAreWrittenInArchiveOrder) {
         for (const char* entry : {"\xC3\x89", "\xC3\xA9", "d", "d."}) zip.entries.push_back({n + entry, entry});
     for (RawEntry& entry : zip.entries) entry.flags = 0x800;   // UTF-8 names
     WriteFileBytes(dir / "pairs.zip", zip.Build());
-    zipcore::ExtractOptions options;
-    options.targetDir = dir / "out";
-    options.overwrite = zipcore::Overwrite::Always;
-    EXPECT_EQ(zipcore::Extract(dir / "pairs.zip", options).status, Status::Ok);
+    const std::string out = dir / "out";
+    EXPECT_EQ(ExtractReplacing(dir / "pairs.zip", out).status, Status::Ok);
     for (const std::string n : {"1", "6", "12"}) {   // the later entry of each pair wins
-        std::ifstream accented(std::filesystem::u8path(options.targetDir + "\\" + n + "\xC3\xA9"));
+        std::ifstream accented(std::filesystem::u8path(out + "\\" + n + "\xC3\xA9"));
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(accented), {}), "\xC3\xA9") << n;
-        EXPECT_EQ(ReadFileBytes(options.targetDir + "\\" + n + "d"), "d.") << n;
+        EXPECT_EQ(ReadFileBytes(out + "\\" + n + "d"), "d.") << n;
     }
 }
 
@@ -173,40 +174,27 @@ TEST_F(WindowsPack, ArchiveHeldOpenByAnotherProgramStaysWhole) {
     EXPECT_EQ(FilesBelow(dir.Path()), (std::vector<std::string>{"a.txt", "b.txt", "pack.zip"}));
     add.report = nullptr;
     EXPECT_EQ(zipcore::Update(archive, add).status, Status::Ok);  // once released, it works
-    EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST(WindowsSharing, ReplacingAReadOnlyFileLeavesNothingBehind) {
     ScratchFolder dir;
-    RawZip zip;
-    zip.entries.push_back({"locked.txt", "new"});
-    const std::string archive = dir.Path() + "\\pack.zip";
-    WriteFileBytes(archive, zip.Build());
+    const std::string archive = WritePack(dir, {{"locked.txt", "new"}});
     const std::string target = dir.Path() + "\\out\\locked.txt";
     WriteFileBytes(target, "old");
     ASSERT_EQ(_chmod(target.c_str(), _S_IREAD), 0);
-    zipcore::ExtractOptions extract;
-    extract.targetDir = dir.Path() + "\\out";
-    extract.overwrite = zipcore::Overwrite::Always;
-    EXPECT_EQ(zipcore::Extract(archive, extract).status, Status::Ok);
+    EXPECT_EQ(ExtractReplacing(archive, dir.Path() + "\\out").status, Status::Ok);
     EXPECT_EQ(ReadFileBytes(target), "new");
     EXPECT_EQ(FilesBelow(dir.Path() + "\\out"), std::vector<std::string>{"locked.txt"});
 }
 
 TEST(WindowsSharing, ExtractingOverAFileHeldOpenFailsCleanly) {
     ScratchFolder dir;
-    RawZip zip;
-    zip.entries.push_back({"busy.txt", "new"});
-    zip.entries.push_back({"free.txt", "free"});
-    const std::string archive = dir.Path() + "\\pack.zip";
-    WriteFileBytes(archive, zip.Build());
+    const std::string archive = WritePack(dir, {{"busy.txt", "new"}, {"free.txt", "free"}});
     WriteFileBytes(dir.Path() + "\\out\\busy.txt", "in use");
     HeldOpen other(dir.Path() + "\\out\\busy.txt");
     ASSERT_TRUE(other.ok());
-    zipcore::ExtractOptions extract;
-    extract.targetDir = dir.Path() + "\\out";
-    extract.overwrite = zipcore::Overwrite::Always;
-    zipcore::ExtractResult result = zipcore::Extract(archive, extract);
+    zipcore::ExtractResult result = ExtractReplacing(archive, dir.Path() + "\\out");
     EXPECT_EQ(result.status, Status::IoError);
     EXPECT_EQ(result.failed, 1);
     EXPECT_EQ(result.extracted, 1);
@@ -247,14 +235,12 @@ TEST_F(WindowsPack, AnUpdateKeepsTheArchiveNameAndClearsOnlyItsOwnUnusedLeftover
     WriteFileBytes(dir.Path() + "\\other.zip.zu77", "another archive's");
     HeldOpen running(archive + ".zu3d4c");
     ASSERT_TRUE(running.ok());
-    std::string shouted = archive;
-    for (char& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     add.add = {"b.txt"};
-    ASSERT_EQ(zipcore::Update(shouted, add).status, Status::Ok);
+    ASSERT_EQ(zipcore::Update(Shouted(archive), add).status, Status::Ok);
     EXPECT_EQ(FilesBelow(dir.Path()),
               (std::vector<std::string>{"a.txt", "b.txt", "other.zip.zu77", "pack.zip", "pack.zip.zt5b6a",
                                         "pack.zip.zu3d4c", "pack.zip.zunot-hex"}));
-    EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST_F(WindowsPack, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
@@ -268,17 +254,13 @@ TEST_F(WindowsPack, TheArchiveIsKnownByIdentityNotByNameSizeAndTime) {
     ASSERT_EQ(_utime64(twin.c_str(), &times), 0);
     add.add = {"other\\pack.zip"};
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
-    EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
     // The archive itself under another spelling is still left out.
-    std::string shouted = archive;
-    for (char& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    add.add = {shouted, "a.txt"};
+    add.add = {Shouted(archive), "a.txt"};
     std::vector<std::string> lines;
     add.report = [&](zipcore::Status, const std::string& line) { lines.push_back(line); };
     ASSERT_EQ(zipcore::Update(archive, add).status, Status::Ok);
-    EXPECT_EQ(Names(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
-    bool leftOut = false;
-    for (const std::string& line : lines) leftOut = leftOut || line.find("not added") != std::string::npos;
-    EXPECT_TRUE(leftOut);
+    EXPECT_EQ(EntryNames(archive), (std::vector<std::string>{"a.txt", "other/pack.zip"}));
+    EXPECT_TRUE(AnyLineHas(lines, "not added"));
 }
 #endif

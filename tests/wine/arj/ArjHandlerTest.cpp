@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <functional>
 
 #include "ArjHandler.h"
 #include "ArjTestSupport.h"
@@ -40,6 +40,12 @@ protected:
 
     static std::string FakeArjPath() { return TestProgramFolder() + "\\fake_arj.exe"; }
     std::vector<FakeArjCall> Calls() { return ReadFakeArjLog(logPath); }
+    // The arguments of every run so far, one list per run.
+    std::vector<Columns> Arguments() {
+        std::vector<Columns> runs;
+        for (const FakeArjCall& call : Calls()) runs.push_back(call.arguments);
+        return runs;
+    }
     void UseListing(const std::string& text) { WriteFileBytes(listingPath, text); }
     bool OnlyMessageIs(const std::string& text, unsigned int style) {
         return presenter.messages.size() == 1 && presenter.messages[0].text == text &&
@@ -66,15 +72,10 @@ TEST_F(ArjHandlerTest, RefreshListsTheCapturedRows) {
     ASSERT_EQ(handler.Refresh(), 1);
     EXPECT_TRUE(presenter.messages.empty());
     ASSERT_EQ(view.rows.size(), 2u);
-    EXPECT_EQ(view.rows[0].name, "README.TXT");
-    EXPECT_EQ(view.rows[0].ratio, "75%");
-    EXPECT_EQ(view.rows[1].name, "DATA.BIN");
-    EXPECT_EQ(view.rows[1].ratio, "-10%");
-    EXPECT_EQ(view.rows[1].date, "98-01-06");
+    EXPECT_EQ(ColumnsOf(view.rows[0]), (Columns{"README.TXT", "98-01-05", "10:30:00", "2K", "75%", "0K"}));
+    EXPECT_EQ(ColumnsOf(view.rows[1]), (Columns{"DATA.BIN", "98-01-06", "11:45:12", "0K", "-10%", "0K"}));
     EXPECT_EQ(view.statusCount, 0);   // the arj listing has no totals line
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"v", ShortUpperPath(archive)}));
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"v", ShortUpperPath(archive)}}));
 }
 
 TEST_F(ArjHandlerTest, RefreshOfAListingWithoutEntriesShowsNothing) {
@@ -105,32 +106,36 @@ TEST_F(ArjHandlerTest, RefreshOfAMissingOrEmptyArchiveIsSilentEvenWithoutArj) {
     EXPECT_EQ(view.clearCount, 2);
 }
 
-TEST_F(ArjHandlerTest, RefreshWithoutArjSaysItIsNotInstalled) {
+TEST_F(ArjHandlerTest, WithoutArjEachCommandSaysItIsNotInstalledAndRunsNothing) {
     WriteSettingText("Locations", "ARJ.EXE", "");
-    EXPECT_EQ(handler.Refresh(), 0);
-    EXPECT_TRUE(OnlyMessageIs(kNotInstalled, MB_ICONWARNING));
+    view.selection = {"README.TXT"};
+    const std::string target = folder / "made";
+    const std::pair<const char*, std::function<int()>> commands[] = {
+        {"refresh", [&] { return handler.Refresh(); }},
+        {"add", [&] { return handler.AddFile(folder / "X.TXT", 0, 0, 9); }},
+        {"delete", [&] { return handler.DeleteEntries({"X.TXT"}); }},
+        {"extract", [&] { return handler.Extract(target, 0, 0, 0); }}};
+    for (const auto& [name, command] : commands) {
+        presenter.messages.clear();
+        EXPECT_EQ(command(), 0) << name;
+        EXPECT_TRUE(OnlyMessageIs(kNotInstalled, MB_ICONWARNING)) << name;
+    }
+    EXPECT_EQ(CurrentDirectory(), target);   // extracting has already entered the target
+    EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(ArjHandlerTest, NoOutputIsReportedAndTheListFileIsLeftInTheTemporaryFolder) {
     // No listing file for the double: it prints nothing.
     EXPECT_EQ(handler.Refresh(), 0);
     EXPECT_TRUE(OnlyMessageIs("Cannot read list file!", MB_ICONERROR));
-    char temp[MAX_PATH + 1];
-    GetTempPathA(sizeof temp, temp);
-    char name[32];
-    std::snprintf(name, sizeof name, "%lX.lst", GetCurrentThreadId());
-    std::string listFile = std::string(temp) + name;
+    const std::string listFile = ListFilePath();
     EXPECT_TRUE(FileExists(listFile)) << listFile;
     DeleteFileA(listFile.c_str());
 }
 
 TEST_F(ArjHandlerTest, AListFileThatCannotBeWrittenIsReported) {
-    char temp[MAX_PATH + 1];
-    GetTempPathA(sizeof temp, temp);
-    char name[32];
-    std::snprintf(name, sizeof name, "%lX.lst", GetCurrentThreadId());
     // A folder of that name can be neither replaced by the redirection nor read as a file.
-    std::string blocker = std::string(temp) + name;
+    const std::string blocker = ListFilePath();
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
     UseListing(kListing);
     EXPECT_EQ(handler.Refresh(), 0);
@@ -145,20 +150,17 @@ TEST_F(ArjHandlerTest, ExtractRunsArjOncePerSelectedName) {
     ASSERT_EQ(handler.Extract(target, 0, 0, 0), 1);
     EXPECT_TRUE(presenter.messages.empty());
     EXPECT_EQ(CurrentDirectory(), target);
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(calls[i].arguments, (std::vector<std::string>{"x", ShortUpperPath(archive), view.selection[i]}));
+    const std::string archiveArg = ShortUpperPath(archive);
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"x", archiveArg, "README.TXT"}, {"x", archiveArg, "SUB\\DATA.BIN"},
+                                                 {"x", archiveArg, "LAST.TXT"}}));
 }
 
 TEST_F(ArjHandlerTest, ExtractWithoutFolderNamesUsesECommandAndAllNames) {
     view.all = {"ONE.TXT", "TWO.TXT"};
     view.selection = {"ONE.TXT"};
     ASSERT_EQ(handler.Extract(folder.Path(), 1, 1, 1), 1);
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"e", ShortUpperPath(archive), "ONE.TXT"}));
-    EXPECT_EQ(calls[1].arguments[2], "TWO.TXT");
+    const std::string archiveArg = ShortUpperPath(archive);
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"e", archiveArg, "ONE.TXT"}, {"e", archiveArg, "TWO.TXT"}}));
 }
 
 TEST_F(ArjHandlerTest, ExtractWithNothingSelectedDoesNothing) {
@@ -178,16 +180,6 @@ TEST_F(ArjHandlerTest, ExtractWithoutMemoryForTheNamesAsksToQuit) {
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(ArjHandlerTest, ExtractWithoutArjHasAlreadyEnteredTheTarget) {
-    WriteSettingText("Locations", "ARJ.EXE", "");
-    view.selection = {"README.TXT"};
-    std::string target = folder / "made";
-    EXPECT_EQ(handler.Extract(target, 0, 0, 0), 0);
-    EXPECT_TRUE(OnlyMessageIs(kNotInstalled, MB_ICONWARNING));
-    EXPECT_EQ(CurrentDirectory(), target);
-    EXPECT_TRUE(Calls().empty());
-}
-
 TEST_F(ArjHandlerTest, ExtractIntoAFolderThatCannotBeMadeIsReported) {
     view.selection = {"README.TXT"};
     EXPECT_EQ(handler.Extract(folder / "no\\such\\parent", 0, 0, 0), 0);
@@ -202,13 +194,10 @@ TEST_F(ArjHandlerTest, AddBuildsSwitchesFromTheOptions) {
     ASSERT_EQ(handler.AddFile(file, 1, 0, 1), 1);
     ASSERT_EQ(handler.AddFile(file, 1, 0, 4), 1);
     EXPECT_TRUE(presenter.messages.empty());
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 3u);
-    std::string archiveArg = ShortUpperPath(archive);
-    std::string fileArg = ShortUpperPath(file);
-    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"a", "-e", "-r", "-m4", "-va", archiveArg, fileArg}));
-    EXPECT_EQ(calls[1].arguments, (std::vector<std::string>{"a", "-m0", "-va", archiveArg, fileArg}));
-    EXPECT_EQ(calls[2].arguments, (std::vector<std::string>{"a", "-m2", "-va", archiveArg, fileArg}));
+    const std::string archiveArg = ShortUpperPath(archive), fileArg = ShortUpperPath(file);
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"a", "-e", "-r", "-m4", "-va", archiveArg, fileArg},
+                                                 {"a", "-m0", "-va", archiveArg, fileArg},
+                                                 {"a", "-m2", "-va", archiveArg, fileArg}}));
 }
 
 TEST_F(ArjHandlerTest, AddPassesPatternsAndNamesWithBlanksWhole) {
@@ -224,31 +213,15 @@ TEST_F(ArjHandlerTest, AddPassesPatternsAndNamesWithBlanksWhole) {
 
 TEST_F(ArjHandlerTest, DeleteRunsArjOncePerNameInUpperCase) {
     ASSERT_EQ(handler.DeleteEntries({"readme.txt", "sub/data.bin"}), 1);
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "README.TXT"}));
-    EXPECT_EQ(calls[1].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "SUB/DATA.BIN"}));
+    const std::string archiveArg = ShortUpperPath(archive);
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"d", archiveArg, "README.TXT"}, {"d", archiveArg, "SUB/DATA.BIN"}}));
 }
 
 TEST_F(ArjHandlerTest, DeleteNamesAreNotTakenForFilesOfTheCurrentFolder) {
     WriteFileBytes(folder / "longentryname.txt", "a file, not the entry");
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     ASSERT_EQ(handler.DeleteEntries({"longentryname.txt"}), 1);
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].arguments[2], "LONGENTRYNAME.TXT");
-}
-
-TEST_F(ArjHandlerTest, AddAndDeleteWithoutArjSayItIsNotInstalled) {
-    WriteSettingText("Locations", "ARJ.EXE", "");
-    EXPECT_EQ(handler.AddFile(folder / "X.TXT", 0, 0, 9), 0);
-    EXPECT_EQ(handler.DeleteEntries({"X.TXT"}), 0);
-    ASSERT_EQ(presenter.messages.size(), 2u);
-    for (const RecordedMessage& message : presenter.messages) {
-        EXPECT_EQ(message.text, kNotInstalled);
-        EXPECT_EQ(message.style, static_cast<unsigned int>(MB_ICONWARNING));
-    }
-    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"d", ShortUpperPath(archive), "LONGENTRYNAME.TXT"}}));
 }
 
 TEST_F(ArjHandlerTest, SelfExtractorsAreRefused) {
@@ -305,9 +278,7 @@ TEST_F(ArjHandlerTest, DeletingAWildcardNameIsRefusedButExtractingItIsNot) {
     EXPECT_TRUE(Calls().empty());
     view.selection = {"*.*"};
     EXPECT_EQ(handler.Extract(folder / "out", 0, 0, 0), 1);
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].arguments[2], "*.*");
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"x", ShortUpperPath(archive), "*.*"}}));
 }
 
 TEST_F(ArjHandlerTest, AnArjPathWithBlanksIsQuoted) {
@@ -315,9 +286,7 @@ TEST_F(ArjHandlerTest, AnArjPathWithBlanksIsQuoted) {
     ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), spaced.c_str(), FALSE));
     WriteSettingText("Locations", "ARJ.EXE", spaced);
     ASSERT_EQ(handler.DeleteEntries({"X.TXT"}), 1);
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "X.TXT"}));
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"d", ShortUpperPath(archive), "X.TXT"}}));
 }
 
 // ARJ's console closes when it ends, so a failure it reports must reach the user as a message,
@@ -366,10 +335,8 @@ TEST_F(ArjHandlerTest, DeleteCommandAsksThenDeletesEachNameAndListsAgain) {
     EXPECT_EQ(handler.DeleteCommand(), 1);
     ASSERT_EQ(presenter.messages.size(), 2u);
     EXPECT_EQ(presenter.messages[1].text, "Are you sure you want to delete selected files?");
-    std::vector<FakeArjCall> calls = Calls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"d", ShortUpperPath(archive), "DATA.BIN"}));
-    EXPECT_EQ(calls[1].arguments, (std::vector<std::string>{"v", ShortUpperPath(archive)}));
+    const std::string archiveArg = ShortUpperPath(archive);
+    EXPECT_EQ(Arguments(), (std::vector<Columns>{{"d", archiveArg, "DATA.BIN"}, {"v", archiveArg}}));
     EXPECT_EQ(view.rows.size(), 2u);
 
     // Without ARJ the delete fails with its notice, and the list is still read again.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ArjHandler.h"
+#include "ArjTestSupport.h"
 
 namespace {
 
@@ -64,15 +65,8 @@ TEST(ArjListing, OldLayoutTwoEntriesGiveTwoRowsWithEveryColumn) {
     std::vector<EntryRow> rows = Parse(std::string(kOldHeading) + OldEntry("001", "README.TXT", "2048", "512") +
                                        OldEntry("002", "SUB\\BIG.DAT", "1023", "1023") + kOldClosing);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].name, "README.TXT");
-    EXPECT_EQ(rows[0].date, "98-01-05");
-    EXPECT_EQ(rows[0].time, "10:30:00");
-    EXPECT_EQ(rows[0].size, "2K");
-    EXPECT_EQ(rows[0].ratio, "75%");
-    EXPECT_EQ(rows[0].packed, "0K");
-    EXPECT_EQ(rows[1].name, "SUB\\BIG.DAT");
-    EXPECT_EQ(rows[1].size, "0K");
-    EXPECT_EQ(rows[1].ratio, " 0%");
+    EXPECT_EQ(ColumnsOf(rows[0]), (Columns{"README.TXT", "98-01-05", "10:30:00", "2K", "75%", "0K"}));
+    EXPECT_EQ(ColumnsOf(rows[1]), (Columns{"SUB\\BIG.DAT", "98-01-05", "10:30:00", "0K", " 0%", "0K"}));
 }
 
 TEST(ArjListing, HeadingAndClosingLinesAloneGiveNoRows) {
@@ -83,16 +77,9 @@ TEST(ArjListing, HeadingAndClosingLinesAloneGiveNoRows) {
 TEST(ArjListing, CurrentLayoutContinuationLinesMakeNoRows) {
     std::vector<EntryRow> rows = Parse(kCurrentListing);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].name, "a.txt");
-    EXPECT_EQ(rows[0].date, "26-12-07");
-    EXPECT_EQ(rows[0].time, "12:29:35");
-    EXPECT_EQ(rows[0].size, "0K");
-    EXPECT_EQ(rows[0].ratio, " 0%");
-    EXPECT_EQ(rows[1].name, "sub/c.txt");
-    EXPECT_EQ(rows[1].time, "12:29:38");   // the modification time, not an access or creation time
-    EXPECT_EQ(rows[1].size, "8K");
-    EXPECT_EQ(rows[1].packed, "3K");
-    EXPECT_EQ(rows[1].ratio, "54%");
+    EXPECT_EQ(ColumnsOf(rows[0]), (Columns{"a.txt", "26-12-07", "12:29:35", "0K", " 0%", "0K"}));
+    // The modification time, not an access or creation time.
+    EXPECT_EQ(ColumnsOf(rows[1]), (Columns{"sub/c.txt", "26-12-07", "12:29:38", "8K", "54%", "3K"}));
 }
 
 TEST(ArjListing, SizesAreWholeKilobytesRoundedDown) {
@@ -116,17 +103,10 @@ TEST(ArjListing, RatioIsTheShareSavedTruncatedTowardZero) {
 TEST(ArjListing, ShortLinesGiveEmptyTextsNotGarbage) {
     std::vector<EntryRow> rows = Parse("001) ONLY.TXT\n 11 MS-DOS 4096\n002) NEXT.TXT\n003) LAST.TXT");
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].name, "ONLY.TXT");
-    EXPECT_EQ(rows[0].size, "4K");
-    EXPECT_EQ(rows[0].packed, "");
-    EXPECT_EQ(rows[0].ratio, "");
-    EXPECT_EQ(rows[0].date, "");
-    EXPECT_EQ(rows[0].time, "");
+    EXPECT_EQ(ColumnsOf(rows[0]), (Columns{"ONLY.TXT", "", "", "4K", "", ""}));
     // An entry straight after another has lost its second line; the next entry is not it.
-    EXPECT_EQ(rows[1].name, "NEXT.TXT");
-    EXPECT_EQ(rows[1].size, "");
-    EXPECT_EQ(rows[2].name, "LAST.TXT");
-    EXPECT_EQ(rows[2].time, "");
+    EXPECT_EQ(ColumnsOf(rows[1]), (Columns{"NEXT.TXT", "", "", "", "", ""}));
+    EXPECT_EQ(ColumnsOf(rows[2]), (Columns{"LAST.TXT", "", "", "", "", ""}));
     std::vector<EntryRow> bare = Parse("001)\n");
     ASSERT_EQ(bare.size(), 1u);
     EXPECT_EQ(bare[0].name, "");
@@ -137,29 +117,23 @@ TEST(ArjListing, OnlyLinesStartingWithANumberBeginEntries) {
                        "12)glued\r\n" + OldEntry("1000", "LATE.TXT", "10", "5") + kOldClosing;
     std::vector<EntryRow> rows = Parse(text);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].name, "LATE.TXT");
-    EXPECT_EQ(rows[0].ratio, "50%");
+    EXPECT_EQ(ColumnsOf(rows[0]), (Columns{"LATE.TXT", "98-01-05", "10:30:00", "0K", "50%", "0K"}));
 }
 
 TEST(ArjListing, NamesKeepTheirBlanksAndCarryNoLineEnd) {
     std::vector<EntryRow> rows = Parse(std::string(kOldHeading) + OldEntry("001", "MY FILE.TXT", "10", "5") +
                                        "002) my  notes.txt  \r\n 11 UNIX 10 5 0.5 98-01-05 10:30:00\r\n");
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].name, "MY FILE.TXT");
-    EXPECT_EQ(rows[0].time, "10:30:00");
+    EXPECT_EQ(ColumnsOf(rows[0]), (Columns{"MY FILE.TXT", "98-01-05", "10:30:00", "0K", "50%", "0K"}));
     EXPECT_EQ(rows[1].name, "my  notes.txt") << "inner blanks kept, trailing ones dropped";
 }
 
 TEST(ArjTextHelpers, DropFirstLineRemovesThroughTheFirstNewline) {
     std::string text = "one\r\ntwo\nthree";
-    CArjHandler::DropFirstLine(text);
-    EXPECT_EQ(text, "two\nthree");
-    CArjHandler::DropFirstLine(text);
-    EXPECT_EQ(text, "three");
-    CArjHandler::DropFirstLine(text);
-    EXPECT_EQ(text, "");
-    CArjHandler::DropFirstLine(text);
-    EXPECT_EQ(text, "");
+    for (const char* left : {"two\nthree", "three", "", ""}) {
+        CArjHandler::DropFirstLine(text);
+        EXPECT_EQ(text, left);
+    }
 }
 
 TEST(ArjTextHelpers, GetFieldReadsWordsOfTheFirstLineOnly) {

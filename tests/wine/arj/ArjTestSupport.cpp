@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <sstream>
 
 #include "PathHelpers.h"
@@ -21,6 +22,16 @@ std::string ShortUpperPath(const std::string& path) {
     std::string result = path;
     ToShortPath(result);
     return result;
+}
+
+Columns ColumnsOf(const EntryRow& row) { return {row.name, row.date, row.time, row.size, row.ratio, row.packed}; }
+
+std::string ListFilePath() {
+    char temp[MAX_PATH + 1];
+    GetTempPathA(sizeof temp, temp);
+    char name[32];
+    std::snprintf(name, sizeof name, "%lX.lst", GetCurrentThreadId());
+    return std::string(temp) + name;
 }
 
 std::vector<FakeArjCall> ReadFakeArjLog(const std::string& logPath) {

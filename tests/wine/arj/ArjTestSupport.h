@@ -28,6 +28,13 @@ private:
 
 std::string ShortUpperPath(const std::string& path);
 
+// The six texts of a row in column order, so that a whole row is compared, and printed, at once.
+using Columns = std::vector<std::string>;
+Columns ColumnsOf(const EntryRow& row);
+
+// The file the arj handler redirects ARJ's listing into: one per thread, in the temporary folder.
+std::string ListFilePath();
+
 // One run of the ARJ.EXE double as its log recorded it.
 struct FakeArjCall {
     std::string commandLine;

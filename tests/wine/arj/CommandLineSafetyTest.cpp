@@ -14,21 +14,14 @@ bool Accepted(const std::string& text, ArgumentUse use = ArgumentUse::ExactName)
 
 TEST(CommandLineSafety, ShellOperatorsAreHarmlessInsideQuotes) {
     EXPECT_TRUE(Accepted("a&del *.*", ArgumentUse::Pattern));
-    EXPECT_TRUE(Accepted("x|format"));
-    EXPECT_TRUE(Accepted("a>b<c^d(e)f"));
-    EXPECT_TRUE(Accepted("C:\\Program Files\\ARJ\\ARJ.EXE"));
-    EXPECT_TRUE(Accepted("sub/dir/file name.txt"));
+    for (const char* name : {"x|format", "a>b<c^d(e)f", "C:\\Program Files\\ARJ\\ARJ.EXE", "sub/dir/file name.txt"})
+        EXPECT_TRUE(Accepted(name)) << name;
 }
 
 TEST(CommandLineSafety, TextsThatEscapeTheQuotesAreRefused) {
-    EXPECT_FALSE(Accepted("a\"&del *.*&\""));
-    EXPECT_FALSE(Accepted("%PATH%"));
-    EXPECT_FALSE(Accepted("50%.txt"));
-    EXPECT_FALSE(Accepted("wow!.txt"));
-    EXPECT_FALSE(Accepted("two\r\nlines"));
-    EXPECT_FALSE(Accepted(std::string("tab\there")));
-    EXPECT_FALSE(Accepted("C:\\DIR\\"));
-    EXPECT_FALSE(Accepted(""));
+    for (const char* text :
+         {"a\"&del *.*&\"", "%PATH%", "50%.txt", "wow!.txt", "two\r\nlines", "tab\there", "C:\\DIR\\", ""})
+        EXPECT_FALSE(Accepted(text)) << text;
 }
 
 TEST(CommandLineSafety, LeadingSwitchCharactersAreRefused) {

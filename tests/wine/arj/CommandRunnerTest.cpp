@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "ArjHandler.h"
 #include "ArjTestSupport.h"
 #include "CommandRunner.h"
@@ -14,17 +12,20 @@ namespace {
 
 std::string FakeArjPath() { return TestProgramFolder() + "\\fake_arj.exe"; }
 
+// Every command runs in a scratch folder of its own, made current for the length of the test.
+class CommandRunner : public testing::Test {
+protected:
+    ScratchFolder folder{"arj", ScratchFolder::MakeCurrent};
+};
+
 }  // namespace
 
 // The recording double, standing in for the interpreter in the system folder, shows exactly
 // the line the runner starts.
-TEST(CommandRunner, StartsCmdWithSlashCAndTheLineInOuterQuotes) {
-    ScratchFolder folder{"arj"};
-    CurrentDirectoryKeeper keeper;
+TEST_F(CommandRunner, StartsCmdWithSlashCAndTheLineInOuterQuotes) {
     SystemFolderCopy standIn(FakeArjPath());
     EnvironmentSetting comSpec("ComSpec", standIn.Path());
     EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RunCommand("\"C:\\TOOLS\\ARJ.EXE\" x \"A.ARJ\" \"a&b\"", 0);
     std::vector<FakeArjCall> calls = ReadFakeArjLog(folder / "calls.log");
     ASSERT_EQ(calls.size(), 1u);
@@ -35,14 +36,11 @@ TEST(CommandRunner, StartsCmdWithSlashCAndTheLineInOuterQuotes) {
 // first; an extraction makes its target current, so a Cmd.exe found there would be whatever
 // the archive held. Only an interpreter in the system's folders is ever started, whatever
 // ComSpec says.
-TEST(CommandRunner, APlantedCmdExeIsNeverStartedWhateverComSpecNames) {
-    ScratchFolder folder{"arj"};
-    CurrentDirectoryKeeper keeper;
+TEST_F(CommandRunner, APlantedCmdExeIsNeverStartedWhateverComSpecNames) {
     const std::string besideProgram = TestProgramFolder() + "\\Cmd.exe";
     ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), (folder / "Cmd.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(FakeArjPath().c_str(), besideProgram.c_str(), FALSE));
     EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     for (const std::string& comSpec : {std::string(), std::string("Cmd.exe"), folder / "Cmd.exe", besideProgram}) {
         EnvironmentSetting setting("ComSpec", comSpec);
         DeleteFileA((folder / "RAN.TXT").c_str());
@@ -53,20 +51,14 @@ TEST(CommandRunner, APlantedCmdExeIsNeverStartedWhateverComSpecNames) {
     EXPECT_TRUE(ReadFakeArjLog(folder / "calls.log").empty());
 }
 
-TEST(CommandRunner, RunsInTheCurrentFolderAndWaitsForTheEnd) {
-    ScratchFolder folder{"arj"};
-    CurrentDirectoryKeeper keeper;
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+TEST_F(CommandRunner, RunsInTheCurrentFolderAndWaitsForTheEnd) {
     RunCommand("echo %COMSPEC%> SHELL.TXT", 1);
     // Read straight after the return: the runner waited for the interpreter to finish.
     std::string shell = ReadFileBytes(folder / "SHELL.TXT");
     EXPECT_NE(shell.find("cmd.exe"), std::string::npos) << shell;
 }
 
-TEST(CommandRunner, QuotedOperatorsReachTheProgramAsOneArgument) {
-    ScratchFolder folder{"arj"};
-    CurrentDirectoryKeeper keeper;
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+TEST_F(CommandRunner, QuotedOperatorsReachTheProgramAsOneArgument) {
     EnvironmentSetting log("BRINDLE_FAKE_ARJ_LOG", folder / "calls.log");
     RunCommand(QuoteArgument(FakeArjPath()) + " x " + QuoteArgument("a&echo run>RAN.TXT") + " " +
                    QuoteArgument("x|sort") + " " + QuoteArgument("p>q"),
@@ -78,39 +70,29 @@ TEST(CommandRunner, QuotedOperatorsReachTheProgramAsOneArgument) {
     EXPECT_FALSE(PathExists(folder / "q"));
 }
 
-TEST(CommandRunner, AProgramThatCannotStartShowsNothing) {
+TEST_F(CommandRunner, AProgramThatCannotStartShowsNothing) {
     RecordingPresenter presenter;
     RunCommand("\"Z:\\no\\such\\folder\\program.exe\" argument", 0);
     EXPECT_TRUE(presenter.messages.empty());
 }
 
 // An interpreter in the system folder that is no program makes the interpreter itself fail to start.
-TEST(CommandRunner, AnInterpreterThatCannotStartShowsNothingAndRunsNothing) {
-    ScratchFolder folder{"arj"};
-    CurrentDirectoryKeeper keeper;
+TEST_F(CommandRunner, AnInterpreterThatCannotStartShowsNothingAndRunsNothing) {
     WriteFileBytes(folder / "Cmd.exe", "not a program");
     SystemFolderCopy broken(folder / "Cmd.exe");
     EnvironmentSetting comSpec("ComSpec", broken.Path());
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RecordingPresenter presenter;
     RunCommand("echo ran> RAN.TXT", 0);
     EXPECT_TRUE(presenter.messages.empty());
     EXPECT_FALSE(PathExists(folder / "RAN.TXT"));
 }
 
-TEST(CommandRunner, ACaptureThatDidNotRunNeverReturnsAnEarlierListFile) {
-    ScratchFolder folder{"arj"};
-    CurrentDirectoryKeeper keeper;
-    char temp[MAX_PATH + 1];
-    GetTempPathA(sizeof temp, temp);
-    char name[32];
-    std::snprintf(name, sizeof name, "%lX.lst", GetCurrentThreadId());
-    const std::string listFile = std::string(temp) + name;
+TEST_F(CommandRunner, ACaptureThatDidNotRunNeverReturnsAnEarlierListFile) {
+    const std::string listFile = ListFilePath();
     WriteFileBytes(listFile, "001) STALE.TXT\r\n 11 MS-DOS 10 5 0.5 98-01-01 00:00:00\r\n");
     WriteFileBytes(folder / "Cmd.exe", "not a program");
     SystemFolderCopy broken(folder / "Cmd.exe");
     EnvironmentSetting comSpec("ComSpec", broken.Path());
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
     RecordingPresenter presenter;
     RecordingView view;
     CArjHandler handler(&view);
@@ -122,11 +104,10 @@ TEST(CommandRunner, ACaptureThatDidNotRunNeverReturnsAnEarlierListFile) {
     EXPECT_EQ(message.text, "Cannot open list file!");
 }
 
-TEST(CommandRunner, CaptureReturnsWhatTheCommandPrinted) {
+TEST_F(CommandRunner, CaptureReturnsWhatTheCommandPrinted) {
     RecordingPresenter presenter;
     RecordingView view;
     CArjHandler handler(&view);
-    ScratchFolder folder{"arj"};
     const std::string printed = "first line\r\nsecond\tline\r\n\r\nlast, without a line end";
     WriteFileBytes(folder / "listing.txt", printed);
     EnvironmentSetting listing("BRINDLE_FAKE_ARJ_LISTING", folder / "listing.txt");

@@ -72,8 +72,7 @@ TEST_F(SelfExtractorBuilder, CopiesThenAdjustsHiddenInTheProgramFolderAndSaysWhe
 
 TEST_F(SelfExtractorBuilder, TheWindowsStubIsKestrel) {
     ASSERT_EQ(Build("KESTREL.EXE"), 1);
-    const std::string stub = ReadFileBytes(program / "KESTREL.EXE");
-    EXPECT_EQ(ReadFileBytes(target).compare(0, stub.size(), stub), 0);
+    EXPECT_TRUE(StartsWith(ReadFileBytes(target), ReadFileBytes(program / "KESTREL.EXE")));
     EXPECT_TRUE(Contains(program.Runs().at(0).line, "COPY /B KESTREL.EXE+"));
     EXPECT_EQ(EntryNames(target), EntryNames(archive));
 }
@@ -178,13 +177,11 @@ TEST(MakeExeCommands, BuildBesideTheArchiveFromTheProgramFolder) {
     EXPECT_EQ(handler.MakeExeCommand(), 1);
     std::string target = SelfExtractorTarget(archive);
     EXPECT_EQ(EntryNames(target), EntryNames(archive));
-    std::string stub = ReadFileBytes(TestProgramFolder() + "\\UNZIPSFX.EXE");
-    EXPECT_EQ(ReadFileBytes(target).compare(0, stub.size(), stub), 0);
+    EXPECT_TRUE(StartsWith(ReadFileBytes(target), ReadFileBytes(TestProgramFolder() + "\\UNZIPSFX.EXE")));
 
     presenter.answers = {IDYES};
     EXPECT_EQ(handler.MakeWin95ExeCommand(), 1);
-    stub = ReadFileBytes(TestProgramFolder() + "\\Kestrel.exe");
-    EXPECT_EQ(ReadFileBytes(target).compare(0, stub.size(), stub), 0);
+    EXPECT_TRUE(StartsWith(ReadFileBytes(target), ReadFileBytes(TestProgramFolder() + "\\Kestrel.exe")));
     EXPECT_EQ(EntryNames(target), EntryNames(archive));
     ASSERT_EQ(presenter.messages.size(), 3u);
     EXPECT_EQ(presenter.messages[2].text, "The self-extractor was written to " + target + ".");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestSupport/ScratchSettings.h"
 #include "Handles.h"
 #include "Settings.h"
@@ -50,32 +52,21 @@ void StoreRaw(const ScratchSettings& settings, const std::string& section, const
 
 TEST(SettingsStore, NothingStoredReadsTheDefaultsOfTheTable) {
     ScratchSettings settings;
-    EXPECT_EQ(ReadSettingInt("Settings", "ShowStartupScreen"), 1);
-    EXPECT_EQ(ReadSettingInt("Settings", "PlaySounds"), 1);
-    EXPECT_EQ(ReadSettingInt("Settings", "DisplayIcons"), 1);
-    EXPECT_EQ(ReadSettingInt("Settings", "PromptOnDelete"), 1);
-    EXPECT_EQ(ReadSettingInt("Settings", "ExtractToDownload"), 1);
-    EXPECT_EQ(ReadSettingText("Settings", "DownloadDir"), "C:\\Downloads");
-    EXPECT_EQ(ReadSettingInt("Settings", "CAssoc"), 1);
-    EXPECT_EQ(ReadSettingText("Locations", "ARJ.EXE"), "");
-    EXPECT_EQ(ReadSettingText("Locations", "Viewer"), "Notepad.exe");
-    EXPECT_EQ(ReadSettingText("SavedDirs", "OpenFileDir"), "");
-    EXPECT_EQ(ReadSettingText("SavedDirs", "AddDir"), ".");
-    EXPECT_EQ(ReadSettingText("SavedDirs", "ExtractToDir"), "");
-    EXPECT_EQ(ReadSettingInt("Add", "StorePath"), 0);
-    EXPECT_EQ(ReadSettingInt("Add", "DOS83"), 0);
-    EXPECT_EQ(ReadSettingInt("Add", "Comp"), 9);
-    EXPECT_EQ(ReadSettingInt("Window", "fMaximized"), 0);
-    EXPECT_EQ(ReadSettingInt("Window", "cx"), 450);
-    EXPECT_EQ(ReadSettingInt("Window", "cy"), 350);
-    EXPECT_EQ(ReadSettingInt("Window", "Name"), 135);
-    EXPECT_EQ(ReadSettingInt("Window", "Date"), 65);
-    EXPECT_EQ(ReadSettingInt("Window", "Time"), 60);
-    EXPECT_EQ(ReadSettingInt("Window", "Size"), 60);
-    EXPECT_EQ(ReadSettingInt("Window", "Ratio"), 40);
-    EXPECT_EQ(ReadSettingInt("Window", "Packed"), 60);
-    EXPECT_EQ(ReadSettingText("Recent File List", "File1"), "");
-    EXPECT_EQ(ReadSettingText("Recent File List", "File10"), "");
+    const std::tuple<const char*, const char*, int> numbers[] = {
+        {"Settings", "ShowStartupScreen", 1}, {"Settings", "PlaySounds", 1}, {"Settings", "DisplayIcons", 1},
+        {"Settings", "PromptOnDelete", 1},    {"Settings", "ExtractToDownload", 1}, {"Settings", "CAssoc", 1},
+        {"Add", "StorePath", 0},  {"Add", "DOS83", 0},    {"Add", "Comp", 9},      {"Window", "fMaximized", 0},
+        {"Window", "cx", 450},    {"Window", "cy", 350},  {"Window", "Name", 135}, {"Window", "Date", 65},
+        {"Window", "Time", 60},   {"Window", "Size", 60}, {"Window", "Ratio", 40}, {"Window", "Packed", 60}};
+    for (const auto& [section, key, value] : numbers)
+        EXPECT_EQ(ReadSettingInt(section, key), value) << section << "\\" << key;
+    const std::tuple<const char*, const char*, const char*> texts[] = {
+        {"Settings", "DownloadDir", "C:\\Downloads"}, {"Locations", "ARJ.EXE", ""},
+        {"Locations", "Viewer", "Notepad.exe"},     {"SavedDirs", "OpenFileDir", ""},
+        {"SavedDirs", "AddDir", "."},               {"SavedDirs", "ExtractToDir", ""},
+        {"Recent File List", "File1", ""}, {"Recent File List", "File10", ""}};
+    for (const auto& [section, key, text] : texts)
+        EXPECT_EQ(ReadSettingText(section, key), text) << section << "\\" << key;
     EXPECT_FALSE(SectionExists(settings, "Settings"));   // reading creates nothing
 }
 
