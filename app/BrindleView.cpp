@@ -78,6 +78,9 @@ void SetRowState(HWND list, int position, UINT mask, UINT value) {
     SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&state));
 }
 
+// Above this many rows, selection changes of the control are made with drawing off.
+constexpr std::size_t kLargeListRows = 2000;
+
 constexpr int kFilterBoxWidth = 150;
 constexpr int kFilterBoxHeight = 21;
 
@@ -254,7 +257,9 @@ void CBrindleView::ReplaceShownRows(std::vector<int> next) {
     HWND list = GetListControl();
     std::vector<int> selectedRows;
     for (int position : SelectedPositions()) selectedRows.push_back(shown[position]);
-    if (!selectedRows.empty()) SetRowState(list, -1, LVIS_SELECTED, 0);
+    // An empty list drops its selection at once; deselecting every row instead would make
+    // the control visit each of them. The list scrolls back to the top.
+    if (!selectedRows.empty()) SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
 
     shown = std::move(next);
     shownSizeK = shownPackedK = 0;
@@ -274,6 +279,20 @@ void CBrindleView::ReplaceShownRows(std::vector<int> next) {
     for (std::size_t position = 0; position < shown.size(); ++position)
         if (wasSelected[shown[position]]) positions.push_back(static_cast<int>(position));
     SetControlSelection(positions, true);
+}
+
+template <typename Change>
+void CBrindleView::WithoutRepaintOfLargeList(Change change) {
+    // The control repaints every row whose state it changes, one request to the window
+    // system each, also for the rows out of sight: deselecting 200,000 rows that way takes
+    // seconds. With drawing off it only sets them, and the list is drawn once afterwards.
+    HWND list = GetListControl();
+    const bool large = shown.size() > kLargeListRows;
+    if (large) SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    change();
+    if (!large) return;
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 SelectionTree& CBrindleView::Selection() {
@@ -302,12 +321,14 @@ void CBrindleView::OnSelectionNotice(int first, int last, UINT oldState, UINT ne
 
 void CBrindleView::SetControlSelection(const std::vector<int>& positions, bool selected) {
     HWND list = GetListControl();
-    // The whole list in one request, which the control answers with one notice.
-    if (positions.size() == shown.size() && !shown.empty()) {
-        SetRowState(list, -1, LVIS_SELECTED, selected ? LVIS_SELECTED : 0);
-        return;
-    }
-    for (int position : positions) SetRowState(list, position, LVIS_SELECTED, selected ? LVIS_SELECTED : 0);
+    const UINT state = selected ? LVIS_SELECTED : 0;
+    WithoutRepaintOfLargeList([&] {
+        // The whole list in one request, which the control answers with one notice.
+        if (positions.size() == shown.size() && !shown.empty())
+            SetRowState(list, -1, LVIS_SELECTED, state);
+        else
+            for (int position : positions) SetRowState(list, position, LVIS_SELECTED, state);
+    });
 }
 
 int CBrindleView::GetSelectedNames(NameList& names) {
@@ -449,7 +470,8 @@ void CBrindleView::UpdateOpenArchiveState(CommandState& state) {
 
 void CBrindleView::OnSelectAll() {
     SyncItemCount();
-    if (!shown.empty()) SetRowState(GetListControl(), -1, LVIS_SELECTED, LVIS_SELECTED);
+    if (!shown.empty())
+        WithoutRepaintOfLargeList([&] { SetRowState(GetListControl(), -1, LVIS_SELECTED, LVIS_SELECTED); });
     UpdateSelectionStatus();
 }
 
@@ -464,13 +486,15 @@ void CBrindleView::OnInvertSelection() {
     }
     // Each row is one request to the control, so the side with fewer rows is set one by one.
     HWND list = GetListControl();
-    if (selected.size() <= others.size()) {
-        SetRowState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
-        SetControlSelection(selected, false);
-    } else {
-        SetRowState(list, -1, LVIS_SELECTED, 0);
-        SetControlSelection(others, true);
-    }
+    WithoutRepaintOfLargeList([&] {
+        if (selected.size() <= others.size()) {
+            SetRowState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
+            SetControlSelection(selected, false);
+        } else {
+            SetRowState(list, -1, LVIS_SELECTED, 0);
+            SetControlSelection(others, true);
+        }
+    });
     UpdateSelectionStatus();
 }
 
@@ -503,6 +527,7 @@ void CBrindleView::OnFilterChanged(const std::string& text) {
     SyncItemCount();
     filterText = text;
     ShowRowsAfresh();
+    Selection();   // made now, so that the next click does not wait for it
     UpdateSelectionStatus();
 }
 
@@ -523,6 +548,7 @@ void CBrindleView::SortBy(int column, bool descending) {
     if (sortColumn < 0) std::sort(next.begin(), next.end(), [](int a, int b) { return a > b; });
     else OrderRows(next);
     ReplaceShownRows(std::move(next));
+    Selection();   // made now, so that the next click does not wait for it
     ShowSortArrow();
     UpdateSelectionStatus();
 }
@@ -711,13 +737,17 @@ LRESULT CBrindleView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP: {
             // The control tracks the click itself and returns once the button is up.
-            LRESULT result = DefaultHandling(message, wParam, lParam);
+            LRESULT result = 0;
+            WithoutRepaintOfLargeList([&] { result = DefaultHandling(message, wParam, lParam); });
             UpdateSelectionStatus();
             return result;
         }
-        case WM_KEYDOWN:
+        case WM_KEYDOWN: {
             UpdateSelectionStatus();
-            return DefaultHandling(message, wParam, lParam);
+            LRESULT result = 0;
+            WithoutRepaintOfLargeList([&] { result = DefaultHandling(message, wParam, lParam); });
+            return result;
+        }
         case WM_KEYUP: {
             LRESULT result = DefaultHandling(message, wParam, lParam);
             UpdateSelectionStatus();

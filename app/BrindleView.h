@@ -135,6 +135,8 @@ private:
     // Selects (or deselects) exactly these shown positions in the control.
     void SetControlSelection(const std::vector<int>& positions, bool selected);
     void PlaceFilterBox();
+    template <typename Change>
+    void WithoutRepaintOfLargeList(Change change);
     void SetPaneText(int pane, const std::string& text);
     std::vector<std::pair<std::string, int>> ReadColumnWidths() const;
     void SaveLayout(const std::vector<std::pair<std::string, int>>& columnWidths);

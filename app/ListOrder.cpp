@@ -24,10 +24,17 @@ bool ContainsFolded(const std::string& name, const std::string& part) {
     return false;
 }
 
-// The numbers of a date or time text in their order, whatever separates them.
-std::vector<long long> NumbersIn(const std::string& text, std::vector<std::size_t>* digitCounts = nullptr) {
-    std::vector<long long> numbers;
-    for (std::size_t pos = 0; pos < text.size();) {
+// The first three numbers of a date or time text, whatever separates them, and how many
+// digits the first one has; the rest stay 0.
+struct ThreeNumbers {
+    long long value[3] = {0, 0, 0};
+    std::size_t found = 0;
+    std::size_t firstDigits = 0;
+};
+
+ThreeNumbers NumbersIn(const std::string& text) {
+    ThreeNumbers numbers;
+    for (std::size_t pos = 0; pos < text.size() && numbers.found < 3;) {
         if (!IsDigit(text[pos])) {
             ++pos;
             continue;
@@ -35,8 +42,8 @@ std::vector<long long> NumbersIn(const std::string& text, std::vector<std::size_
         const std::size_t start = pos;
         long long value = 0;
         while (pos < text.size() && IsDigit(text[pos]) && pos - start < 9) value = value * 10 + (text[pos++] - '0');
-        numbers.push_back(value);
-        if (digitCounts != nullptr) digitCounts->push_back(pos - start);
+        if (numbers.found == 0) numbers.firstDigits = pos - start;
+        numbers.value[numbers.found++] = value;
     }
     return numbers;
 }
@@ -68,18 +75,16 @@ std::string NaturalSortKey(const std::string& name) {
 long long LeadingNumber(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 10); }
 
 long long DateTimeKey(const std::string& date, const std::string& time) {
-    std::vector<std::size_t> digitCounts;
-    const std::vector<long long> parts = NumbersIn(date, &digitCounts);
-    if (parts.size() < 3) return -1;
-    const bool yearFirst = date.find('-') != std::string::npos || digitCounts[0] == 4;
-    long long year = yearFirst ? parts[0] : parts[2];
-    const long long month = parts[1];
-    const long long day = yearFirst ? parts[2] : parts[0];
+    const ThreeNumbers parts = NumbersIn(date);
+    if (parts.found < 3) return -1;
+    const bool yearFirst = date.find('-') != std::string::npos || parts.firstDigits == 4;
+    long long year = yearFirst ? parts.value[0] : parts.value[2];
+    const long long month = parts.value[1];
+    const long long day = yearFirst ? parts.value[2] : parts.value[0];
     if (year < 100) year += year >= 80 ? 1900 : 2000;
 
-    const std::vector<long long> clock = NumbersIn(time);
-    long long seconds = 0;
-    for (std::size_t index = 0; index < 3; ++index) seconds = seconds * 60 + (index < clock.size() ? clock[index] : 0);
+    const ThreeNumbers clock = NumbersIn(time);
+    const long long seconds = (clock.value[0] * 60 + clock.value[1]) * 60 + clock.value[2];
     return ((year * 100 + month) * 100 + day) * 100000 + seconds;
 }
 
