@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -156,6 +157,7 @@ void CBrindleView::ClearEntries() {
     selection.Clear();
     selectionBuilt = false;
     nameKeys.clear();
+    nameKeyStarts.assign(1, 0);
     dateKeys.clear();
     ratioKeys.clear();
     if (GetListControl() != nullptr) SendMessageA(GetListControl(), LVM_DELETEALLITEMS, 0, 0);
@@ -213,9 +215,11 @@ void CBrindleView::PrepareSortKeys() {
     // by the values the totals already use.
     switch (sortColumn) {
     case 0:
-        nameKeys.reserve(rows.size());
-        for (std::size_t index = nameKeys.size(); index < rows.size(); ++index)
-            nameKeys.push_back(NaturalSortKey(rows[index].texts.name));
+        nameKeyStarts.reserve(rows.size() + 1);
+        for (std::size_t index = nameKeyStarts.size() - 1; index < rows.size(); ++index) {
+            nameKeys += NaturalSortKey(rows[index].texts.name);
+            nameKeyStarts.push_back(nameKeys.size());
+        }
         break;
     case 1:
     case 2:
@@ -238,10 +242,18 @@ void CBrindleView::OrderRows(std::vector<int>& rowIndexes) {
     std::sort(rowIndexes.begin(), rowIndexes.end(), [this](int a, int b) { return ShowsBefore(a, b); });
 }
 
+int CBrindleView::CompareNameKeys(int rowA, int rowB) const {
+    const std::size_t startA = nameKeyStarts[rowA], lengthA = nameKeyStarts[rowA + 1] - startA;
+    const std::size_t startB = nameKeyStarts[rowB], lengthB = nameKeyStarts[rowB + 1] - startB;
+    const int order = std::memcmp(nameKeys.data() + startA, nameKeys.data() + startB, std::min(lengthA, lengthB));
+    if (order != 0) return order;
+    return lengthA < lengthB ? -1 : lengthA > lengthB;
+}
+
 bool CBrindleView::ShowsBefore(int rowA, int rowB) const {
     int order = 0;
     switch (sortColumn) {
-    case 0: order = nameKeys[rowA].compare(nameKeys[rowB]); break;
+    case 0: order = CompareNameKeys(rowA, rowB); break;
     case 1:
     case 2: order = dateKeys[rowA] < dateKeys[rowB] ? -1 : dateKeys[rowA] > dateKeys[rowB]; break;
     case 3: order = rows[rowA].sizeK < rows[rowB].sizeK ? -1 : rows[rowA].sizeK > rows[rowB].sizeK; break;

@@ -126,6 +126,7 @@ private:
     std::vector<int> FilteredRows(std::size_t from, std::size_t to) const;
     void OrderRows(std::vector<int>& rowIndexes);
     bool ShowsBefore(int rowA, int rowB) const;
+    int CompareNameKeys(int rowA, int rowB) const;
     void PrepareSortKeys();
     void ShowSortArrow();
     // The selection tree over the shown rows, built at the first selection change.
@@ -156,7 +157,9 @@ private:
     std::string filterText;
     std::string lastSelectPattern = "*";   // the Select dialog proposes it again
     // Sort keys by row, made when a column first needs them and extended as rows arrive.
-    std::vector<std::string> nameKeys;
+    // The name keys lie end to end, so that a sort reads them from one block.
+    std::string nameKeys;
+    std::vector<std::size_t> nameKeyStarts{0};   // row i's key is [starts[i], starts[i + 1])
     std::vector<long long> dateKeys;
     std::vector<long long> ratioKeys;
     CFilterBox filterBox{*this};
