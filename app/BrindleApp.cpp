@@ -98,6 +98,10 @@ int CBrindleApp::ExitInstance() {
 
 BOOL CBrindleApp::PreTranslateMessage(MSG& message) {
     if (CStartupScreen::PreTranslateAppMessage(message)) return TRUE;
+    // Keys typed into the filter box edit its text: Del, Ctrl+V and the keypad's + are
+    // the box's there, not the accelerators of the archive commands.
+    auto* view = GetMainFrame() ? dynamic_cast<CBrindleView*>(GetMainFrame()->GetActiveView()) : nullptr;
+    if (view != nullptr && message.hwnd != nullptr && message.hwnd == view->GetFilterBox()) return FALSE;
     return CApplication::PreTranslateMessage(message);
 }
 

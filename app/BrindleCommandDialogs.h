@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "CommandDialogs.h"
 
 // The Add command's file-open dialog with the wildcard panel (template 138).
@@ -13,6 +15,12 @@ bool ChooseFilesToAdd(HWND owner, NameList& names);
 bool ShowAddFilesDialog(HWND owner, AddOptions& options);
 // The Extract dialog (template 130).
 bool ShowExtractDialog(HWND owner, ExtractOptions& options);
+
+// The Select dialog (template 145): the wildcard whose matching rows are selected.
+struct SelectPatternRequest {
+    std::string pattern;
+};
+bool AskSelectPattern(HWND owner, SelectPatternRequest& request);
 
 // Installs the window's dialogs for the engine's commands, unless a test has installed its
 // own; UninstallBrindleCommandDialogs removes only ours.

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "BrindleView.h"
 #include "Settings.h"
 #include "SettingsSheet.h"
 #include "StartupScreen.h"
@@ -32,6 +33,9 @@ int CMainFrame::OnCreate(CREATESTRUCTA& create) {
     SetClassLongPtrA(GetHandle(), GCLP_HCURSOR, 0);
 
     if (!toolBar.CreateToolBar(*this, ID_VIEW_TOOLBAR, IDR_MAINFRAME)) return -1;
+    // The list's filter box rides at the right end of the toolbar.
+    auto* listView = dynamic_cast<CBrindleView*>(GetActiveView());
+    if (listView != nullptr && !listView->CreateFilterBox(toolBar.GetToolBarControl())) return -1;
     if (!statusBar.CreateStatusBar(*this, ID_VIEW_STATUS_BAR, 2)) return -1;
     int paneWidth = GetSystemMetrics(SM_CXSCREEN) / 4;
     statusBar.SetPaneWidths({paneWidth, paneWidth});

@@ -40,6 +40,13 @@
 #define ID_FILE_SETTINGS            32786
 #define ID_HELP_WEB_SITE            32787
 #define ID_ACTIONS_MAKE_WIN95_EXE   32790
+#define ID_ACTIONS_SELECT_ALL       32791
+#define ID_ACTIONS_SELECT_PATTERN   32792
+#define ID_ACTIONS_INVERT_SELECTION 32793
+#define ID_ACTIONS_FIND             32794   // Ctrl+F: into the filter box
+
+// ---- Filter box in the toolbar ---------------------------------------------------------
+#define IDC_FILTER_BOX              1051
 
 // ---- About box -------------------------------------------------------------------------
 #define IDD_ABOUTBOX                100
@@ -68,6 +75,10 @@
 #define IDD_WILDCARD_PANEL          138
 #define IDC_WILDCARD_ADD            1032    // "Add With Wildcards"
 #define IDC_WILDCARD_PATTERN        1033    // the pattern
+
+// ---- Select dialog: a wildcard for the rows to select ----------------------------------
+#define IDD_SELECT_PATTERN          145
+#define IDC_SELECT_PATTERN          1052
 
 // ---- Settings sheet, page "General" ----------------------------------------------------
 #define IDD_SETTINGS_GENERAL        105

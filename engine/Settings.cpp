@@ -28,6 +28,8 @@ const SettingDefault kDefaults[] = {
     {"Settings", "ExtractToDownload", 1, nullptr},
     {"Settings", "DownloadDir", 0, "C:\\Downloads"},
     {"Settings", "CAssoc", 1, nullptr},
+    {"Settings", "SortColumn", -1, nullptr},   // -1: archive order
+    {"Settings", "SortDescending", 0, nullptr},
     {"Locations", "ARJ.EXE", 0, ""},
     {"Locations", "Viewer", 0, "Notepad.exe"},
     {"SavedDirs", "OpenFileDir", 0, ""},

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Times the archive window opening archives of 1,000, 20,000 and 200,000 entries (and one
-# status-pane update on a selection), next to Info-ZIP's unzip -Z1 listing the same files.
+# status-pane update on a selection, beside the walk over the selection it used to make),
+# next to Info-ZIP's unzip -Z1 listing the same files; then the list's tools on each: the pane
+# after selection changes, Select All, Home with all selected, sorting and filter keystrokes.
 #   BRINDLE_BENCH_BUILD  the win64 build folder to use (default: build/document-win64)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -32,7 +32,8 @@ BOOL RecordingDocument::OnOpenDocument(const std::string& path) {
 void RecordingDocument::OnCloseDocument() { Events().log.push_back("close document"); }
 
 bool RecordingListView::OnCommand(UINT id) {
-    if (id == ID_ACTIONS_ADD || id == ID_ACTIONS_VIEW || id == ID_ACTIONS_DELETE) {
+    if (id == ID_ACTIONS_ADD || id == ID_ACTIONS_VIEW || id == ID_ACTIONS_DELETE || id == ID_ACTIONS_SELECT_ALL ||
+        id == ID_ACTIONS_SELECT_PATTERN || id == ID_ACTIONS_FIND) {
         Events().log.push_back("command " + std::to_string(id));
         return true;
     }

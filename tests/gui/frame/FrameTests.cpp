@@ -243,12 +243,16 @@ TEST_F(MainFrameTest, AcceleratorsReachTheirCommands) {
     PressKey('V', true);
     PressKey('A', true);
     PressKey(VK_DELETE, false);
+    PressKey(VK_ADD, false);
+    PressKey('F', true);
     std::vector<std::string> commands;
     for (const std::string& entry : Events().log)
         if (entry.rfind("command ", 0) == 0) commands.push_back(entry);
     EXPECT_EQ(commands, (std::vector<std::string>{"command " + std::to_string(ID_ACTIONS_VIEW),
-                                                  "command " + std::to_string(ID_ACTIONS_ADD),
-                                                  "command " + std::to_string(ID_ACTIONS_DELETE)}));
+                                                  "command " + std::to_string(ID_ACTIONS_SELECT_ALL),
+                                                  "command " + std::to_string(ID_ACTIONS_DELETE),
+                                                  "command " + std::to_string(ID_ACTIONS_SELECT_PATTERN),
+                                                  "command " + std::to_string(ID_ACTIONS_FIND)}));
     // A translated accelerator is not also delivered as a key.
     EXPECT_FALSE(Events().Contains("key " + std::to_string(VK_DELETE)));
 }
@@ -273,7 +277,8 @@ TEST_F(MainFrameTest, FrameCarriesTheProgramIconAndTheMenuBar) {
     HMENU bar = GetMenu(MainWindow());
     ASSERT_EQ(GetMenuItemCount(bar), 4);
     EXPECT_EQ(MenuTexts(kActionsMenu),
-              (std::vector<std::string>{"&Add...\tCtrl+A", "&Extract...\tCtrl+E", "&View\tCtrl+V", "&Delete\tDel", "",
+              (std::vector<std::string>{"&Add...", "&Extract...\tCtrl+E", "&View\tCtrl+V", "&Delete\tDel", "",
+                                        "Select A&ll\tCtrl+A", "&Select...\tNum +", "&Invert Selection", "",
                                         "&Make EXE", "Make &Win95 EXE", "", "&View Error Log"}));
 }
 
