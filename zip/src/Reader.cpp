@@ -13,7 +13,6 @@ namespace {
 using namespace format;
 
 constexpr std::size_t kDirectoryBlock = 1 << 20;   // central directory read granularity
-constexpr std::size_t kDataChunk = 256 * 1024;     // entry data read/inflate granularity
 
 Error Fail(Status status, std::string message) { return Error{status, std::move(message)}; }
 
@@ -514,6 +513,7 @@ Error DecodeEntry(const Entry& entry, const InputSource& next, std::vector<uint8
         if (entry.crc32 != 0) return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch");
         return {};
     }
+    if (entry.method == 9) return DecodeDeflate64(entry, next, sink);
     output.resize(kDataChunk);
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
@@ -573,11 +573,36 @@ Error DecodeEntry(const Entry& entry, const InputSource& next, std::vector<uint8
 
 namespace {
 
+// The names of the methods other archivers write, so that a refusal says which one it was.
+const char* MethodName(uint16_t method) {
+    switch (method) {
+    case 1: return "shrunk";
+    case 2: case 3: case 4: case 5: return "reduced";
+    case 6: return "imploded";
+    case 10: return "PKWARE DCL imploded";
+    case 12: return "bzip2";
+    case 14: return "LZMA";
+    case 18: return "IBM TERSE";
+    case 19: return "IBM LZ77";
+    case 20: case 93: return "Zstandard";
+    case 94: return "MP3";
+    case 95: return "xz";
+    case 96: return "JPEG";
+    case 97: return "WavPack";
+    case 98: return "PPMd";
+    case 99: return "AES encrypted";
+    default: return nullptr;
+    }
+}
+
 Error CheckDecodable(const Entry& entry) {
     if (entry.isEncrypted()) return Fail(Status::Encrypted, Quoted(entry.name) + " is encrypted");
-    if (entry.method != 0 && entry.method != 8)
+    if (entry.method != 0 && entry.method != 8 && entry.method != 9) {
+        const char* name = MethodName(entry.method);
         return Fail(Status::UnsupportedMethod, Quoted(entry.name) + ": compression method " +
-                                                   std::to_string(entry.method) + " is not supported");
+                                                   std::to_string(entry.method) + (name ? std::string(" (") + name + ")" : "") +
+                                                   " is not supported");
+    }
     return {};
 }
 

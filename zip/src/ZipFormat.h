@@ -81,9 +81,14 @@ using Sink = std::function<bool(const uint8_t* data, std::size_t size)>;
 // Hands out the next `want` bytes of an entry's compressed data; false when they cannot be had.
 using InputSource = std::function<bool(std::size_t want, const uint8_t*& data)>;
 
+// Entry data is read and decoded in pieces of at most this many bytes.
+constexpr std::size_t kDataChunk = 256 * 1024;
+
 // Turns an entry's compressed bytes into its content, checking method, declared size and CRC.
 // Never produces more than one byte past the declared size. `output` is working space.
 Error DecodeEntry(const Entry& entry, const InputSource& next, std::vector<uint8_t>& output, const Sink& sink);
+// The same for a Deflate64 entry (method 9), through the library's own decoder.
+Error DecodeDeflate64(const Entry& entry, const InputSource& next, const Sink& sink);
 
 // Reader internals used by Update, Extract and AdjustOffsets.
 class ArchiveView : public Reader {

@@ -18,7 +18,7 @@ enum class Status {
     NotZip,             // no end-of-central-directory record
     Truncated,          // the file ends inside a record or inside entry data
     BadOffsets,         // an offset or size points outside the file or the directory
-    UnsupportedMethod,  // neither stored (0) nor deflated (8)
+    UnsupportedMethod,  // neither stored (0), deflated (8) nor Deflate64 (9)
     Encrypted,          // an encrypted entry: we have no passwords
     CrcMismatch,        // data does not match its stored CRC-32
     UnsafeName,         // a device name or a character Windows forbids
@@ -72,7 +72,7 @@ struct Entry {
     uint64_t compressedSize = 0;
     uint64_t uncompressedSize = 0;
     uint32_t crc32 = 0;
-    uint16_t method = 0;           // 0 stored, 8 deflated
+    uint16_t method = 0;           // 0 stored, 8 deflated, 9 Deflate64
     uint16_t flags = 0;            // general purpose bit flag
     uint16_t dosTime = 0;          // MS-DOS packed time and date
     uint16_t dosDate = 0;
