@@ -1,6 +1,7 @@
 // libFuzzer target for the archive reader: open, list and read every entry of arbitrary
 // bytes, and check that stored names always come out of sanitising as harmless parts.
-// An input that starts with "D64:" is instead a raw Deflate64 stream for the decoder alone.
+// An input that starts with "D64:" is instead a raw Deflate64 stream for the decoder alone;
+// one that starts with "LOC:" is an archive opened salvaging, read from its local headers.
 // Built by scripts/fuzz.sh with libFuzzer, and by the fuzz_replay test over the committed corpus.
 #include "Deflate64.h"
 #include "Names.h"
@@ -130,10 +131,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckDeflate64(data + 4, size - 4);
         return 0;
     }
+    zipcore::Reader::OpenOptions options;
+    if (size >= 4 && std::equal(data, data + 4, "LOC:")) {
+        options.salvage = true;
+        data += 4;
+        size -= 4;
+    }
     WriteBytes(ScratchPath(), data, size);
 
     zipcore::Error error;
-    auto reader = zipcore::Reader::Open(ScratchPath(), error);
+    auto reader = zipcore::Reader::Open(ScratchPath(), error, options);
     if (!reader) {
         if (error.message.empty()) std::abort();  // every failure must say something
         return 0;

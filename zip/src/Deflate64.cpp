@@ -179,6 +179,7 @@ struct Decoder::State {
 
     Pull pull;
     bool inputEnded = false;
+    uint64_t pulled = 0;
     BitReader reader;
     std::vector<uint8_t> buffer;   // the last kWindow bytes of output, then the span being made
     std::size_t position = 0;      // where the next byte of output goes
@@ -226,6 +227,7 @@ struct Decoder::State {
             inputEnded = true;
             return false;
         }
+        pulled += size;
         r.in = data;
         r.end = data + size;
         return true;
@@ -247,6 +249,13 @@ struct Decoder::State {
 
 Decoder::Decoder(Pull pull) : state_(std::make_unique<State>(std::move(pull))) {}
 Decoder::~Decoder() = default;
+
+uint64_t Decoder::inputUsed() const {
+    // Whole bytes still in the bit buffer are unused; a partly used one counts as used.
+    const BitReader& r = state_->reader;
+    const unsigned unusedBits = r.count > r.padding ? r.count - r.padding : 0;
+    return state_->pulled - static_cast<uint64_t>(r.end - r.in) - unusedBits / 8;
+}
 
 namespace {
 

@@ -36,6 +36,8 @@ public:
     Result next(const uint8_t*& data, std::size_t& size);
     // What was wrong, once next has returned Damaged or Truncated.
     const char* problem() const { return problem_; }
+    // Input bytes the stream has used so far; once next has returned End, the stream's length.
+    uint64_t inputUsed() const;
 
     struct State;
 

@@ -88,8 +88,21 @@ struct Entry {
 // entry data is streamed in bounded chunks, never loaded whole.
 class Reader {
 public:
+    struct OpenOptions {
+        // When the central directory is missing or unreadable (a truncated or overwritten
+        // archive), read the entries from their local headers in file order instead. Such
+        // entries have what a local header holds: no comment, no external attributes, the
+        // sizes and CRC of a data descriptor where it has them. Reading one still checks them.
+        bool salvage = false;
+    };
     static std::unique_ptr<Reader> Open(const std::string& path, Error& error);
+    static std::unique_ptr<Reader> Open(const std::string& path, Error& error, const OpenOptions& options);
     virtual ~Reader() = default;
+
+    // Ok for an archive read from its central directory; for one read from its local headers,
+    // why the directory could not be read.
+    virtual const Error& damage() const = 0;
+    bool salvaged() const { return static_cast<bool>(damage()); }
 
     virtual const std::vector<Entry>& entries() const = 0;
     virtual const std::string& comment() const = 0;
