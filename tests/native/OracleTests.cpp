@@ -20,25 +20,6 @@ using zipcore::Status;
 #ifndef _WIN32
 namespace {
 
-bool HaveTool(const char* name) {
-    std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
-
-// Runs a shell command, returning its exit status and everything it printed.
-int Shell(const std::string& command, std::string& output) {
-    output.clear();
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return -1;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-    int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Quote(const std::string& path) { return "'" + path + "'"; }
-
 // "name size crc" per entry as Python's zipfile sees the archive.
 std::string PythonListing(const std::string& archive) {
     std::string output;

@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 #include <filesystem>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace ziptest {
 namespace stdfs = std::filesystem;
@@ -13,6 +18,26 @@ bool UnderCi() {
     const char* ci = std::getenv("CI");
     return ci && std::string(ci) == "true";
 }
+
+#ifndef _WIN32
+bool HaveTool(const char* name) {
+    std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+int Shell(const std::string& command, std::string& output) {
+    output.clear();
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+    int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Quote(const std::string& path) { return "'" + path + "'"; }
+#endif
 
 std::vector<std::string> FilesBelow(const std::string& root) {
     std::vector<std::string> found;
@@ -77,7 +102,7 @@ std::string RawZip::Build() {
     std::string central;
     localOffsets.clear();
     for (RawEntry& e : entries) {
-        e.payload = e.method == 8 ? RawDeflate(e.data) : e.data;
+        e.payload = !e.compressed.empty() ? e.compressed : e.method == 8 ? RawDeflate(e.data) : e.data;
         uint32_t crc = e.crcOverride >= 0 ? static_cast<uint32_t>(e.crcOverride) : Crc(e.data);
         uint64_t csize = e.declaredCompressed >= 0 ? static_cast<uint64_t>(e.declaredCompressed) : e.payload.size();
         uint64_t usize = e.declaredUncompressed >= 0 ? static_cast<uint64_t>(e.declaredUncompressed) : e.data.size();

@@ -18,6 +18,14 @@ namespace ziptest {
 // Whether the tests run under CI (CI=true), where a missing tool is a failure, not a skip.
 bool UnderCi();
 
+#ifndef _WIN32
+// The outside programs that judge the library (zip, unzip, 7z, python3), run through the shell.
+bool HaveTool(const char* name);
+// Runs a shell command, returning its exit status and everything it printed.
+int Shell(const std::string& command, std::string& output);
+std::string Quote(const std::string& path);   // for the shell, in single quotes
+#endif
+
 // Every file below root, relative and '/' separated, sorted.
 std::vector<std::string> FilesBelow(const std::string& root);
 std::string RawDeflate(const std::string& data, int level = 6);
@@ -37,6 +45,8 @@ struct RawEntry {
     RawEntry(std::string entryName, std::string content) : name(std::move(entryName)), data(std::move(content)) {}
     // Settings chained onto the constructor, for the damaged and hostile cases.
     RawEntry& Deflated() { return WithMethod(8); }
+    // Data already compressed by the entry's method, stored as it is; `data` is its content.
+    RawEntry& WithCompressed(std::string bytes) { compressed = std::move(bytes); return *this; }
     RawEntry& WithMethod(uint16_t value) { method = value; return *this; }
     RawEntry& WithFlags(uint16_t value) { flags = value; return *this; }
     RawEntry& WithLocalName(std::string value) { localName = std::move(value); return *this; }
@@ -70,6 +80,7 @@ struct RawEntry {
     uint16_t versionMadeBy = 20;
     uint32_t externalAttributes = 0;
     std::string centralExtra;         // extra fields of the central header, after any Zip64 one
+    std::string compressed;           // when set, the payload as it is, whatever the method
     std::string payload;              // filled in by Build: the bytes stored after the local header
 };
 

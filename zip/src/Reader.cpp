@@ -13,7 +13,6 @@ namespace {
 using namespace format;
 
 constexpr std::size_t kDirectoryBlock = 1 << 20;   // central directory read granularity
-constexpr std::size_t kDataChunk = 256 * 1024;     // entry data read/inflate granularity
 
 Error Fail(Status status, std::string message) { return Error{status, std::move(message)}; }
 
@@ -89,6 +88,25 @@ void DecodeNameAndTime(Entry& entry, const NameAndTime& found) {
     }
 }
 
+}  // namespace
+
+namespace format {
+
+void DecodeLocalName(Entry& entry, const uint8_t* extra, std::size_t extraLength) {
+    NameAndTime found;
+    for (std::size_t at = 0; at + 4 <= extraLength;) {
+        const uint16_t id = Get16(extra + at), length = Get16(extra + at + 2);
+        if (at + 4 + length > extraLength) break;
+        ReadNameAndTime(id, extra + at + 4, length, entry.storedName, found);
+        at += 4 + length;
+    }
+    DecodeNameAndTime(entry, found);
+}
+
+}  // namespace format
+
+namespace {
+
 // Sequential reader over a file region that hands out contiguous record spans,
 // so that a large central directory costs one read per megabyte, not one per entry.
 class RegionCursor {
@@ -132,8 +150,9 @@ class ArchiveReader final : public ArchiveView {
 public:
     explicit ArchiveReader(std::string path) : path_(std::move(path)) {}
 
-    Error load();
+    Error load(bool salvage);
 
+    const Error& damage() const override { return damage_; }
     const std::vector<Entry>& entries() const override { return entries_; }
     const std::string& comment() const override { return comment_; }
     uint64_t prefixLength() const override { return prefix_; }
@@ -157,12 +176,14 @@ private:
     Error findEnd(uint64_t& entryCount);
     Error readDirectory(uint64_t entryCount);
     Error checkRanges();
+    Error salvage(Error damage);
     uint64_t measureDescriptor(const Entry& entry, uint64_t at, bool zip64Sizes);
     bool readCached(uint64_t offset, void* buffer, std::size_t size);
 
     std::string path_;
     fs::File file_;
     uint64_t fileSize_ = 0;
+    Error damage_;   // why the central directory could not be read, when salvaged
     std::vector<Entry> entries_;
     std::vector<CentralExtras> extras_;
     std::string comment_;
@@ -379,7 +400,7 @@ Error ArchiveReader::checkRanges() {
     return {};
 }
 
-Error ArchiveReader::load() {
+Error ArchiveReader::load(bool wantSalvage) {
     fs::FileInfo info = fs::Stat(path_);
     if (!info.exists) return Fail(Status::NotFound, path_ + ": no such file");
     if (info.isDirectory) return Fail(Status::NotZip, path_ + " is a folder, not a zip archive");
@@ -391,9 +412,31 @@ Error ArchiveReader::load() {
         return Fail(Status::NotZip, path_ + " is not a zip archive");
     }
     uint64_t entryCount = 0;
-    if (Error error = findEnd(entryCount)) return error;
-    if (Error error = readDirectory(entryCount)) return error;
-    return checkRanges();
+    Error error = findEnd(entryCount);
+    if (!error) error = readDirectory(entryCount);
+    if (!error) error = checkRanges();
+    // A cut-off archive can end inside an archive stored in it, whose directory is then the
+    // one found: it describes none of the entries from the start of the file.
+    if (!error && wantSalvage && prefix_ != 0 && StartsWithLocalHeader(file_, fileSize_))
+        error = Fail(Status::Truncated, path_ + ": the directory found does not describe the entries at the start");
+    if (error && wantSalvage && error.status != Status::IoError) return salvage(std::move(error));
+    return error;
+}
+
+Error ArchiveReader::salvage(Error damage) {
+    SalvagedEntries found;
+    if (Error error = SalvageEntries(file_, fileSize_, path_, found)) return error.status == Status::NotZip ? damage : error;
+    entries_ = std::move(found.entries);
+    extras_ = std::move(found.extras);
+    comment_.clear();
+    // No directory: everything up to the end of the file may be entry data.
+    shift_ = 0;
+    hasZip64_ = false;
+    centralOffset_ = endOffset_ = fileSize_;
+    centralSize_ = 0;
+    prefix_ = entries_.front().localHeaderOffset;
+    damage_ = std::move(damage);
+    return {};
 }
 
 bool ArchiveReader::readCached(uint64_t offset, void* buffer, std::size_t size) {
@@ -514,6 +557,7 @@ Error DecodeEntry(const Entry& entry, const InputSource& next, std::vector<uint8
         if (entry.crc32 != 0) return Fail(Status::CrcMismatch, Quoted(entry.name) + ": CRC mismatch");
         return {};
     }
+    if (entry.method == 9) return DecodeDeflate64(entry, next, sink);
     output.resize(kDataChunk);
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
@@ -573,11 +617,36 @@ Error DecodeEntry(const Entry& entry, const InputSource& next, std::vector<uint8
 
 namespace {
 
+// The names of the methods other archivers write, so that a refusal says which one it was.
+const char* MethodName(uint16_t method) {
+    switch (method) {
+    case 1: return "shrunk";
+    case 2: case 3: case 4: case 5: return "reduced";
+    case 6: return "imploded";
+    case 10: return "PKWARE DCL imploded";
+    case 12: return "bzip2";
+    case 14: return "LZMA";
+    case 18: return "IBM TERSE";
+    case 19: return "IBM LZ77";
+    case 20: case 93: return "Zstandard";
+    case 94: return "MP3";
+    case 95: return "xz";
+    case 96: return "JPEG";
+    case 97: return "WavPack";
+    case 98: return "PPMd";
+    case 99: return "AES encrypted";
+    default: return nullptr;
+    }
+}
+
 Error CheckDecodable(const Entry& entry) {
     if (entry.isEncrypted()) return Fail(Status::Encrypted, Quoted(entry.name) + " is encrypted");
-    if (entry.method != 0 && entry.method != 8)
+    if (entry.method != 0 && entry.method != 8 && entry.method != 9) {
+        const char* name = MethodName(entry.method);
         return Fail(Status::UnsupportedMethod, Quoted(entry.name) + ": compression method " +
-                                                   std::to_string(entry.method) + " is not supported");
+                                                   std::to_string(entry.method) + (name ? std::string(" (") + name + ")" : "") +
+                                                   " is not supported");
+    }
     return {};
 }
 
@@ -615,10 +684,10 @@ Error ArchiveReader::ReadCompressed(std::size_t index, std::vector<uint8_t>& dat
 
 namespace format {
 
-std::unique_ptr<ArchiveView> OpenView(const std::string& path, Error& error) {
+std::unique_ptr<ArchiveView> OpenView(const std::string& path, Error& error, bool salvage) {
     try {
         auto reader = std::make_unique<ArchiveReader>(path);
-        error = reader->load();
+        error = reader->load(salvage);
         if (error) return nullptr;
         return reader;
     } catch (const std::bad_alloc&) {
@@ -631,6 +700,10 @@ std::unique_ptr<ArchiveView> OpenView(const std::string& path, Error& error) {
 
 std::unique_ptr<Reader> Reader::Open(const std::string& path, Error& error) {
     return format::OpenView(path, error);
+}
+
+std::unique_ptr<Reader> Reader::Open(const std::string& path, Error& error, const OpenOptions& options) {
+    return format::OpenView(path, error, options.salvage);
 }
 
 }  // namespace zipcore

@@ -81,9 +81,27 @@ using Sink = std::function<bool(const uint8_t* data, std::size_t size)>;
 // Hands out the next `want` bytes of an entry's compressed data; false when they cannot be had.
 using InputSource = std::function<bool(std::size_t want, const uint8_t*& data)>;
 
+// Entry data is read and decoded in pieces of at most this many bytes.
+constexpr std::size_t kDataChunk = 256 * 1024;
+
 // Turns an entry's compressed bytes into its content, checking method, declared size and CRC.
 // Never produces more than one byte past the declared size. `output` is working space.
 Error DecodeEntry(const Entry& entry, const InputSource& next, std::vector<uint8_t>& output, const Sink& sink);
+// The same for a Deflate64 entry (method 9), through the library's own decoder.
+Error DecodeDeflate64(const Entry& entry, const InputSource& next, const Sink& sink);
+
+// Fills in entry.name (and the exact time) from its stored name, flags, host and extra field.
+void DecodeLocalName(Entry& entry, const uint8_t* extra, std::size_t extraLength);
+
+// Entries read from their local headers, in file order, for an archive whose central
+// directory is missing or unreadable. CentralExtras get the local header's version and extra.
+struct SalvagedEntries {
+    std::vector<Entry> entries;
+    std::vector<CentralExtras> extras;
+    uint64_t dataEnd = 0;   // where the last entry found ends
+};
+// Never reads an entry's data more than once or scans more than a few times the file's size.
+Error SalvageEntries(fs::File& file, uint64_t fileSize, const std::string& path, SalvagedEntries& found);
 
 // Reader internals used by Update, Extract and AdjustOffsets.
 class ArchiveView : public Reader {
@@ -106,6 +124,8 @@ public:
     virtual void closeFile() = 0;
 };
 
-std::unique_ptr<ArchiveView> OpenView(const std::string& path, Error& error);
+// With salvage, an archive whose central directory cannot be read is read from its local
+// headers instead (see Reader::OpenOptions).
+std::unique_ptr<ArchiveView> OpenView(const std::string& path, Error& error, bool salvage = false);
 
 }  // namespace zipcore::format

@@ -18,7 +18,7 @@ enum class Status {
     NotZip,             // no end-of-central-directory record
     Truncated,          // the file ends inside a record or inside entry data
     BadOffsets,         // an offset or size points outside the file or the directory
-    UnsupportedMethod,  // neither stored (0) nor deflated (8)
+    UnsupportedMethod,  // neither stored (0), deflated (8) nor Deflate64 (9)
     Encrypted,          // an encrypted entry: we have no passwords
     CrcMismatch,        // data does not match its stored CRC-32
     UnsafeName,         // a device name or a character Windows forbids
@@ -72,7 +72,7 @@ struct Entry {
     uint64_t compressedSize = 0;
     uint64_t uncompressedSize = 0;
     uint32_t crc32 = 0;
-    uint16_t method = 0;           // 0 stored, 8 deflated
+    uint16_t method = 0;           // 0 stored, 8 deflated, 9 Deflate64
     uint16_t flags = 0;            // general purpose bit flag
     uint16_t dosTime = 0;          // MS-DOS packed time and date
     uint16_t dosDate = 0;
@@ -88,8 +88,21 @@ struct Entry {
 // entry data is streamed in bounded chunks, never loaded whole.
 class Reader {
 public:
+    struct OpenOptions {
+        // When the central directory is missing or unreadable (a truncated or overwritten
+        // archive), read the entries from their local headers in file order instead. Such
+        // entries have what a local header holds: no comment, no external attributes, the
+        // sizes and CRC of a data descriptor where it has them. Reading one still checks them.
+        bool salvage = false;
+    };
     static std::unique_ptr<Reader> Open(const std::string& path, Error& error);
+    static std::unique_ptr<Reader> Open(const std::string& path, Error& error, const OpenOptions& options);
     virtual ~Reader() = default;
+
+    // Ok for an archive read from its central directory; for one read from its local headers,
+    // why the directory could not be read.
+    virtual const Error& damage() const = 0;
+    bool salvaged() const { return static_cast<bool>(damage()); }
 
     virtual const std::vector<Entry>& entries() const = 0;
     virtual const std::string& comment() const = 0;
