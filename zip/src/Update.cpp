@@ -469,7 +469,9 @@ bool Updater::copyEntry(std::size_t index) {
     intendedNames_.push_back(entry.name);
     ++entryCount_;
     ++result_.copied;
-    return true;
+    // A run is read a block at a time anyway; written out once it fills one, the bytes
+    // reported follow the entries being copied instead of jumping at the end of the run.
+    return copyEnd_ - copyStart_ < kCopyBlock || flushCopy();
 }
 
 bool Updater::flushCopy() {
@@ -518,7 +520,7 @@ bool Updater::startStep(const std::pair<bool, std::size_t>& step) {
     }
     const Entry& entry = old_->entries()[step.second];
     if (addingFiles()) return meter_.startAside(entry.name);
-    return meter_.startEntry(entry.name, entry.localHeaderOffset);
+    return meter_.startEntry(entry.name, copyStart_);
 }
 
 bool Updater::writeFolder(const SourceItem& item) {
