@@ -156,10 +156,13 @@ void CBrindleView::SyncItemCount() {
     if (list == nullptr || rowsKnownToControl == rows.size()) return;
     const int added = static_cast<int>(rows.size() - rowsKnownToControl);
 
-    // New rows go on top, so rows that were selected move down by as many places.
+    // New rows go on top, so rows that were selected move down by as many places. The search
+    // for them visits every row, which a listing that hands its rows over in batches would pay
+    // at every batch: it is made only when there is a selection to find.
     std::vector<int> selected;
-    for (int index = -1; (index = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0;)
-        selected.push_back(index);
+    if (SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0)
+        for (int index = -1; (index = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, index, LVNI_SELECTED))) >= 0;)
+            selected.push_back(index);
 
     SendMessageA(list, LVM_SETITEMCOUNT, rows.size(), 0);
     rowsKnownToControl = rows.size();

@@ -1,6 +1,7 @@
 #include "LongWork.h"
 
 #include <atomic>
+#include <deque>
 #include <exception>
 #include <mutex>
 
@@ -29,6 +30,9 @@ struct StepSlot {
     KernelHandle callDone{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
     const std::function<void()>* call = nullptr;
     std::exception_ptr callFailure;
+    KernelHandle posted{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    std::mutex postedLock;   // guards postedCalls
+    std::deque<std::function<void()>> postedCalls;
 };
 StepSlot* runningStep = nullptr;
 
@@ -73,9 +77,28 @@ void RefreshDisplay() {
     lastShownAt = now;
 }
 
+// What the worker has posted, in order. A call that fails loses only what it would have
+// shown: the work itself has gone on without it.
+void RunPostedCalls(StepSlot& slot) {
+    for (;;) {
+        std::function<void()> call;
+        {
+            std::lock_guard<std::mutex> guard(slot.postedLock);
+            if (slot.postedCalls.empty()) return;
+            call = std::move(slot.postedCalls.front());
+            slot.postedCalls.pop_front();
+        }
+        try {
+            call();
+        } catch (...) {
+        }
+    }
+}
+
 // A question or rows from the worker: asked with the main window enabled, as it is outside
 // long work, so that a message box is modal over it exactly as before.
 void RunPendingCall(StepSlot& slot, HWND owner) {
+    RunPostedCalls(slot);
     if (owner) EnableWindow(owner, TRUE);
     try {
         (*slot.call)();
@@ -91,11 +114,12 @@ void RunPendingCall(StepSlot& slot, HWND owner) {
 void PumpUntilEnded(HANDLE thread, StepSlot& slot, HWND owner) {
     bool quit = false;
     WPARAM quitCode = 0;
-    const HANDLE handles[] = {thread, slot.callPending.get()};
+    const HANDLE handles[] = {thread, slot.callPending.get(), slot.posted.get()};
     for (;;) {
-        const DWORD woke = MsgWaitForMultipleObjectsEx(2, handles, kUpdateEveryMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woke = MsgWaitForMultipleObjectsEx(3, handles, kUpdateEveryMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) break;
         if (woke == WAIT_OBJECT_0 + 1) RunPendingCall(slot, owner);
+        if (woke == WAIT_OBJECT_0 + 2) RunPostedCalls(slot);
         MSG message;
         while (!quit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
@@ -178,7 +202,7 @@ void RunOffWindowThread(const std::function<void()>& step) {
     }
     StepSlot slot;
     StepThreadData data{&step, nullptr};
-    KernelHandle thread(slot.callPending && slot.callDone
+    KernelHandle thread(slot.callPending && slot.callDone && slot.posted
                             ? CreateThread(nullptr, 0, &RunStepThread, &data, CREATE_SUSPENDED, &slot.workerThread)
                             : nullptr);
     if (!thread) {
@@ -191,6 +215,7 @@ void RunOffWindowThread(const std::function<void()>& step) {
     runningStep = &slot;
     ResumeThread(thread.get());
     PumpUntilEnded(thread.get(), slot, owner);
+    RunPostedCalls(slot);
     runningStep = nullptr;
     if (owner) EnableWindow(owner, TRUE);
     if (data.failure) std::rethrow_exception(data.failure);
@@ -208,6 +233,19 @@ void OnWindowThread(const std::function<void()>& call) {
     WaitForSingleObject(slot->callDone.get(), INFINITE);
     slot->call = nullptr;
     if (slot->callFailure) std::rethrow_exception(slot->callFailure);
+}
+
+void PostToWindowThread(std::function<void()> call) {
+    StepSlot* slot = runningStep;
+    if (!slot || GetCurrentThreadId() != slot->workerThread) {
+        call();
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(slot->postedLock);
+        slot->postedCalls.push_back(std::move(call));
+    }
+    SetEvent(slot->posted.get());
 }
 
 bool WorkCancelled() {

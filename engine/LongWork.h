@@ -71,8 +71,13 @@ private:
 // Runs step to its end off the window's thread (in place when nothing is installed or no
 // operation is running). An exception the step lets out comes back out of this call.
 void RunOffWindowThread(const std::function<void()>& step);
-// Runs call on the window's thread and waits for it; in place when already there.
+// Runs call on the window's thread and waits for it; in place when already there. Calls
+// posted before it run first.
 void OnWindowThread(const std::function<void()>& call);
+// Hands call to the window's thread without waiting (in place when already there): the work
+// goes on while the window takes in what it was given. Posted calls run in order, all of them
+// before the step's RunOffWindowThread returns.
+void PostToWindowThread(std::function<void()> call);
 // True once the user has cancelled the innermost operation; any thread.
 bool WorkCancelled();
 // The user's Cancel, from the progress window.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <unordered_set>
 
@@ -31,11 +32,9 @@ private:
 // The 32-bit size fields of the records hold larger sizes as this.
 constexpr unsigned long kLargest32 = 0xFFFFFFFFul;
 
-// A listing hands rows to the window this many at a time, or after this long, whichever
-// comes first: often enough that the list fills as it is read, seldom enough that a long
-// listing costs no more than one row at a time did.
-constexpr std::size_t kRowBatch = 4096;
-constexpr DWORD kRowBatchMs = 100;
+// A listing hands its rows to the window this often: often enough that the list fills as it
+// is read, seldom enough that the list's repainting costs a long listing next to nothing.
+constexpr DWORD kRowBatchMs = 250;
 
 bool IsPattern(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
@@ -194,16 +193,19 @@ int CZipHandler::Init() {
 void CZipHandler::AddEntryToView(EntryRow&& row) {
     if (!view) return;
     pendingRows.push_back(std::move(row));
-    if (pendingRows.size() >= kRowBatch || GetTickCount() - rowsSentAt >= kRowBatchMs) SendPendingRows();
+    if (GetTickCount() - rowsSentAt >= kRowBatchMs) SendPendingRows();
 }
 
 void CZipHandler::SendPendingRows() {
     rowsSentAt = GetTickCount();
     if (pendingRows.empty()) return;
-    OnWindowThread([this] {
-        for (const EntryRow& row : pendingRows) view->AddEntry(row);
-    });
+    // The listing goes on while the window takes the batch in.
+    auto batch = std::make_shared<std::vector<EntryRow>>(std::move(pendingRows));
     pendingRows.clear();
+    IArchiveView* const target = view;
+    PostToWindowThread([target, batch] {
+        for (const EntryRow& row : *batch) target->AddEntry(row);
+    });
 }
 
 int CZipHandler::CallUnzip(int nameCount, char** names, UnzipCommand& command) {
