@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times 20,000 small files (about 120 MB) going out of and into a zip archive, in one run:
-#   extracting: UnZip32.dll under wine64, a bare CreateFileA/WriteFile/SetFileTime/CloseHandle
-#     loop making the same files under wine64 (the floor Windows file creation sets), the
+#   extracting: UnZip32.dll under wine64 without and with a progress record (what reporting
+#     costs), a bare CreateFileA/WriteFile/SetFileTime/CloseHandle loop making the same files
+#     under wine64 (the floor Windows file creation sets), the
 #     console self-extractor UNZIPSFX.EXE made of the same archive and started under wine64 as
 #     a user starts it (its listing into a file), and Info-ZIP's unzip natively;
 #   adding all of them at once: Brindle's Add (the handler's AddFiles) and one Zip32.dll call
@@ -54,7 +55,7 @@ fi
 work=${BRINDLE_BENCH_WORK:-$data/work}/extract-bench
 rm -rf "$work"
 mkdir -p "$work"
-echo "== UnZip32.dll and the bare loop (wine64)"
+echo "== UnZip32.dll without and with a progress record, and the bare loop (wine64)"
 sync
 (cd "$build" && "$root/scripts/wine-run.sh" "$build/bin/extract_bench.exe" \
     "Z:${archive//\//\\}" "Z:${work//\//\\}" "$rounds") 2> >(grep -v "FS volume label" >&2) | tee "$data/unzip32.log"

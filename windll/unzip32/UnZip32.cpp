@@ -2,10 +2,12 @@
 // talks to it only through the command record and the callback block. Every problem becomes
 // one readable line through the print callback and a result code; no exception leaves here.
 
+#include "CallerProgress.h"
 #include "DllPrinter.h"
 #include "EntryGuard.h"
 #include "zipdll/ZipDllInterface.h"
 #include "zipcore/ExtractedNames.h"
+#include "zipcore/ProgressMeter.h"
 #include "zipcore/ZipArchive.h"
 #include "AnsiNames.h"
 
@@ -136,6 +138,23 @@ std::string CheckArguments(int count, char** names, const UnzipCommand* command,
     return {};
 }
 
+// Listing is measured by the archive's bytes: as far into the file as the entries listed reach.
+uint64_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(zipcore::WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void SetListingTotals(UnzipCallbacks& callbacks, uint64_t totalUncompressed, uint64_t totalCompressed,
+                      unsigned long count) {
+    listingSizes.totals = UnzipSizes64{totalUncompressed, totalCompressed};
+    listingSizes.haveTotals = true;
+    callbacks.totalCompressed = Clamp32(totalCompressed);
+    callbacks.totalUncompressed = Clamp32(totalUncompressed);
+    callbacks.compressionFactor = FactorPercent(totalUncompressed, totalCompressed);
+    callbacks.entryCount = count;
+}
+
 int List(const std::vector<std::string>& requested, const UnzipCommand& command, UnzipCallbacks& callbacks,
          const Printer& printer) {
     zipcore::Error error;
@@ -148,8 +167,16 @@ int List(const std::vector<std::string>& requested, const UnzipCommand& command,
     std::vector<std::string> notFound;
     uint64_t totalCompressed = 0, totalUncompressed = 0;
     unsigned long count = 0;
-    for (std::size_t index : SelectEntries(entries, requested, notFound)) {
+    const std::vector<std::size_t> selected = SelectEntries(entries, requested, notFound);
+    zipcore::ProgressMeter meter(zipdll::CallerProgress());
+    meter.setTotals(FileSize(command.archivePath), selected.size());
+    for (std::size_t index : selected) {
         const zipcore::Entry& entry = entries[index];
+        // The rows listed so far stay with the caller, and so do their totals.
+        if (!meter.startEntry(entry.name, entry.localHeaderOffset)) {
+            SetListingTotals(callbacks, totalUncompressed, totalCompressed, count);
+            return UNZIP_CANCELLED;
+        }
         totalCompressed += entry.compressedSize;
         totalUncompressed += entry.uncompressedSize;
         ++count;
@@ -169,12 +196,8 @@ int List(const std::vector<std::string>& requested, const UnzipCommand& command,
                         method.c_str(), entry.crc32, entry.isEncrypted() ? 1 : 0);
         listingSizes.inEntry = false;
     }
-    listingSizes.totals = UnzipSizes64{totalUncompressed, totalCompressed};
-    listingSizes.haveTotals = true;
-    callbacks.totalCompressed = Clamp32(totalCompressed);
-    callbacks.totalUncompressed = Clamp32(totalUncompressed);
-    callbacks.compressionFactor = FactorPercent(totalUncompressed, totalCompressed);
-    callbacks.entryCount = count;
+    meter.finish();
+    SetListingTotals(callbacks, totalUncompressed, totalCompressed, count);
     for (const std::string& name : notFound) printer.Problem("warning: " + name + " not found in the archive");
     return notFound.empty() ? UNZIP_OK : UNZIP_WARNING;
 }
@@ -189,9 +212,20 @@ int Test(const std::vector<std::string>& requested, const UnzipCommand& command,
     std::vector<std::string> notFound;
     int damaged = 0, skipped = 0;
     const std::vector<std::size_t> selected = SelectEntries(reader->entries(), requested, notFound);
+    zipcore::ProgressMeter meter(zipdll::CallerProgress());
+    uint64_t selectedBytes = 0;
+    for (std::size_t index : selected) selectedBytes += reader->entries()[index].uncompressedSize;
+    meter.setTotals(selectedBytes, selected.size());
+    uint64_t bytesBefore = 0;
+    std::size_t tested = 0;
     for (std::size_t index : selected) {
         const std::string& name = reader->entries()[index].name;
-        const zipcore::Error result = reader->ReadEntry(index, [](const uint8_t*, std::size_t) { return true; });
+        if (!meter.startEntry(name, bytesBefore)) break;
+        const zipcore::Error result =
+            reader->ReadEntry(index, [&](const uint8_t*, std::size_t size) { return meter.advance(size); });
+        if (meter.stopped()) break;
+        bytesBefore += reader->entries()[index].uncompressedSize;
+        ++tested;
         if (!result) {
             printer.Info("    testing: " + name + "   OK");
         } else if (result.status == zipcore::Status::Encrypted) {
@@ -202,6 +236,12 @@ int Test(const std::vector<std::string>& requested, const UnzipCommand& command,
             printer.Problem("error: " + Describe(result));
         }
     }
+    if (meter.stopped()) {
+        printer.Info("cancelled after " + std::to_string(tested) + " of " + std::to_string(selected.size()) +
+                     " entries tested");
+        return UNZIP_CANCELLED;
+    }
+    meter.finish();
     for (const std::string& name : notFound) printer.Problem("warning: " + name + " not found in the archive");
     if (damaged) {
         printer.Problem("error: " + std::to_string(damaged) + " of " + std::to_string(selected.size()) +
@@ -264,6 +304,8 @@ int ResultForExtraction(const zipcore::ExtractResult& result) {
         return result.extracted + result.skipped > 0 ? UNZIP_WARNING : UNZIP_ERROR;
     case Status::NotZip:
         return UNZIP_BAD_ARCHIVE;
+    case Status::Cancelled:
+        return UNZIP_CANCELLED;
     default:
         return UNZIP_ERROR;
     }
@@ -289,12 +331,15 @@ int Extract(const std::vector<std::string>& requested, const UnzipCommand& comma
     options.report = [&](zipcore::Status status, const std::string& line) {
         printer.FromLibrary(status, line, IsExtractionWarning);
     };
+    options.progress = zipdll::CallerProgress();
     const zipcore::ExtractResult result = zipcore::Extract(command.archivePath, options);
     const int code = ResultForExtraction(result);
     std::string summary = std::to_string(result.extracted) + " file(s) extracted";
     if (result.skipped) summary += ", " + std::to_string(result.skipped) + " kept";
     if (result.failed) summary += ", " + std::to_string(result.failed) + " failed";
-    if (code > UNZIP_WARNING)
+    if (code == UNZIP_CANCELLED)
+        printer.Info(summary + ", then cancelled");
+    else if (code > UNZIP_WARNING)
         printer.Problem("error: " + std::string(command.archivePath) + ": " + zipcore::StatusText(result.status) +
                         " (" + summary + ")");
     else
@@ -332,6 +377,10 @@ extern "C" __declspec(dllexport) int WINAPI windll_unzip(int count, char** names
     const zipdll::CallerPrint print(callbacks ? callbacks->print : nullptr);
     return zipdll::GuardEntry(print, {"out of memory", "unexpected failure"}, UNZIP_ERROR,
                               [&] { return Run(count, names, command, callbacks); });
+}
+
+extern "C" __declspec(dllexport) int WINAPI windll_unzip_set_progress(const WindllProgress* progress) {
+    return zipdll::SetCallerProgress(progress);
 }
 
 extern "C" __declspec(dllexport) int WINAPI windll_unzip_sizes64(UnzipSizes64* entry, UnzipSizes64* totals) {

@@ -3,6 +3,7 @@
 // complete, verified new file (the library's update guarantees that); every problem becomes one
 // readable line through the print callback and a result code; no exception leaves here.
 
+#include "CallerProgress.h"
 #include "DllPrinter.h"
 #include "EntryGuard.h"
 #include "zipdll/ZipDllInterface.h"
@@ -111,6 +112,8 @@ int ResultForUpdate(const zipcore::UpdateResult& result) {
     case zipcore::Status::NothingToDo:
     case zipcore::Status::NotFound:
         return ZIP_NOTHING_TO_DO;
+    case zipcore::Status::Cancelled:
+        return ZIP_CANCELLED;
     default:
         return ZIP_ERROR;
     }
@@ -150,6 +153,7 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
     options.storePaths = !request.dropFolderNames;
     options.level = request.level[0] - '0';
     options.report = Forwarder(printer);
+    options.progress = zipdll::CallerProgress();
 
     EmptyArchiveStandIn emptyArchive(request.archivePath);
     const zipcore::UpdateResult result = zipcore::Update(archive, options);
@@ -159,7 +163,9 @@ int Add(const ZipRequest& request, const std::vector<std::string>& requested, co
         return ZIP_OK;
     }
     emptyArchive.Restore();
-    if (code != ZIP_NOTHING_TO_DO) {   // the library has said which names matched nothing
+    if (code == ZIP_CANCELLED) {
+        printer.Info("cancelled; " + archive + " is unchanged");
+    } else if (code != ZIP_NOTHING_TO_DO) {   // the library has said which names matched nothing
         printer.Problem("error: cannot update " + archive + ": " + zipcore::StatusText(result.status) +
                         "; the archive is unchanged");
     }
@@ -234,10 +240,13 @@ int Delete(const ZipRequest& request, const std::vector<std::string>& requested,
     zipcore::UpdateOptions options;
     options.remove = resolved;
     options.report = Forwarder(printer);
+    options.progress = zipdll::CallerProgress();
     const zipcore::UpdateResult result = zipcore::Update(archive, options);
     const int code = ResultForUpdate(result);
     if (code == ZIP_OK) {
         ReportCounts(printer, archive, result);
+    } else if (code == ZIP_CANCELLED) {
+        printer.Info("cancelled; " + archive + " is unchanged");
     } else {
         printer.Problem("error: cannot delete from " + archive + ": " + zipcore::StatusText(result.status) +
                         "; the archive is unchanged");
@@ -269,4 +278,8 @@ extern "C" __declspec(dllexport) int WINAPI DllZipUpFiles(ZipRequest* request) {
     return zipdll::GuardEntry(print,
                               {"out of memory; the archive is unchanged", "unexpected failure; the archive is unchanged"},
                               ZIP_ERROR, [&] { return Run(request); });
+}
+
+extern "C" __declspec(dllexport) int WINAPI windll_zip_set_progress(const WindllProgress* progress) {
+    return zipdll::SetCallerProgress(progress);
 }

@@ -2,9 +2,11 @@
 #include "Names.h"
 #include "WorkerPool.h"
 #include "ZipFormat.h"
+#include "zipcore/ProgressMeter.h"
 #include "zipcore/ZipArchive.h"
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <new>
 #include <thread>
@@ -18,7 +20,10 @@ using format::ArchiveView;
 
 // Entries up to this size are read whole on the calling thread and written by workers, so
 // that many small files are created on all cores; larger ones stream on the calling thread.
+// The limit on what they hold keeps a worker from writing for long while the calling thread,
+// which alone may report progress and hear a stop, waits for it.
 constexpr uint64_t kParallelEntryLimit = 1 << 20;
+constexpr uint64_t kParallelContentLimit = 8 << 20;
 constexpr uint64_t kInFlightBytes = 32 << 20;
 constexpr std::size_t kInFlightJobs = 256;
 // Workers are woken once per this many small jobs rather than for each.
@@ -94,6 +99,7 @@ struct WriteJob {
     int64_t modified = 0;  // converted by the calling thread: local time conversion is not thread-safe everywhere
     std::vector<uint8_t> compressed;
     bool nameTaken = false;   // left to the calling thread, which asks about replacing in order
+    bool dropped = false;     // not started before the work was stopped: no file made
     bool done = false;
     Error error;
 };
@@ -114,9 +120,13 @@ Error WriteFromMemory(WriteJob& job, std::vector<uint8_t>& scratch) {
 // Creates and writes the files of small entries whose compressed bytes the calling thread
 // has read. Creating here rather than on the calling thread spreads the costliest system
 // call over the workers; a name already taken is handed back untouched.
-WorkerPool<WriteJob>::Runner WriteJobRunner() {
+WorkerPool<WriteJob>::Runner WriteJobRunner(const std::atomic<bool>& stopping) {
     auto scratch = std::make_shared<std::vector<uint8_t>>();
-    return [scratch](WriteJob& job) {
+    return [scratch, &stopping](WriteJob& job) {
+        if (stopping.load(std::memory_order_relaxed)) {
+            job.dropped = true;
+            return;
+        }
         // Creating converts the path for the system, which allocates too: nothing a worker
         // does may throw past here, or the program would end.
         try {
@@ -135,7 +145,8 @@ WorkerPool<WriteJob>::Runner WriteJobRunner() {
 
 class Extraction {
 public:
-    Extraction(const ExtractOptions& options, ExtractResult& result) : options_(options), result_(result) {}
+    Extraction(const ExtractOptions& options, ExtractResult& result)
+        : options_(options), result_(result), meter_(options.progress) {}
 
     void say(const std::string& line) { say(Status::Ok, line); }
     void say(Status status, const std::string& line) {
@@ -159,8 +170,11 @@ public:
         // The workers spend most of their time waiting for the file system to create and
         // close files, so even a machine of one or two cores keeps four of them busy.
         const unsigned threads = std::min(std::max(std::thread::hardware_concurrency(), 4u), 8u);
-        if (fileCount > 1) pool_ = std::make_unique<WorkerPool<WriteJob>>(threads, [] { return WriteJobRunner(); });
+        if (fileCount > 1)
+            pool_ = std::make_unique<WorkerPool<WriteJob>>(threads, [this] { return WriteJobRunner(stopping_); });
     }
+
+    ProgressMeter& meter() { return meter_; }
 
     // Reports finished jobs in archive order; with wait, every job still pending.
     void collect(bool wait) {
@@ -171,6 +185,9 @@ public:
             pendingBytes_ -= job->entry.compressedSize;
             pendingPaths_.erase(PathKey(job->destination.path));
             pending_.pop_front();
+            if (job->dropped) continue;
+            // After a stop nothing more is asked or written; what the workers finished stays.
+            if (job->nameTaken && meter_.stopped()) continue;
             if (job->nameTaken) {
                 // Every earlier entry has been reported, so the question comes in order.
                 if (!prepareReplacement(job->entry, job->destination)) continue;
@@ -183,6 +200,8 @@ public:
     }
 
     void finish() {
+        // Jobs still queued are dropped rather than waited for: a stop takes effect at once.
+        if (meter_.stopped()) stopping_.store(true);
         if (pool_) collect(true);
         pool_.reset();
     }
@@ -251,7 +270,7 @@ public:
         // The exact UTC time when the archive has it; the DOS stamp is local time in two-second steps.
         const int64_t modified = entry.hasExactTime ? entry.modified : UnixFromDosDateTime(entry.dosDate, entry.dosTime);
 
-        if (pool_ && entry.compressedSize <= kParallelEntryLimit) {
+        if (pool_ && entry.compressedSize <= kParallelEntryLimit && entry.uncompressedSize <= kParallelContentLimit) {
             auto job = std::make_shared<WriteJob>();
             job->entry = entry;
             job->destination.path = path;
@@ -284,8 +303,12 @@ public:
         if (!destination.create() && !prepareReplacement(entry, destination))
             return;
         Error error = WriteEntryFile(entry, destination, modified, [&](const format::Sink& sink) {
-            return reader.ReadEntry(index, sink);
+            // A stop inside the entry fails it like a write that failed: the file goes.
+            return reader.ReadEntry(index, [&](const uint8_t* data, std::size_t size) {
+                return sink(data, size) && meter_.advance(size);
+            });
         });
+        if (meter_.stopped()) return;
         if (error) fail(error.status, error.message);
         else written(path);
     }
@@ -327,7 +350,9 @@ private:
 
     const ExtractOptions& options_;
     ExtractResult& result_;
+    ProgressMeter meter_;
     std::unordered_set<std::string> checkedFolders_;  // made or found safe during this run
+    std::atomic<bool> stopping_{false};  // read by the workers, so it outlives the pool
     std::unique_ptr<WorkerPool<WriteJob>> pool_;
     std::deque<std::shared_ptr<WriteJob>> pending_;   // in archive order
     std::unordered_set<std::string> pendingPaths_;
@@ -381,10 +406,27 @@ ExtractResult ExtractAll(const std::string& archivePath, const ExtractOptions& o
             }
         }
     }
-    run.startWorkers(static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true)));
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (chosen[i]) run.extractOne(*reader, i, root);
+    uint64_t chosenCount = 0, chosenBytes = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!chosen[i]) continue;
+        ++chosenCount;
+        chosenBytes += entries[i].uncompressedSize;
+    }
+    ProgressMeter& meter = run.meter();
+    meter.setTotals(chosenBytes, chosenCount);
+    run.startWorkers(static_cast<std::size_t>(chosenCount));
+    uint64_t bytesBefore = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!chosen[i]) continue;
+        if (!meter.startEntry(entries[i].name, bytesBefore)) break;
+        run.extractOne(*reader, i, root);
+        if (meter.stopped()) break;
+        bytesBefore += entries[i].uncompressedSize;
+    }
     run.finish();
+    // Everything asked for is on disk by the closing report, so a stop there undoes nothing.
+    if (meter.stopped()) result.status = Status::Cancelled;
+    else meter.finish();
     return result;
 }
 

@@ -18,6 +18,7 @@ const char* StatusText(Status status) {
     case Status::NotFound: return "not found";
     case Status::NothingToDo: return "nothing to do";
     case Status::Skipped: return "existing file kept";
+    case Status::Cancelled: return "cancelled";
     }
     return "unknown error";
 }

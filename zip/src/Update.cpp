@@ -1,6 +1,7 @@
 #include "Names.h"
 #include "WorkerPool.h"
 #include "ZipFormat.h"
+#include "zipcore/ProgressMeter.h"
 #include "zipcore/TestHooks.h"
 
 #include <zlib.h>
@@ -245,7 +246,7 @@ class Updater {
 public:
     Updater(const std::string& archivePath, const UpdateOptions& options, UpdateResult& result)
         : archivePath_(archivePath), options_(options), result_(result),
-          level_(std::clamp(options.level, 0, 9)) {}
+          level_(std::clamp(options.level, 0, 9)), meter_(options.progress) {}
 
     ~Updater() {
         // Whatever went wrong, the half-written file must not stay behind.
@@ -267,6 +268,16 @@ private:
         say(status, line);
     }
     void fail(const Error& error) { fail(error.status, error.message); }
+    // The caller asked to stop: the temporary file goes with the updater, the archive stays.
+    bool cancel() {
+        result_.status = Status::Cancelled;
+        return false;
+    }
+    // Adding is measured by the sources' bytes, a rewrite that only deletes by the old
+    // archive's; either way the bytes pass through the meter here.
+    bool addingFiles() const { return !items_.empty(); }
+    void startProgress(const std::vector<std::pair<bool, std::size_t>>& plan);
+    bool startStep(const std::pair<bool, std::size_t>& step);
     bool expand();
     bool expandOne(const std::string& wanted);
     void addItem(SourceItem item);
@@ -283,6 +294,8 @@ private:
     const UpdateOptions& options_;
     UpdateResult& result_;
     const int level_;
+    ProgressMeter meter_;
+    uint64_t sourceBytesBefore_ = 0;  // of the files written before the current one
 
     std::unique_ptr<ArchiveView> old_;
     std::vector<SourceItem> items_;
@@ -456,7 +469,9 @@ bool Updater::copyEntry(std::size_t index) {
     intendedNames_.push_back(entry.name);
     ++entryCount_;
     ++result_.copied;
-    return true;
+    // A run is read a block at a time anyway; written out once it fills one, the bytes
+    // reported follow the entries being copied instead of jumping at the end of the run.
+    return copyEnd_ - copyStart_ < kCopyBlock || flushCopy();
 }
 
 bool Updater::flushCopy() {
@@ -476,9 +491,36 @@ bool Updater::flushCopy() {
         }
         output_.write(copyBuffer_.data(), want);
         left -= want;
+        // Copying a long run of old entries is checked for a stop too: adding a small file to
+        // a large archive spends most of its time here.
+        if (!(addingFiles() ? meter_.pass(want) : meter_.reach(copyEnd_ - left))) return cancel();
     }
     copyStart_ = copyEnd_;
     return true;
+}
+
+void Updater::startProgress(const std::vector<std::pair<bool, std::size_t>>& plan) {
+    if (addingFiles()) {
+        uint64_t sourceBytes = 0;
+        for (const SourceItem& item : items_) sourceBytes += item.size;
+        meter_.setTotals(sourceBytes, items_.size());
+    } else {
+        meter_.setTotals(archiveSize_ == kNoArchive ? 0 : archiveSize_, plan.size());
+    }
+}
+
+// Every step reports, old entries copied while adding included, so that a stop is heard
+// between any two entries; only the files added count as entries done then.
+bool Updater::startStep(const std::pair<bool, std::size_t>& step) {
+    if (step.first) {
+        const SourceItem& item = items_[step.second];
+        const bool started = meter_.startEntry(item.name, sourceBytesBefore_);
+        sourceBytesBefore_ += item.size;
+        return started;
+    }
+    const Entry& entry = old_->entries()[step.second];
+    if (addingFiles()) return meter_.startAside(entry.name);
+    return meter_.startEntry(entry.name, copyStart_);
 }
 
 bool Updater::writeFolder(const SourceItem& item) {
@@ -530,6 +572,7 @@ bool Updater::writeFile(const SourceItem& item) {
         crc = task->first ? task->crc : crc32_combine(crc, task->crc, static_cast<z_off_t>(task->length));
         packed += task->output.size();
         output_.write(task->output.data(), task->output.size());
+        if (!meter_.advance(task->length)) return cancel();
         if (task->last) break;
     }
     entry.crc32 = static_cast<uint32_t>(crc);
@@ -621,7 +664,9 @@ bool Updater::writeArchive() {
             };
         });
     }
+    startProgress(plan);
     for (const auto& step : plan) {
+        if (!startStep(step)) return cancel();
         topUp();  // keep the workers busy while this thread copies
         bool ok = !step.first ? copyEntry(step.second)
                               : flushCopy() && (items_[step.second].folder ? writeFolder(items_[step.second])
@@ -754,6 +799,11 @@ void Updater::run() {
         return;
     }
     if (!writeArchive()) return;
+    // The last moment a stop can still leave the archive as it was.
+    if (!meter_.finish()) {
+        cancel();
+        return;
+    }
 #ifdef ZIPCORE_TEST_HOOKS
     if (testhooks::beforeVerify) testhooks::beforeVerify(temporary_);
 #endif

@@ -28,6 +28,7 @@ enum class Status {
     NotFound,           // a named file or entry does not exist
     NothingToDo,        // a pattern or name list matched nothing: ordinary, not damage
     Skipped,            // an existing file was kept (overwrite never, or the answer no)
+    Cancelled,          // the caller's progress callback asked to stop
 };
 
 // A short fixed English phrase for each status, e.g. "not a zip archive".
@@ -106,6 +107,20 @@ public:
                             const std::function<bool(const uint8_t* data, std::size_t size)>& sink) = 0;
 };
 
+// Where a long operation stands. Bytes count what the operation is measured by (uncompressed
+// bytes for extraction, the sources' bytes for adding, archive bytes for rewriting); totals
+// are known before the first report.
+struct Progress {
+    std::string entryName;      // the entry being worked on; empty in the closing report
+    uint64_t bytesDone = 0;
+    uint64_t bytesTotal = 0;
+    uint64_t entriesDone = 0;   // entries finished (or passed over) before this one
+    uint64_t entriesTotal = 0;
+};
+// Called on the calling thread at the start of each entry, every few MiB inside a long one
+// and once at the end. Returning false stops the work within the entry, with Status::Cancelled.
+using ProgressCallback = std::function<bool(const Progress& progress)>;
+
 enum class Overwrite { Always, Never, Ask };
 
 struct ExtractOptions {
@@ -119,6 +134,8 @@ struct ExtractOptions {
     std::function<void(Status status, const std::string& line)> report;
     // Each file once it is written whole, with the path it was written to.
     std::function<void(const std::string& path)> extracted;
+    // Stopping leaves the files written whole before; the file being written is removed.
+    ProgressCallback progress;
 };
 
 struct ExtractResult {
@@ -135,7 +152,8 @@ struct ExtractResult {
 // leading slashes and ".." components are removed from stored names; device names and
 // names with characters Windows forbids are refused with a message. Folders are made for
 // directory entries; the stored date and time are restored. A damaged entry leaves no
-// partial file behind. Callbacks run on the calling thread, in archive order.
+// partial file behind. Callbacks run on the calling thread, in archive order. Stopped through
+// the progress callback, the result is Cancelled.
 ExtractResult Extract(const std::string& archivePath, const ExtractOptions& options);
 
 struct UpdateOptions {
@@ -150,6 +168,9 @@ struct UpdateOptions {
     // One readable line per event, with the status it reports: Ok for progress ("adding: ..."),
     // Skipped or NothingToDo for what was passed over, the failure for a failure.
     std::function<void(Status status, const std::string& line)> report;
+    // By the sources' bytes when adding, by the old archive's bytes when only deleting.
+    // Stopping leaves the archive as it was, like any other failure.
+    ProgressCallback progress;
 };
 
 struct UpdateResult {
