@@ -135,9 +135,13 @@ public:
         EXPECT_NE(Log().find("Cancelled"), std::string::npos) << Log();
     }
 
-    void PrepareDelete(const std::string& archive) { MakeManyFiles(archive); }
+    // A rewrite copies what it keeps: it takes long only when that is large.
+    void PrepareDelete(const std::string& archive) {
+        MakeZip(archive, {{"small.txt", 100}, {"big1.bin", 128 << 20}, {"big2.bin", 128 << 20},
+                          {"big3.bin", 128 << 20}, {"big4.bin", 128 << 20}});
+    }
     void CheckDelete() {
-        EXPECT_EQ(ControlRowCount(), kManyFiles);
+        EXPECT_EQ(ControlRowCount(), 5);
         EXPECT_NE(Log().find("Delete cancelled"), std::string::npos) << Log();
     }
 
@@ -181,7 +185,7 @@ TEST_F(LongWork, TheWindowAnswersAndCancelLeavesEverythingWhole) {
         const std::string archive = folder + "\\" + c.archiveName;
         (this->*c.prepare)(archive);
         ASSERT_TRUE(OpenArchive(archive));
-        if (c.command == ID_ACTIONS_DELETE) SelectRows({0, 100, 2000});
+        if (c.command == ID_ACTIONS_DELETE) SelectRows({4});
         const std::string before = ReadFileBytes(archive);
         const std::vector<std::string> besideBefore = FileNames(folder);
 
