@@ -11,6 +11,7 @@
 #include "MainFrame.h"
 #include "framework/PlatformDialogs.h"
 #include "PathHelpers.h"
+#include "ProgressWindow.h"
 #include "Settings.h"
 #include "StartupScreen.h"
 #include "UserMessages.h"
@@ -40,6 +41,7 @@ CBrindleApp::CBrindleApp(std::string settingsCompany) : settingsCompany(std::mov
 }
 
 CBrindleApp::~CBrindleApp() {
+    UninstallProgressWindow();
     UninstallBrindleCommandDialogs();
     if (socketsStarted) WSACleanup();
 }
@@ -58,6 +60,9 @@ BOOL CBrindleApp::InitInstance() {
 
     SetSettingsCompany(settingsCompany);
     InstallBrindleCommandDialogs();
+    // The main window is its owner, found when work begins, so the first archive opened from
+    // the command line already reads with the window alive.
+    InstallProgressWindow();
     LoadRecentFileList();
     CStartupScreen::EnableStartupScreen(ReadSettingInt("Settings", "ShowStartupScreen") != 0);
 
@@ -88,6 +93,7 @@ DocumentTemplate CBrindleApp::CreateDocumentTemplate() {
 
 int CBrindleApp::ExitInstance() {
     CStartupScreen::CloseStartupScreen();
+    UninstallProgressWindow();
     int result = CApplication::ExitInstance();
     if (socketsStarted) {
         WSACleanup();

@@ -80,6 +80,13 @@
 #define IDD_SELECT_PATTERN          145
 #define IDC_SELECT_PATTERN          1052
 
+// ---- Progress window of long work: modeless, owned by the main window ---------------------
+#define IDD_PROGRESS                141
+#define IDC_PROGRESS_ENTRY          1040    // the entry being worked on
+#define IDC_PROGRESS_BAR            1041    // bytes done of bytes in all
+#define IDC_PROGRESS_COUNT          1042    // "12 of 400 entries"
+#define IDC_PROGRESS_TIME           1043    // time elapsed and the estimate of the time left
+
 // ---- Settings sheet, page "General" ----------------------------------------------------
 #define IDD_SETTINGS_GENERAL        105
 #define IDC_SETTINGS_PLAY_SOUNDS    1011    // "Play Sounds"

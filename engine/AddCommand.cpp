@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <memory>
 #include <new>
 #include <unordered_map>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "CommandDialogs.h"
 #include "CommandRunner.h"
 #include "Handles.h"
+#include "LongWork.h"
 #include "PathHelpers.h"
 #include "Settings.h"
 #include "UserMessages.h"
@@ -68,6 +70,42 @@ void RemoveStoredSources(CArchiveHandler& handler, const NameList& moved, std::s
     }
 }
 
+// The archive as it was before an add that takes several archiver calls, each of which
+// rewrites it: a Cancel between them puts it back, byte for byte. The copy lies in the
+// temporary folder, not beside the archive, where a pattern being added could take it in.
+class ArchiveBeforeAdd {
+public:
+    explicit ArchiveBeforeAdd(const std::string& archivePath) : archivePath(archivePath) {
+        existed = !IsFileEmptyOrMissing(archivePath);
+        char name[MAX_PATH];
+        if (!GetTempFileNameA(TemporaryFolder().c_str(), "BRK", 0, name)) return;
+        copyPath = name;
+        if (existed && !CopyFileA(archivePath.c_str(), name, FALSE)) {
+            DeleteFileA(name);
+            copyPath.clear();
+        }
+    }
+    ~ArchiveBeforeAdd() {
+        if (!copyPath.empty()) DeleteFileA(copyPath.c_str());
+    }
+    ArchiveBeforeAdd(const ArchiveBeforeAdd&) = delete;
+    ArchiveBeforeAdd& operator=(const ArchiveBeforeAdd&) = delete;
+
+    // False when there was no copy to put back, or it would not go.
+    bool PutBack() {
+        if (copyPath.empty()) return false;
+        const bool done = existed ? MoveFileExA(copyPath.c_str(), archivePath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0
+                                  : DeleteFileA(archivePath.c_str()) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
+        if (done && existed) copyPath.clear();
+        return done;
+    }
+
+private:
+    std::string archivePath;
+    std::string copyPath;
+    bool existed = false;
+};
+
 }  // namespace
 
 int CArchiveHandler::AddCommand() {
@@ -115,16 +153,35 @@ int CArchiveHandler::AddFiles(NameList names) {
     NameList stored;
     if (options.dos83)
         for (std::string& name : list) ToShortPath(name);
-    if (AddAllAtOnce(list, options.storePath, options.recurse, options.level)) {
-        if (options.action == AddOptions::kMove) stored = list;
-    } else {
-        for (const std::string& name : list) {
-            result = AddFile(name, options.storePath, options.recurse, options.level);
-            if (!result) break;
-            if (options.action == AddOptions::kMove) stored.push_back(name);
+    bool cancelled = false;
+    bool putBack = true;
+    {
+        LongOperation operation("Adding", archivePath);
+        if (AddAllAtOnce(list, options.storePath, options.recurse, options.level)) {
+            if (options.action == AddOptions::kMove) stored = list;
+        } else {
+            // One call for one name leaves the archive as it was when it is cancelled; more
+            // calls need the copy to go back to.
+            std::unique_ptr<ArchiveBeforeAdd> before;
+            if (list.size() > 1 || options.recurse) before.reset(new ArchiveBeforeAdd(archivePath));
+            for (const std::string& name : list) {
+                result = AddFile(name, options.storePath, options.recurse, options.level);
+                if (!result || operation.Cancelled()) break;
+                if (options.action == AddOptions::kMove) stored.push_back(name);
+            }
+            if (operation.Cancelled() && before) putBack = before->PutBack();
         }
+        cancelled = operation.Cancelled();
+    }
+    // Nothing moved goes after a Cancel: the archive no longer holds what was added.
+    if (cancelled) {
+        stored.clear();
+        result = 1;
     }
     Refresh();
+    if (cancelled)
+        messageLog += putBack ? "Cancelled; the archive is as it was before the add.\r\n"
+                              : "Cancelled; the names added before the Cancel stay in the archive.\r\n";
     if (!stored.empty()) {
         try {
             RemoveStoredSources(*this, stored, messageLog);

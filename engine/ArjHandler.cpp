@@ -10,6 +10,7 @@
 #include "CommandLineSafety.h"
 #include "CommandRunner.h"
 #include "Handles.h"
+#include "LongWork.h"
 #include "PathHelpers.h"
 #include "Settings.h"
 #include "UserMessages.h"
@@ -45,6 +46,26 @@ bool RunArj(const std::string& command) {
                                                         std::to_string(exitCode) + "):\n";
     ShowMessage(text + command, MB_ICONERROR);
     return false;
+}
+
+// The names an arj command goes through, for the progress window: ARJ.EXE reports nothing.
+void ReportName(const std::string& name, std::size_t done, std::size_t total) {
+    WindllProgressReport report{name.c_str(), 0, 0, static_cast<unsigned long>(done), static_cast<unsigned long>(total)};
+    LibraryProgress().report(nullptr, &report);
+}
+
+// ARJ.EXE is left to finish the name it is on, which may be asking in its console; a Cancel
+// starts no further name.
+bool RunArjForEachName(const std::string& prefix, const NameList& names, std::string& log) {
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        if (WorkCancelled()) {
+            log += "Cancelled: " + std::to_string(index) + " of " + std::to_string(names.size()) + " names were done.\r\n";
+            return true;
+        }
+        ReportName(names[index], index, names.size());
+        if (!RunArj(prefix + QuoteArgument(names[index]))) return false;
+    }
+    return true;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -207,6 +228,7 @@ int CArjHandler::Refresh() {
         if (!ReadArjPath(arjPath)) return 0;
         if (!MayGoOnCommandLine(arjPath) || !MayGoOnCommandLine(archivePath)) return 0;
         std::string listing;
+        LongOperation operation("Reading", archivePath);
         if (!RunCaptured(QuoteArgument(arjPath) + " v " + QuoteArgument(archivePath), listing)) return 0;
         std::vector<EntryRow> rows;
         ParseListing(listing, rows);
@@ -242,9 +264,8 @@ int CArjHandler::Extract(const std::string& targetFolder, int /*overwrite: ARJ a
 
         const std::string prefix =
             QuoteArgument(arjPath) + (junkPaths ? " e " : " x ") + QuoteArgument(archivePath) + " ";
-        for (const std::string& name : names)
-            if (!RunArj(prefix + QuoteArgument(name))) return 0;
-        return 1;
+        LongOperation operation("Extracting", archivePath);
+        return RunArjForEachName(prefix, names, messageLog) ? 1 : 0;
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory(OutOfMemory::Operation);
     }
@@ -292,9 +313,7 @@ int CArjHandler::DeleteEntries(const NameList& names) {
             return 0;
 
         const std::string prefix = QuoteArgument(arjPath) + " d " + QuoteArgument(archivePath) + " ";
-        for (const std::string& name : shortNames)
-            if (!RunArj(prefix + QuoteArgument(name))) return 0;
-        return 1;
+        return RunArjForEachName(prefix, shortNames, messageLog) ? 1 : 0;
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory(OutOfMemory::Operation);
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Handles.h"
+#include "LongWork.h"
 #include "Settings.h"
 #include "SystemPrograms.h"
 #include "UserMessages.h"
@@ -55,7 +56,8 @@ int RunCommand(const std::string& commandLine, int showWindow) {
         return kCommandNotRun;
     KernelHandle processHandle(process.hProcess);
     KernelHandle threadHandle(process.hThread);
-    WaitForSingleObject(processHandle.get(), INFINITE);
+    // The wait is the long part; the window goes on meanwhile.
+    RunOffWindowThread([&] { WaitForSingleObject(processHandle.get(), INFINITE); });
     DWORD exitCode = 0;
     const bool known = GetExitCodeProcess(processHandle.get(), &exitCode) != 0;
     return known ? static_cast<int>(exitCode) : kCommandNotRun;

@@ -8,6 +8,7 @@
 #include "CommandRunner.h"
 #include "DllExports.h"
 #include "Handles.h"
+#include "LongWork.h"
 #include "PathHelpers.h"
 #include "UserMessages.h"
 #include "ZipHandler.h"
@@ -108,8 +109,14 @@ int Build(const std::string& stubName, const std::string& archivePath, const std
 
     // The stub names are bare: both commands run with the program's folder current.
     SetCurrentDirectoryA(programDir.c_str());
+    LongOperation operation("Making EXE", archivePath);
     RunCommand("COPY /B " + stubName + "+" + quotedArchive + " " + quotedBuild, 0);
-    RunCommand(std::string(kOffsetTool) + " /A " + quotedBuild, 0);
+    // Cancelled, the copy goes and the archive and any earlier program of the name stay.
+    if (!operation.Cancelled()) RunCommand(std::string(kOffsetTool) + " /A " + quotedBuild, 0);
+    if (operation.Cancelled()) {
+        DeleteFileA(buildPath.c_str());
+        return 1;
+    }
 
     std::string failure = CheckBuiltFile(buildPath, stubSize + archiveSize, stubName, targetPath, offsetsFromStart);
     if (failure.empty() && !MoveFileExA(buildPath.c_str(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING))

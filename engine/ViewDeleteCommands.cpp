@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ArchiveHandler.h"
+#include "LongWork.h"
 #include "PathHelpers.h"
 #include "Settings.h"
 #include "SystemPrograms.h"
@@ -116,10 +117,13 @@ int CArchiveHandler::ViewCommand() {
             std::string file;
             if (ExtractedFile(*this, folder, name, file)) files.push_back(file);
         }
+        // The same operation as the extraction's own, so that its Cancel is seen here.
+        LongOperation operation("Extracting", archivePath);
         if (!Extract(folder, 1, 0, 0)) {
             RemoveDirectoryA(folder.c_str());   // only when the failed extraction left it empty
             return 0;
         }
+        if (operation.Cancelled()) return 1;   // the user stopped it: nothing is opened
         for (const std::string& file : files)
             if (IsFile(file)) OpenExtractedFile(file, viewer);
         return 1;
@@ -145,10 +149,16 @@ int CArchiveHandler::DeleteCommand() {
             ShowMessage("Are you sure you want to delete selected files?", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return 1;
         WaitCursor wait;
-        result = DeleteEntries(names);
+        bool cancelled = false;
+        {
+            LongOperation operation("Deleting", archivePath);
+            result = DeleteEntries(names);
+            cancelled = operation.Cancelled();
+        }
         NameList().swap(names);
         // The list shows what the archive holds now, whether or not the delete went through.
         Refresh();
+        if (cancelled) messageLog += "Delete cancelled.\r\n";
     }
     return result;
 }

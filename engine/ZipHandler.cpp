@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <unordered_set>
 
 #include "DllExports.h"
 #include "EntryRows.h"
+#include "LongWork.h"
 #include "PathHelpers.h"
 #include "UserMessages.h"
 
@@ -29,6 +31,10 @@ private:
 
 // The 32-bit size fields of the records hold larger sizes as this.
 constexpr unsigned long kLargest32 = 0xFFFFFFFFul;
+
+// A listing hands its rows to the window this often: often enough that the list fills as it
+// is read, seldom enough that the list's repainting costs a long listing next to nothing.
+constexpr DWORD kRowBatchMs = 250;
 
 bool IsPattern(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
@@ -70,6 +76,7 @@ struct CZipHandler::AddRequest {
 struct CZipHandler::AddOutcome {
     bool stored = false;   // at least one library call stored something
     bool failed = false;   // a library error, or a folder left out that the caller asked for
+    bool cancelled = false;   // the user stopped the add: the walk ends where it is
 };
 
 // The five unzip callbacks and the zip print and comment callbacks. No exception may leave
@@ -123,6 +130,9 @@ struct ZipLibraryCallbacks {
             values.year = year;
             values.hour = hour;
             values.minute = minute;
+            activeHandler->rowsListed++;
+            activeHandler->listedUncompressed += values.uncompressedSize;
+            activeHandler->listedCompressed += values.compressedSize;
             activeHandler->AddEntryToView(MakeZipEntryRow(values));
         } catch (...) {
             // An entry missing from a collection makes its source stay: the safe side.
@@ -162,7 +172,9 @@ int CZipHandler::Init() {
             ShowMessage("Cannot load DLL: Zip32.DLL", MB_ICONERROR);
             return 0;
         }
+        unzipSetProgress = ExportOf<WindllUnzipSetProgressFunction>(unzipLibrary.get(), "windll_unzip_set_progress");
         dllZipUpFiles = ExportOf<DllZipUpFilesFunction>(zipLibrary.get(), "DllZipUpFiles");
+        zipSetProgress = ExportOf<WindllZipSetProgressFunction>(zipLibrary.get(), "windll_zip_set_progress");
         if (!dllZipUpFiles) {
             ShowMessage("Cannot get proc address: DllZipUpFiles", MB_ICONERROR);
             return 0;
@@ -178,8 +190,42 @@ int CZipHandler::Init() {
     return 1;
 }
 
-void CZipHandler::AddEntryToView(const EntryRow& row) {
-    if (view) view->AddEntry(row);
+void CZipHandler::AddEntryToView(EntryRow&& row) {
+    if (!view) return;
+    pendingRows.push_back(std::move(row));
+    if (GetTickCount() - rowsSentAt >= kRowBatchMs) SendPendingRows();
+}
+
+void CZipHandler::SendPendingRows() {
+    rowsSentAt = GetTickCount();
+    if (pendingRows.empty()) return;
+    // The listing goes on while the window takes the batch in.
+    auto batch = std::make_shared<std::vector<EntryRow>>(std::move(pendingRows));
+    pendingRows.clear();
+    IArchiveView* const target = view;
+    PostToWindowThread([target, batch] {
+        for (const EntryRow& row : *batch) target->AddEntry(row);
+    });
+}
+
+int CZipHandler::CallUnzip(int nameCount, char** names, UnzipCommand& command) {
+    if (!windllUnzip) return UNZIP_ERROR;
+    int result = UNZIP_ERROR;
+    pendingRows.clear();
+    rowsSentAt = GetTickCount();
+    RunOffWindowThread([&] {
+        ActiveHandlerScope scope(this);
+        // The record holds for the thread that sets it, which is the one the work runs on.
+        if (unzipSetProgress) unzipSetProgress(&LibraryProgress());
+        result = windllUnzip(nameCount, names, &command, &callbacks);
+        if (unzipSetProgress) unzipSetProgress(nullptr);
+        try {
+            SendPendingRows();
+        } catch (const std::bad_alloc&) {
+            // The rows not shown are lost, as a row that could not be made always was.
+        }
+    });
+    return result;
 }
 
 int CZipHandler::Refresh() {
@@ -197,12 +243,19 @@ int CZipHandler::Refresh() {
     // Totals of an earlier listing must not stand in for a library that wrote none.
     callbacks.totalCompressed = callbacks.totalUncompressed = 0;
     callbacks.compressionFactor = callbacks.entryCount = 0;
+    rowsListed = 0;
+    listedUncompressed = listedCompressed = 0;
 
     MakeLogCurrent();
-    int result;
-    {
-        ActiveHandlerScope scope(this);
-        result = windllUnzip(0, nullptr, &command, &callbacks);
+    LongOperation operation("Reading", archivePath);
+    const int result = CallUnzip(0, nullptr, command);
+    if (result == UNZIP_CANCELLED) {
+        // The rows read so far stay, and the totals line says they are not all there is.
+        try {
+            if (view) view->SetStatusText("Listing cancelled: " + MakeZipTotalsLine(rowsListed, listedUncompressed, listedCompressed));
+        } catch (const std::bad_alloc&) {
+        }
+        return 1;
     }
     if (result > UNZIP_WARNING || result < 0) {
         ShowMessage(failure, MB_ICONERROR);
@@ -230,14 +283,12 @@ int CZipHandler::ReadStoredEntries(std::vector<StoredEntry>& entries) {
     std::string log;   // the listing's printing is nobody's business here
     std::string* const previousLog = &messageLog;
     SetCurrentLog(&log);
-    int result;
-    {
-        ActiveHandlerScope scope(this);
-        collecting = &entries;
-        result = windllUnzip(0, nullptr, &command, &callbacks);
-        collecting = nullptr;
-    }
+    LongOperation operation("Reading", archivePath);
+    collecting = &entries;
+    const int result = CallUnzip(0, nullptr, command);
+    collecting = nullptr;
     SetCurrentLog(previousLog);
+    // A cancelled read tells nothing about the entries: no moved file goes.
     return result >= 0 && result <= UNZIP_WARNING ? 1 : 0;
 }
 
@@ -257,11 +308,11 @@ int CZipHandler::Extract(const std::string& targetFolder, int overwrite, int jun
         return 0;
     }
 
+    LongOperation operation("Extracting", archivePath);
     int result;
     if (extractAll) {
         MakeLogCurrent();
-        ActiveHandlerScope scope(this);
-        result = windllUnzip ? windllUnzip(0, nullptr, &command, &callbacks) : UNZIP_ERROR;
+        result = CallUnzip(0, nullptr, command);
     } else {
         try {
             NameList selected;
@@ -272,12 +323,16 @@ int CZipHandler::Extract(const std::string& targetFolder, int overwrite, int jun
             for (std::string& name : selected) array.push_back(&name[0]);
             array.push_back(nullptr);
             MakeLogCurrent();
-            ActiveHandlerScope scope(this);
-            result = windllUnzip ? windllUnzip(static_cast<int>(selected.size()), array.data(), &command, &callbacks)
-                                 : UNZIP_ERROR;
+            result = CallUnzip(static_cast<int>(selected.size()), array.data(), command);
         } catch (const std::bad_alloc&) {
             return ReportOutOfMemory(OutOfMemory::Selection);
         }
+    }
+    if (result == UNZIP_CANCELLED) {
+        // The library has removed the file it was writing; the ones before it are whole.
+        AppendLogLine("Cancelled: " + std::to_string(operation.EntriesDone()) + " of " +
+                      std::to_string(operation.EntriesTotal()) + " entries were extracted.");
+        return 1;
     }
     // A warning is what the library returns for a file the user chose to keep, or for a
     // selected name it did not find; only an error means the extraction went wrong.
@@ -289,7 +344,9 @@ int CZipHandler::Extract(const std::string& targetFolder, int overwrite, int jun
 }
 
 int CZipHandler::ConfirmOverwrite(const std::string& fileName) {
-    int answer = ShowMessage("Overwrite " + fileName + " ?", MB_YESNO | MB_ICONQUESTION);
+    int answer = IDNO;
+    // Asked by the library on the worker; the question is the window's.
+    OnWindowThread([&] { answer = ShowMessage("Overwrite " + fileName + " ?", MB_YESNO | MB_ICONQUESTION); });
     return answer == IDYES ? UNZIP_REPLACE : UNZIP_KEEP;
 }
 
@@ -316,8 +373,14 @@ int CZipHandler::CallZipUpFiles(const NameList& names, char levelDigit, bool dro
     request.names = array.data();
 
     MakeLogCurrent();
-    ActiveHandlerScope scope(this);
-    return dllZipUpFiles(&request);
+    int result = ZIP_ERROR;
+    RunOffWindowThread([&] {
+        ActiveHandlerScope scope(this);
+        if (zipSetProgress) zipSetProgress(&LibraryProgress());
+        result = dllZipUpFiles(&request);
+        if (zipSetProgress) zipSetProgress(nullptr);
+    });
+    return result;
 }
 
 // How an add reports its outcome. The walk always visits every folder: a pattern that
@@ -336,7 +399,7 @@ int CZipHandler::AddFile(const std::string& name, int storePath, int recurse, in
         const std::size_t logStart = messageLog.size();
         AddRequest request{name, storePath != 0, recurse != 0, levelDigit};
         AddOutcome outcome;
-        if (!AddInFolderTree(request, outcome)) return 0;
+        if (!AddInFolderTree(request, outcome)) return outcome.cancelled ? 1 : 0;
         if (!outcome.failed && outcome.stored) return 1;
         if (!outcome.failed && IsPattern(name)) {
             AppendLogLine("No file matches " + name + ".");
@@ -378,7 +441,9 @@ int CZipHandler::AddAllAtOnce(const NameList& names, int storePath, int recurse,
         const char levelDigit = static_cast<char>('0' + HeldToLevelRange(level));
         MakeLogCurrent();
         const std::size_t logStart = messageLog.size();
-        if (CallZipUpFiles(names, levelDigit, !storePath, false) == ZIP_OK) return 1;
+        const int result = CallZipUpFiles(names, levelDigit, !storePath, false);
+        // Cancelled, the archive is as it was, and name by name must not start it again.
+        if (result == ZIP_OK || result == ZIP_CANCELLED) return 1;
         messageLog.resize(logStart);   // name by name, the same lines come again where they belong
         return 0;
     } catch (const std::bad_alloc&) {
@@ -387,6 +452,10 @@ int CZipHandler::AddAllAtOnce(const NameList& names, int storePath, int recurse,
 }
 
 bool CZipHandler::AddInFolderTree(const AddRequest& request, AddOutcome& outcome) {
+    if (WorkCancelled()) {
+        outcome.cancelled = true;
+        return false;
+    }
     const std::string here = CurrentFolder();
     if (here.empty()) {
         AppendLogLine("Cannot read the current folder.");
@@ -437,6 +506,10 @@ bool CZipHandler::AddInFolderTree(const AddRequest& request, AddOutcome& outcome
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory(OutOfMemory::Operation) != 0;
     }
+    if (result == ZIP_CANCELLED) {
+        outcome.cancelled = true;
+        return false;
+    }
     if (result == ZIP_OK) {
         outcome.stored = true;
     } else if (result != ZIP_NOTHING_TO_DO) {
@@ -454,7 +527,8 @@ int CZipHandler::DeleteEntries(const NameList& names) {
         const std::size_t logStart = messageLog.size();
         const int result = CallZipUpFiles(names, '9', false, true);
         // "Nothing to do": none of the names is in the archive, which is then as asked.
-        if (result == ZIP_OK || result == ZIP_NOTHING_TO_DO) return 1;
+        // Cancelled, the library has left the archive as it was.
+        if (result == ZIP_OK || result == ZIP_NOTHING_TO_DO || result == ZIP_CANCELLED) return 1;
         ShowMessage("Cannot delete the entries from the archive." + FailureDetails(messageLog, logStart),
                     MB_ICONERROR);
         return 0;

@@ -46,7 +46,11 @@ private:
     bool AddInFolderTree(const AddRequest& request, AddOutcome& outcome);
     // One DllZipUpFiles call over names; throws std::bad_alloc when the array cannot be had.
     int CallZipUpFiles(const NameList& names, char levelDigit, bool dropFolderNames, bool deleteEntries);
-    void AddEntryToView(const EntryRow& row);
+    // One windll_unzip call off the window's thread, reporting progress where the library can.
+    int CallUnzip(int nameCount, char** names, UnzipCommand& command);
+    // Rows of a listing go to the view in batches, on the window's thread.
+    void AddEntryToView(EntryRow&& row);
+    void SendPendingRows();
 
     WindllUnzipFunction windllUnzip = nullptr;
     // Optional: a library without it gives the 32-bit sizes of the records.
@@ -54,6 +58,15 @@ private:
     // Optional: without it, View opens nothing it extracted.
     WindllUnzipExtractedPathFunction extractedPath = nullptr;
     DllZipUpFilesFunction dllZipUpFiles = nullptr;
+    // Optional: without them, long work shows no progress and cannot be cancelled.
+    WindllUnzipSetProgressFunction unzipSetProgress = nullptr;
+    WindllZipSetProgressFunction zipSetProgress = nullptr;
+    std::vector<EntryRow> pendingRows;
+    DWORD rowsSentAt = 0;
+    // What a listing has shown so far, for the totals line of a cancelled one.
+    unsigned long rowsListed = 0;
+    unsigned long long listedUncompressed = 0;
+    unsigned long long listedCompressed = 0;
     UnzipCallbacks callbacks{};
     std::vector<StoredEntry>* collecting = nullptr;   // set while ReadStoredEntries lists
     ModuleHandle unzipLibrary;

@@ -16,6 +16,7 @@ const int kTextSize = 1000;      // each of the three paths, terminator included
 const int kCommandSize = 4096;   // the quoted command: three paths and the interpreter's quotes
 
 HINSTANCE programInstance;
+bool unzipping = false;   // while UnZip.EXE runs, the dialog answers but starts nothing
 
 void ShowError(const char* text) { MessageBoxA(nullptr, text, kCaption, MB_OK | MB_ICONERROR); }
 
@@ -134,6 +135,25 @@ bool BuildCommand(const char* unzipPath, const char* folder, char (&command)[kCo
             (ShowError("The command for UnZip.EXE is too long; choose a folder with a shorter name."), false));
 }
 
+// Waits for the process while the dialog goes on answering: it repaints and can be moved.
+void WaitAnswering(HANDLE process) {
+    unzipping = true;
+    while (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));   // for the dialog's own loop
+                WaitForSingleObject(process, INFINITE);
+                unzipping = false;
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    unzipping = false;
+}
+
 // "Cmd.exe /C <command>", started by the interpreter's full path and waited for: the folder
 // Kestrel was run from (a download folder, often) can hold a Cmd.exe of anyone's making.
 void RunInterpreter(const char* command) {
@@ -150,7 +170,7 @@ void RunInterpreter(const char* command) {
         ShowError("Cannot start the command interpreter.");
         return;
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
+    WaitAnswering(process.hProcess);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 }
@@ -196,6 +216,7 @@ INT_PTR CALLBACK KestrelProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
         return TRUE;
     }
     case WM_COMMAND:
+        if (unzipping) return TRUE;   // the close box and the buttons wait for UnZip.EXE
         switch (LOWORD(wParam)) {
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);

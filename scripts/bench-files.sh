@@ -6,7 +6,10 @@
 #     console self-extractor UNZIPSFX.EXE made of the same archive and started under wine64 as
 #     a user starts it (its listing into a file), and Info-ZIP's unzip natively;
 #   adding all of them at once: Brindle's Add (the handler's AddFiles) and one Zip32.dll call
-#     under wine64, and Info-ZIP's zip natively, each at level 6 without folder names.
+#     under wine64, and Info-ZIP's zip natively, each at level 6 without folder names;
+#   through the archive window (wine64): extracting the archive and adding one 1 GB file with
+#     the work off the window's thread, next to the DLL alone, with the worst wait of a WM_NULL
+#     sent every 100 ms meanwhile and the time a Cancel from the progress window takes.
 #   scripts/bench-files.sh [rounds]
 #   BRINDLE_BENCH_BUILD  the win64 build folder to use (default: build/bench-win64)
 #   BRINDLE_BENCH_WORK   where the files are extracted (default: a folder in the build);
@@ -18,7 +21,7 @@ rounds=${1:-4}
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target extract_bench add_bench unzip32 zip32 UnzipSfx -j2 >/dev/null
+cmake --build "$build" --target extract_bench add_bench window_work_bench unzip32 zip32 UnzipSfx -j2 >/dev/null
 
 # The archive is kept for later runs; its files are text of varied words, 1 to 11 KB each.
 data=$build/extract-bench-data
@@ -118,4 +121,19 @@ begin=$(date +%s%N)
 (cd "$tree" && find . -type f | zip -q -6 -j "$work/infozip.zip" -@)
 end=$(date +%s%N)
 echo "zip: $(awk -v ns=$((end - begin)) 'BEGIN { printf "%.2f", ns / 1e9 }') s"
+rm -rf "$work"
+
+echo
+echo "== Through the archive window (wine64): the same archive, and one 1 GB file of its text, level 6"
+large=$data/large.txt
+if [ ! -f "$large" ]; then
+    for round in $(seq 9); do find "$tree" -type f -print0 | sort -z | xargs -0 cat; done | head -c 1G > "$data/partial.txt" || true
+    mv "$data/partial.txt" "$large"
+fi
+source "$root/scripts/xvfb-lib.sh"
+start_private_display
+mkdir -p "$work"
+sync
+(cd "$build" && "$root/scripts/wine-run.sh" "$build/bin/window_work_bench.exe" "Z:${archive//\//\\}" \
+    "Z:${large//\//\\}" "Z:${work//\//\\}") 2> >(grep -v "FS volume label" >&2)
 rm -rf "$work"
