@@ -25,8 +25,8 @@ fi
 
 mkdir -p "$out/corpus"
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$root/zip/include" -I"$root/zip/src" "$root"/zip/src/*.cpp "$root/tests/fuzz/ReaderFuzz.cpp" \
-    -lz -lpthread -o "$out/reader_fuzz"
+    -I"$root/zip/include" -I"$root/zip/src" "$root"/zip/src/*.cpp "$root/zip/src/crypto/OpenSslCrypto.cpp" \
+    "$root/tests/fuzz/ReaderFuzz.cpp" -lz -lcrypto -lpthread -o "$out/reader_fuzz"
 
 echo "fuzz: running for ${seconds}s from $(ls "$committed" | wc -l) committed inputs"
 status=0
